@@ -1,0 +1,64 @@
+# Shared build settings and helpers of the project.
+
+set(SPLITJOIN_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align -Wunused
+    -Woverloaded-virtual -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough)
+if(SPLITJOIN_WERROR)
+    list(APPEND SPLITJOIN_WARNINGS -Werror)
+endif()
+
+if(NOT WIN32 AND SPLITJOIN_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+if(WIN32)
+    # Windows headers: ANSI API, no min/max macros, Windows 7 and later.
+    add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _FILE_OFFSET_BITS=64)
+endif()
+
+# sj_target_defaults(<target>): warnings and include root for one of our targets.
+function(sj_target_defaults target)
+    target_compile_options(${target} PRIVATE ${SPLITJOIN_WARNINGS})
+    target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+endfunction()
+
+# sj_add_library(<name> <sources>... [LIBS <libs>...]): a static library of ours.
+function(sj_add_library name)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    add_library(${name} STATIC ${ARG_UNPARSED_ARGUMENTS})
+    sj_target_defaults(${name})
+    if(ARG_LIBS)
+        target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+    endif()
+endfunction()
+
+# sj_add_test(<name> <sources>... [LIBS <libs>...] [TIMEOUT <seconds>]): a GoogleTest
+# program. Natively each test case becomes a ctest test; under Wine the whole
+# program is one ctest test (one Wine start-up instead of one per case).
+# Every test has a timeout, so a stuck window fails one test instead of hanging.
+function(sj_add_test name)
+    cmake_parse_arguments(ARG "" "TIMEOUT" "LIBS" ${ARGN})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 120)
+    endif()
+    add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+    sj_target_defaults(${name})
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+    if(WIN32)
+        add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+        set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+    else()
+        include(GoogleTest)
+        gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+    endif()
+endfunction()
+
+# sj_add_subdirectories(<dirs>...): adds those sub-folders that exist, so each
+# area of the tree owns its own CMakeLists.txt.
+function(sj_add_subdirectories)
+    foreach(dir ${ARGN})
+        if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+            add_subdirectory(${dir})
+        endif()
+    endforeach()
+endfunction()

@@ -1,0 +1,34 @@
+# Sourced by the scripts: a private Wine prefix and, when no display is set, a
+# virtual X display (Xvfb) that is stopped when the calling script exits.
+# Expects $build (the build root) to be set.
+export WINEPREFIX="$build/wineprefix"
+export WINEDEBUG=-all
+export WINEARCH=win64
+# No Mono or Gecko installers: nothing in this project needs them.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+sj_start_display() {
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+        return
+    fi
+    local n
+    for n in $(seq 91 120); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+    done
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    SJ_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 1 50); do
+        xdpyinfo >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    trap 'kill "$SJ_XVFB_PID" 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+}
+
+sj_start_wine() {
+    mkdir -p "$WINEPREFIX"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        wineboot --init >/dev/null 2>&1 || true
+    fi
+    wineserver -p >/dev/null 2>&1 || true
+}
