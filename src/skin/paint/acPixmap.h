@@ -1,0 +1,73 @@
+// 32-bit pixel buffers shared by the portable image decoders, the skin painters and
+// the Windows bitmaps of the form framework.
+//
+// Layout: one pixel is 4 bytes in memory order blue, green, red, alpha, so read as a
+// little-endian 32-bit word it is 0xAARRGGBB. Rows run top-down; `Stride` is the
+// distance between rows in pixels (not bytes) and is at least `Width`.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace sj {
+
+using TPixel32 = std::uint32_t;
+
+// The clear key colour of skin images: magenta with alpha 0, compared as a whole word.
+inline constexpr TPixel32 clKeyPixel = 0x00FF00FF;
+
+inline constexpr std::uint8_t PixelB(TPixel32 p) { return static_cast<std::uint8_t>(p); }
+inline constexpr std::uint8_t PixelG(TPixel32 p) { return static_cast<std::uint8_t>(p >> 8); }
+inline constexpr std::uint8_t PixelR(TPixel32 p) { return static_cast<std::uint8_t>(p >> 16); }
+inline constexpr std::uint8_t PixelA(TPixel32 p) { return static_cast<std::uint8_t>(p >> 24); }
+inline constexpr TPixel32 MakePixel(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a = 255) {
+    return (TPixel32{a} << 24) | (TPixel32{r} << 16) | (TPixel32{g} << 8) | TPixel32{b};
+}
+
+// A borrowed view of pixels owned elsewhere (a TacPixmap, a DIB section...).
+struct TacPixelsView {
+    TPixel32* Bits = nullptr;
+    int Width = 0;
+    int Height = 0;
+    int Stride = 0;
+
+    TPixel32* Row(int y) const { return Bits + static_cast<std::ptrdiff_t>(y) * Stride; }
+    TPixel32& At(int x, int y) const { return Row(y)[x]; }
+    bool Empty() const { return Width <= 0 || Height <= 0; }
+    bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < Width && y < Height; }
+};
+
+// An owning 32-bit pixel buffer (Stride == Width).
+class TacPixmap {
+public:
+    TacPixmap() = default;
+    TacPixmap(int width, int height, TPixel32 fill = 0) { SetSize(width, height, fill); }
+
+    void SetSize(int width, int height, TPixel32 fill = 0) {
+        FWidth = width > 0 ? width : 0;
+        FHeight = height > 0 ? height : 0;
+        FPixels.assign(static_cast<std::size_t>(FWidth) * static_cast<std::size_t>(FHeight), fill);
+    }
+
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
+    bool Empty() const { return FPixels.empty(); }
+
+    TPixel32* Row(int y) { return FPixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(FWidth); }
+    const TPixel32* Row(int y) const {
+        return FPixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(FWidth);
+    }
+    TPixel32& At(int x, int y) { return Row(y)[x]; }
+    TPixel32 At(int x, int y) const { return Row(y)[x]; }
+
+    TacPixelsView View() { return {FPixels.data(), FWidth, FHeight, FWidth}; }
+    const std::vector<TPixel32>& Data() const { return FPixels; }
+
+private:
+    int FWidth = 0;
+    int FHeight = 0;
+    std::vector<TPixel32> FPixels;
+};
+
+} // namespace sj
