@@ -14,6 +14,7 @@ if [ "$which" = native ] || [ "$which" = all ]; then
 fi
 if [ "$which" = windows ] || [ "$which" = all ]; then
     cmake -S "$root" -B "$build/windows" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-        -DSPLITJOIN_WERROR=$werror -DSPLITJOIN_DEPS_DIR="$root/build/deps" >/dev/null
+        -DSPLITJOIN_WERROR=$werror -DSPLITJOIN_DEPS_DIR="$root/build/deps" \
+        -DSPLITJOIN_HOST_BIN="$build/native/bin" >/dev/null
     cmake --build "$build/windows" -j"$jobs"
 fi
