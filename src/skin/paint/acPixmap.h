@@ -25,6 +25,19 @@ inline constexpr TPixel32 MakePixel(std::uint8_t r, std::uint8_t g, std::uint8_t
     return (TPixel32{a} << 24) | (TPixel32{r} << 16) | (TPixel32{g} << 8) | TPixel32{b};
 }
 
+// A rectangle in pixels; right and bottom are exclusive.
+struct TacRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+
+    constexpr int Width() const { return Right - Left; }
+    constexpr int Height() const { return Bottom - Top; }
+    constexpr bool Empty() const { return Right <= Left || Bottom <= Top; }
+    friend constexpr bool operator==(const TacRect&, const TacRect&) = default;
+};
+
 // A borrowed view of pixels owned elsewhere (a TacPixmap, a DIB section...).
 struct TacPixelsView {
     TPixel32* Bits = nullptr;
