@@ -21,6 +21,7 @@
 #include "skin/paint/acPixmap.h"
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <span>
@@ -29,6 +30,10 @@ namespace sj {
 
 class TPNGGraphic {
 public:
+    // Called with the stage ("Preparing...", "Transfering...") and a percentage while
+    // loading, and with an empty stage and 100 at the end.
+    using TProgressEvent = std::function<void(const char* stage, int percent)>;
+
     // Decodes a complete PNG file. When decoding fails the error is thrown and the
     // graphic keeps the rows decoded so far over its background fill.
     void LoadFromBytes(std::span<const std::uint8_t> data);
@@ -60,7 +65,10 @@ public:
     // Never throws; the parts of rect outside the canvas are clipped.
     void Draw(TacPixelsView canvas, const TacRect& rect) const;
 
+    void SetOnProgress(TProgressEvent handler) { FOnProgress = std::move(handler); }
+
 private:
+    TProgressEvent FOnProgress;
     TacPixmap FPixels;
     int FBitsPerPixel = 0;
     std::optional<TPixel32> FTransparentColor;
