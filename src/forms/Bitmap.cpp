@@ -130,21 +130,6 @@ TBmpFile ParseBmp(std::vector<std::uint8_t> data) {
     return bmp;
 }
 
-std::vector<std::uint8_t> ReadRest(std::istream& stream) {
-    std::vector<std::uint8_t> data;
-    char buffer[65536];
-    while (stream.read(buffer, sizeof buffer) || stream.gcount() > 0) {
-        data.insert(data.end(), buffer, buffer + stream.gcount());
-        if (stream.eof()) {
-            break;
-        }
-    }
-    if (stream.bad()) {
-        throw EFileError("Stream read error");
-    }
-    return data;
-}
-
 } // namespace
 
 HBITMAP CreateBitmap32(int width, int height, TPixel32** bits) {
@@ -428,7 +413,7 @@ void TBitmap::Draw(TCanvas& canvas, const RECT& rect) {
 }
 
 void TBitmap::LoadFromStream(std::istream& stream) {
-    TBmpFile bmp = ParseBmp(ReadRest(stream));
+    TBmpFile bmp = ParseBmp(ReadStreamToEnd(stream));
     const std::uint8_t* bits = bmp.Data.data() + bmp.BitsOffset;
 
     TPixel32* newBits = nullptr;

@@ -345,6 +345,21 @@ HPEN TPen::Handle() {
 
 // ---- TGraphic ------------------------------------------------------------------
 
+std::vector<std::uint8_t> ReadStreamToEnd(std::istream& stream) {
+    std::vector<std::uint8_t> data;
+    char buffer[65536];
+    while (stream.read(buffer, sizeof buffer) || stream.gcount() > 0) {
+        data.insert(data.end(), buffer, buffer + stream.gcount());
+        if (stream.eof()) {
+            break;
+        }
+    }
+    if (stream.bad()) {
+        throw EFileError("Stream read error");
+    }
+    return data;
+}
+
 void TGraphic::LoadFromFile(const std::string& path) {
     std::ifstream stream(path, std::ios::binary);
     if (!stream) {

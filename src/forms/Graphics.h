@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sj {
 
@@ -196,6 +197,9 @@ private:
 };
 
 class TCanvas;
+
+// The rest of a binary stream; throws EFileError when the stream fails.
+std::vector<std::uint8_t> ReadStreamToEnd(std::istream& stream);
 
 // Something that draws itself on a canvas: bitmaps, icons, the skin layer's PNG
 // images. Streams are binary and positioned at the graphic's first byte.
