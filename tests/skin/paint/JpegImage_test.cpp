@@ -1,0 +1,134 @@
+#include "skin/paint/acJpegImage.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace sj {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Compresses width x height pixels of `components` samples each with libjpeg.
+Bytes EncodeJpeg(int width, int height, int components, J_COLOR_SPACE space, const Bytes& samples,
+                 bool progressive = false) {
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = components;
+    info.in_color_space = space;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 100, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(samples.data() + info.next_scanline * static_cast<std::size_t>(width * components));
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    Bytes out(buffer, buffer + size);
+    jpeg_destroy_compress(&info);
+    std::free(buffer);
+    return out;
+}
+
+// Lossy: channels within a small tolerance.
+void ExpectNear(TPixel32 actual, std::uint8_t r, std::uint8_t g, std::uint8_t b, int tolerance = 3) {
+    EXPECT_NEAR(PixelR(actual), r, tolerance);
+    EXPECT_NEAR(PixelG(actual), g, tolerance);
+    EXPECT_NEAR(PixelB(actual), b, tolerance);
+    EXPECT_EQ(PixelA(actual), 255);
+}
+
+Bytes Solid(int w, int h, std::initializer_list<std::uint8_t> sample) {
+    Bytes b;
+    for (int i = 0; i < w * h; ++i)
+        b.insert(b.end(), sample);
+    return b;
+}
+
+TEST(JpegDecode, ColourGreyAndProgressive) {
+    // Left half red, right half blue, so rows and columns cannot be swapped unnoticed.
+    Bytes rgb;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 24; ++x)
+            rgb.insert(rgb.end(), x < 8 ? std::initializer_list<std::uint8_t>{200, 30, 40}
+                                        : std::initializer_list<std::uint8_t>{20, 40, 220});
+    for (bool progressive : {false, true}) {
+        const TacPixmap img = DecodeJpeg(EncodeJpeg(24, 16, 3, JCS_RGB, rgb, progressive));
+        ASSERT_EQ(img.Width(), 24);
+        ASSERT_EQ(img.Height(), 16);
+        ExpectNear(img.At(2, 3), 200, 30, 40);
+        ExpectNear(img.At(20, 14), 20, 40, 220);
+    }
+    const TacPixmap grey = DecodeJpeg(EncodeJpeg(9, 5, 1, JCS_GRAYSCALE, Solid(9, 5, {77})));
+    ExpectNear(grey.At(8, 4), 77, 77, 77, 1);
+}
+
+TEST(JpegDecode, AdobeCmyk) {
+    // Adobe files store the inks inverted: 255 - C, 255 - M, 255 - Y, 255 - K.
+    // C 0, M 255, Y 255, K 0 is red.
+    const TacPixmap img = DecodeJpeg(EncodeJpeg(8, 8, 4, JCS_CMYK, Solid(8, 8, {255, 0, 0, 255})));
+    ExpectNear(img.At(4, 4), 255, 0, 0);
+}
+
+TEST(JpegDecode, ExactMagentaFollowsTheAlphaRule) {
+    const Bytes file = EncodeJpeg(8, 8, 3, JCS_RGB, Solid(8, 8, {255, 0, 255}));
+    const TacPixmap keyed = DecodeJpeg(file);
+    const TacPixmap opaque = DecodeJpeg(file, TacNoAlpha::Opaque);
+    for (int i = 0; i < 64; ++i) {
+        const TPixel32 p = opaque.Data()[static_cast<std::size_t>(i)];
+        ASSERT_EQ(PixelA(p), 255);
+        const bool magenta = (p & 0xFFFFFF) == 0xFF00FF;
+        ASSERT_EQ(keyed.Data()[static_cast<std::size_t>(i)], magenta ? clKeyPixel : p);
+    }
+}
+
+TEST(JpegDecode, BadDataThrowsInsteadOfExiting) {
+    EXPECT_THROW(DecodeJpeg(Bytes{}), EInvalidGraphic);
+    try {
+        DecodeJpeg(Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0});
+        FAIL() << "no error";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Cannot load image. Invalid or unexpected JPEG image format. ", 0), 0u)
+            << e.what();
+    }
+    const Bytes good = EncodeJpeg(16, 16, 3, JCS_RGB, Solid(16, 16, {1, 2, 3}));
+    // Every prefix either decodes (libjpeg fills what is missing) or throws.
+    for (std::size_t n = 0; n < good.size(); n += 7) {
+        try {
+            DecodeJpeg(Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(n)));
+        } catch (const EInvalidGraphic&) {
+        }
+    }
+    // The frame header declares 60000 x 60000 pixels: refused before decoding.
+    Bytes huge = good;
+    for (std::size_t i = 0; i + 8 < huge.size(); ++i)
+        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
+            huge[i + 5] = 0xEA;
+            huge[i + 6] = 0x60;
+            huge[i + 7] = 0xEA;
+            huge[i + 8] = 0x60;
+            break;
+        }
+    try {
+        DecodeJpeg(huge);
+        FAIL() << "no error";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_STREQ(e.what(), "Cannot load image. Image size is not supported for JPEG files.");
+    }
+}
+
+} // namespace
+} // namespace sj
