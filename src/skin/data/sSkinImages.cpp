@@ -1,0 +1,508 @@
+#include "skin/data/sSkinImages.h"
+
+#include "platform/Exception.h"
+#include "skin/data/sSkinSections.h"
+#include "skin/paint/acBmpImage.h"
+#include "skin/paint/acJpegImage.h"
+#include "skin/paint/acPNG.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace sj {
+
+namespace {
+
+const std::string sGlobalInfo = "GLOBALINFO";
+
+// JPEG images of at least this many pixels stay patterns; smaller ones become textures.
+constexpr std::int64_t JpegPatternMinPixels = 900000;
+
+std::int16_t Int16(std::int32_t v) {
+    return static_cast<std::int16_t>(v);
+}
+
+TacPixmap DecodeWith(const TsImageDecoders::TDecoder& decoder, const TacBytes& bytes, const char* kind) {
+    if (!decoder) {
+        throw Exception(std::string("No decoder for ") + kind + " images");
+    }
+    return decoder(bytes);
+}
+
+TacPixmap DecodeSkinBmp(const TsImageDecoders& decoders, const TacBytes& bytes) {
+    TacPixmap image = DecodeWith(decoders.Bmp, bytes, "BMP");
+    if (BmpBitsPerPixel(bytes) < 32) {
+        SetOpaqueExceptKey(image);
+    }
+    return image;
+}
+
+std::shared_ptr<TacPixmap> Shared(TacPixmap image) {
+    return std::make_shared<TacPixmap>(std::move(image));
+}
+
+TsMaskData WholeImageItem(std::shared_ptr<TacPixmap> image) {
+    TsMaskData item;
+    item.SourceRect = TsMaskRect{0, 0, image->Width(), image->Height()};
+    item.OwnBitmap = std::move(image);
+    return item;
+}
+
+// The description's plain ".BMP" value: the whole bitmap as a three-state borders mask.
+TsMaskData PlainBitmapItem(std::shared_ptr<TacPixmap> image) {
+    TsMaskData item = WholeImageItem(std::move(image));
+    item.ItemKind = ikBorders;
+    item.FrameCount = 3;
+    item.MaskKind = 1;
+    item.BorderLeft = item.BorderRight = Int16(item.SourceRect.Width() / 9);
+    item.BorderTop = item.BorderBottom = Int16(item.SourceRect.Height() / 6);
+    return item;
+}
+
+void FinishBordersItem(TsMaskData& item) {
+    if (item.BorderLeft + item.BorderTop + item.BorderRight + item.BorderBottom == 0) {
+        if (item.CommonBorder != 0) {
+            item.BorderLeft = item.BorderTop = item.BorderRight = item.BorderBottom = item.CommonBorder;
+        } else {
+            SetDefaultBorders(item);
+        }
+    }
+}
+
+class TsItemBuilder {
+public:
+    TsItemBuilder(const TsImageLoadContext& context, TsSkinModel& model) : C(context), M(model) {}
+
+    void AddValue(const std::string& section, const std::string& key, const std::string& value) {
+        switch (ImageFormOf(value)) {
+        case TsImageForm::OwnFile:
+            AddOwnFile(section, key, value);
+            break;
+        case TsImageForm::Glyph:
+            Append(ParseGlyphValue(value), section, key);
+            break;
+        case TsImageForm::BordersFixed:
+            AddBordersFixed(section, key, value);
+            break;
+        case TsImageForm::TextureFixed:
+            Append(ParseTextureFixedValue(value), section, key);
+            break;
+        case TsImageForm::BordersFree:
+            AddBordersFree(section, key, value);
+            break;
+        case TsImageForm::PlainBmp:
+            AddPlainBmp(section, key, value);
+            break;
+        case TsImageForm::Jpeg:
+        case TsImageForm::None:
+            break;
+        }
+    }
+
+    void AddBordersFree(const std::string& section, const std::string& key, const std::string& value) {
+        TsMaskData item = ParseBordersFreeValue(value);
+        FinishBordersItem(item);
+        Append(std::move(item), UpperCase(section), UpperCase(key), true);
+    }
+
+    void AddLooseBmp(const std::string& section, const std::string& key, const std::string& value) {
+        const auto bytes = C.Files.FindLoose(value);
+        if (!bytes) {
+            return;
+        }
+        auto image = Shared(DecodeSkinBmp(C.Decoders, *bytes));
+        if (image->Width() > 0) {
+            Append(PlainBitmapItem(std::move(image)), UpperCase(section), UpperCase(key), true);
+        }
+    }
+
+private:
+    void Append(TsMaskData item, const std::string& section, const std::string& key, bool cornerKind = false) {
+        item.Section = section;
+        item.Key = key;
+        item.Owner = &M;
+        if (cornerKind) {
+            item.CornerKind = ComputeCornerKind(item, item.OwnBitmap ? item.OwnBitmap.get() : &M.MasterBitmap);
+        }
+        M.Masks.push_back(std::move(item));
+    }
+
+    void AddOwnFile(const std::string& section, const std::string& key, const std::string& value) {
+        const TsOwnFileValue v = ParseOwnFileValue(value);
+        const bool isBmp = Contains(v.FileName, ".BMP");
+        if (!isBmp && !Contains(v.FileName, ".PNG")) {
+            return;
+        }
+        const auto bytes = C.Files.Find(v.FileName, UpperCase(v.FileName));
+        if (!bytes) {
+            return;
+        }
+        TacPixmap decoded;
+        if (isBmp) {
+            decoded = DecodeSkinBmp(C.Decoders, *bytes);
+        } else {
+            decoded = DecodeWith(C.Decoders.Png, *bytes, "PNG");
+            PrepareSkinPng(decoded, M.SkinGlobals.Version);
+        }
+        if (decoded.Width() <= 0) {
+            return;
+        }
+        TsMaskData item = WholeImageItem(Shared(std::move(decoded)));
+        item.ItemKind = v.ItemKind;
+        item.FrameCount = v.FrameCount;
+        item.MaskKind = v.MaskKind;
+        if (v.FieldCount < 5) {
+            SetDefaultBorders(item);
+        } else {
+            item.BorderLeft = v.BorderLeft;
+            item.BorderTop = v.BorderTop;
+            item.BorderRight = v.BorderRight;
+            item.BorderBottom = v.BorderBottom;
+        }
+        item.PaintFlags = v.FieldCount >= 9 ? v.PaintFlags : std::int16_t{1};
+        const bool borders = item.ItemKind == ikBorders;
+        Append(std::move(item), section, key, borders);
+    }
+
+    void AddBordersFixed(const std::string& section, const std::string& key, const std::string& value) {
+        TsMaskData item = ParseBordersFixedValue(value);
+        if (M.SkinGlobals.Version < 7.4 && item.MaskKind > 0) {
+            // Old skins did not say whether the one-pixel middle of a border is stretched.
+            const bool onePixelMiddle =
+                item.SourceRect.Width() / NonZero(item.FrameCount) - item.BorderLeft - item.BorderRight == 1 &&
+                item.SourceRect.Height() / (item.MaskKind + 1) - item.BorderTop - item.BorderBottom == 1;
+            item.PaintFlags = Int16(onePixelMiddle ? (item.PaintFlags | 1) : (item.PaintFlags & ~1));
+        }
+        FinishBordersItem(item);
+        Append(std::move(item), section, key, true);
+    }
+
+    void AddPlainBmp(const std::string& section, const std::string& key, const std::string& value) {
+        const auto bytes = C.Files.Find(value, UpperCase(value));
+        if (!bytes) {
+            return;
+        }
+        auto image = Shared(DecodeSkinBmp(C.Decoders, *bytes));
+        if (image->Width() > 0) {
+            Append(PlainBitmapItem(std::move(image)), UpperCase(section), UpperCase(key), true);
+        }
+    }
+
+    static std::int32_t NonZero(std::int32_t v) {
+        if (v == 0) {
+            throw Exception("Division by zero");
+        }
+        return v;
+    }
+
+    const TsImageLoadContext& C;
+    TsSkinModel& M;
+};
+
+bool IsJpegValue(const std::string& value) {
+    const std::string upper = UpperCase(value);
+    return Contains(upper, ".JPG") || Contains(upper, ".JPEG");
+}
+
+void AddJpeg(TsSkinModel& model, TacPixmap image, const std::string& section, const std::string& key,
+             bool alwaysPattern) {
+    if (image.Width() <= 0) {
+        return;
+    }
+    const std::int64_t pixels = std::int64_t{image.Width()} * image.Height();
+    if (alwaysPattern || pixels >= JpegPatternMinPixels) {
+        model.Patterns.push_back(TsPatternData{Shared(std::move(image)), UpperCase(section), UpperCase(key)});
+        return;
+    }
+    SetOpaqueExceptKey(image);
+    TsMaskData item = WholeImageItem(Shared(std::move(image)));
+    item.Section = UpperCase(section);
+    item.Key = UpperCase(key);
+    item.ItemKind = ikTexture;
+    item.FrameCount = 1;
+    item.Owner = &model;
+    model.Masks.push_back(std::move(item));
+}
+
+TacPixmap CopyArea(const TacPixmap& source, int left, int top, int width, int height) {
+    TacPixmap result(std::max(width, 0), std::max(height, 0));
+    for (int y = 0; y < result.Height(); ++y) {
+        for (int x = 0; x < result.Width(); ++x) {
+            const int sx = left + x;
+            const int sy = top + y;
+            if (sx >= 0 && sy >= 0 && sx < source.Width() && sy < source.Height()) {
+                result.At(x, y) = source.At(sx, sy);
+            }
+        }
+    }
+    return result;
+}
+
+} // namespace
+
+TsImageDecoders StandardImageDecoders() {
+    TsImageDecoders decoders;
+    decoders.Bmp = [](std::span<const std::uint8_t> data) { return DecodeBmp(data); };
+    decoders.Png = [](std::span<const std::uint8_t> data) { return DecodePng(data); };
+    decoders.Jpeg = [](std::span<const std::uint8_t> data) { return DecodeJpeg(data); };
+    return decoders;
+}
+
+int BmpBitsPerPixel(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() < 30 || bytes[0] != 'B' || bytes[1] != 'M') {
+        return 0;
+    }
+    const std::uint32_t headerSize = std::uint32_t{bytes[14]} | (std::uint32_t{bytes[15]} << 8) |
+                                     (std::uint32_t{bytes[16]} << 16) | (std::uint32_t{bytes[17]} << 24);
+    const std::size_t at = headerSize == 12 ? 24 : 28; // OS/2 core header or BITMAPINFOHEADER and later
+    return bytes[at] | (bytes[at + 1] << 8);
+}
+
+void SetOpaqueExceptKey(TacPixmap& image) {
+    for (int y = 0; y < image.Height(); ++y) {
+        TPixel32* row = image.Row(y);
+        for (int x = 0; x < image.Width(); ++x) {
+            row[x] = (row[x] & 0x00FFFFFF) == clKeyPixel ? clKeyPixel : (row[x] | 0xFF000000u);
+        }
+    }
+}
+
+void PrepareSkinPng(TacPixmap& image, double skinVersion) {
+    const bool premultiply = skinVersion > 7.45;
+    for (int y = 0; y < image.Height(); ++y) {
+        TPixel32* row = image.Row(y);
+        for (int x = 0; x < image.Width(); ++x) {
+            const TPixel32 p = row[x];
+            if (p == 0x00FFFFFF) {
+                row[x] = 0;
+            } else if (premultiply) {
+                const unsigned a = PixelA(p);
+                row[x] = MakePixel(static_cast<std::uint8_t>((PixelR(p) * a) >> 8),
+                                   static_cast<std::uint8_t>((PixelG(p) * a) >> 8),
+                                   static_cast<std::uint8_t>((PixelB(p) * a) >> 8), static_cast<std::uint8_t>(a));
+            }
+        }
+    }
+}
+
+void ClearTransparentWhite(TacPixmap& image) {
+    for (int y = 0; y < image.Height(); ++y) {
+        TPixel32* row = image.Row(y);
+        for (int x = 0; x < image.Width(); ++x) {
+            if (row[x] == 0x00FFFFFF) {
+                row[x] = 0;
+            }
+        }
+    }
+}
+
+void LoadImageItems(const TsImageLoadContext& c, TsSkinModel& model) {
+    while (!model.Masks.empty()) {
+        model.Masks.pop_back();
+    }
+    model.MasterBitmap = TacPixmap();
+    const std::string master = c.Description.ReadString(sGlobalInfo, "MASTERBITMAP", "");
+    model.SkinGlobals.Version = ReadSkinVersion(c.Description);
+    if (!master.empty()) {
+        if (const auto bytes = c.Files.Find(master, UpperCase(master))) {
+            model.MasterBitmap = DecodeSkinBmp(c.Decoders, *bytes);
+        }
+    }
+
+    TsItemBuilder builder(c, model);
+    for (const TacIniSection& section : c.Description.Sections()) {
+        for (const TacIniEntry& entry : section.Entries) {
+            if (entry.Value.empty() || (section.Name == sGlobalInfo && entry.Key == "MASTERBITMAP")) {
+                continue;
+            }
+            builder.AddValue(section.Name, entry.Key, entry.Value);
+        }
+    }
+
+    if (c.CommonSections == nullptr || c.CommonSections->Empty()) {
+        return;
+    }
+    TacMemIni lines;
+    lines.SetLines(c.CommonSectionLines);
+    for (const TacIniSection& section : lines.Sections()) {
+        if (UpperCase(section.Name) == sGlobalInfo) {
+            continue;
+        }
+        for (const TacIniEntry& entry : section.Entries) {
+            const std::string& v = entry.Value;
+            if (!model.MasterBitmap.Empty() && Contains(v, "#") && v != "#") {
+                builder.AddBordersFree(section.Name, entry.Key, v);
+            } else if (Contains(UpperCase(v), ".BMP")) {
+                builder.AddLooseBmp(section.Name, entry.Key, v);
+            }
+        }
+    }
+}
+
+void LoadJpegPatterns(const TsImageLoadContext& c, TsSkinModel& model) {
+    model.Patterns.clear();
+    for (const TacIniSection& section : c.Description.Sections()) {
+        for (const TacIniEntry& entry : section.Entries) {
+            if (!IsJpegValue(entry.Value)) {
+                continue;
+            }
+            const auto bytes = c.Files.Find(entry.Value, UpperCase(entry.Value));
+            if (bytes) {
+                AddJpeg(model, DecodeWith(c.Decoders.Jpeg, *bytes, "JPEG"), section.Name, entry.Key, false);
+            }
+        }
+    }
+    if (c.CommonSections == nullptr || c.CommonSections->Empty()) {
+        return;
+    }
+    TacMemIni lines;
+    lines.SetLines(c.CommonSectionLines);
+    for (const TacIniSection& section : lines.Sections()) {
+        for (const TacIniEntry& entry : section.Entries) {
+            if (!IsJpegValue(entry.Value)) {
+                continue;
+            }
+            if (const auto bytes = c.Files.FindLoose(entry.Value)) {
+                AddJpeg(model, DecodeWith(c.Decoders.Jpeg, *bytes, "JPEG"), section.Name, entry.Key, true);
+            }
+        }
+    }
+}
+
+void CacheStandardIndexes(TsSkinModel& m, bool extBordersUsable, const TsBuiltinBorders& builtins) {
+    TsStdIndexes& x = m.StdIndexes;
+    const auto section = [&](const char* name) { return m.SectionIndexOf(name); };
+    const auto image = [&](const char* sectionName, const char* key) {
+        return m.ImageIndexOf(m.SectionIndexOf(sectionName), sectionName, key);
+    };
+    const auto s16 = [&](const char* name) { return Int16(section(name)); };
+    const auto i16 = [&](const char* sectionName, const char* key) { return Int16(image(sectionName, key)); };
+    const bool hasGlobal = section("GLOBALINFO") >= 0;
+    const auto global = [&](const char* key) { return hasGlobal ? i16("GLOBALINFO", key) : std::int16_t{-1}; };
+
+    x.GlobalInfoSection = s16("GLOBALINFO");
+    x.ExBorderImage = global("EXBORDER");
+    x.TabTopSection = s16("TABTOP");
+    x.TabBottomSection = s16("TABBOTTOM");
+    x.TabLeftSection = s16("TABLEFT");
+    x.TabRightSection = s16("TABRIGHT");
+    x.TabTopBorders = i16("TABTOP", "BORDERSMASK");
+    x.TabBottomBorders = i16("TABBOTTOM", "BORDERSMASK");
+    x.TabLeftBorders = i16("TABLEFT", "BORDERSMASK");
+    x.TabRightBorders = i16("TABRIGHT", "BORDERSMASK");
+    x.ScrollBtnTopSection = s16("SCROLLBTNTOP");
+    x.ScrollBtnBottomSection = s16("SCROLLBTNBOTTOM");
+    x.ScrollBtnLeftSection = s16("SCROLLBTNLEFT");
+    x.ScrollBtnRightSection = s16("SCROLLBTNRIGHT");
+    x.ScrollBtnTopBorders = i16("SCROLLBTNTOP", "BORDERSMASK");
+    x.ScrollBtnBottomBorders = i16("SCROLLBTNBOTTOM", "BORDERSMASK");
+    x.ScrollBtnLeftBorders = i16("SCROLLBTNLEFT", "BORDERSMASK");
+    x.ScrollBtnRightBorders = i16("SCROLLBTNRIGHT", "BORDERSMASK");
+    x.ScrollBtnTopPattern = i16("SCROLLBTNTOP", "PATTERN");
+    x.ScrollBtnBottomPattern = i16("SCROLLBTNBOTTOM", "PATTERN");
+    x.ScrollBtnLeftPattern = i16("SCROLLBTNLEFT", "PATTERN");
+    x.ScrollBtnRightPattern = i16("SCROLLBTNRIGHT", "PATTERN");
+    x.ScrollBtnTopHotPattern = i16("SCROLLBTNTOP", "HOTPATTERN");
+    x.ScrollBtnBottomHotPattern = i16("SCROLLBTNBOTTOM", "HOTPATTERN");
+    x.ScrollBtnLeftHotPattern = i16("SCROLLBTNLEFT", "HOTPATTERN");
+    x.ScrollBtnRightHotPattern = i16("SCROLLBTNRIGHT", "HOTPATTERN");
+    x.TitleCloseImage = global("BICONCLOSE");
+    x.TitleCloseAloneImage = global("BICLOSEALONE");
+    x.TitleMaxImage = global("BICONMAX");
+    x.TitleNormImage = global("BICONNORM");
+    x.TitleMinImage = global("BICONMIN");
+    x.TitleHelpImage = global("BICONHELP");
+    x.SmallCloseImage = global("SICONCLOSE");
+    x.SmallMaxImage = global("SICONMAX");
+    x.SmallNormImage = global("SICONNORM");
+    x.SmallMinImage = global("SICONMIN");
+    x.SmallHelpImage = global("SICONHELP");
+    x.ScrollBtnTopGlyph = i16("SCROLLBTNTOP", "GLYPHMASK");
+    x.ScrollBtnBottomGlyph = i16("SCROLLBTNBOTTOM", "GLYPHMASK");
+    x.ScrollBtnLeftGlyph = i16("SCROLLBTNLEFT", "GLYPHMASK");
+    x.ScrollBtnRightGlyph = i16("SCROLLBTNRIGHT", "GLYPHMASK");
+    x.SliderVertSection = s16("SCROLLSLIDERV");
+    x.SliderHorzSection = s16("SCROLLSLIDERH");
+    x.SliderVertBorders = i16("SCROLLSLIDERV", "BORDERSMASK");
+    x.SliderHorzBorders = i16("SCROLLSLIDERH", "BORDERSMASK");
+    x.SliderVertGlyph = i16("SCROLLSLIDERV", "GLYPHMASK");
+    x.SliderHorzGlyph = i16("SCROLLSLIDERH", "GLYPHMASK");
+    x.SliderHorzPattern = i16("SCROLLSLIDERH", "PATTERN");
+    x.SliderHorzHotPattern = i16("SCROLLSLIDERH", "HOTPATTERN");
+    x.SliderVertPattern = i16("SCROLLSLIDERV", "PATTERN");
+    x.SliderVertHotPattern = i16("SCROLLSLIDERV", "HOTPATTERN");
+    x.ScrollBar1HSection = s16("SCROLLBAR1H");
+    x.ScrollBar1VSection = s16("SCROLLBAR1V");
+    x.ScrollBar2HSection = s16("SCROLLBAR2H");
+    x.ScrollBar2VSection = s16("SCROLLBAR2V");
+    x.ScrollBar1HBorders = i16("SCROLLBAR1H", "BORDERSMASK");
+    x.ScrollBar1VBorders = i16("SCROLLBAR1V", "BORDERSMASK");
+    x.ScrollBar2HBorders = i16("SCROLLBAR2H", "BORDERSMASK");
+    x.ScrollBar2VBorders = i16("SCROLLBAR2V", "BORDERSMASK");
+    x.ScrollBar1HPattern = i16("SCROLLBAR1H", "PATTERN");
+    x.ScrollBar1VPattern = i16("SCROLLBAR1V", "PATTERN");
+    x.ScrollBar2HPattern = i16("SCROLLBAR2H", "PATTERN");
+    x.ScrollBar2VPattern = i16("SCROLLBAR2V", "PATTERN");
+    x.ScrollBar1HHotPattern = i16("SCROLLBAR1H", "HOTPATTERN");
+    x.ScrollBar1VHotPattern = i16("SCROLLBAR1V", "HOTPATTERN");
+    x.ScrollBar2HHotPattern = i16("SCROLLBAR2H", "HOTPATTERN");
+    x.ScrollBar2VHotPattern = i16("SCROLLBAR2V", "HOTPATTERN");
+    x.CheckBoxChecked = global("BOXCHECKED");
+    x.CheckBoxUnchecked = global("BOXUNCHECKED");
+    x.CheckBoxGrayed = global("BOXGRAYED");
+    x.RadioChecked = global("RADIOCHECKED");
+    x.RadioUnchecked = global("RADIOUNCHECKED");
+    x.RadioGrayed = global("RADIOGRAYED");
+    x.SmallCheckBoxChecked = global("SMALLCHECKED");
+    x.SmallCheckBoxUnchecked = global("SMALLUNCHECKED");
+    x.SmallCheckBoxGrayed = global("SMALLGRAYED");
+    x.ComboBtnSection = section("COMBOBTN");
+    x.ComboBtnBorders = m.ExactImageIndexOf("COMBOBTN", "BORDERSMASK");
+    x.ComboBtnPattern = m.TextureIndexOf(x.ComboBtnSection, "COMBOBTN", "PATTERN");
+    x.ComboBtnHotPattern = m.TextureIndexOf(x.ComboBtnSection, "COMBOBTN", "HOTPATTERN");
+    x.ComboBoxGlyph = m.ExactImageIndexOf("COMBOBOX", "GLYPHMASK");
+    x.GripImage = hasGlobal ? image("GLOBALINFO", "GRIPIMAGE") : -1;
+    x.GripHorz = hasGlobal ? image("GLOBALINFO", "GRIPHORZ") : -1;
+    x.GripVert = hasGlobal ? image("GLOBALINFO", "GRIPVERT") : -1;
+    x.WebButtonSection = section("WEBBUTTON");
+
+    ResolveSectionImages(m);
+    PrepareExtBorderImages(m, extBordersUsable, builtins);
+}
+
+void PrepareExtBorderImages(TsSkinModel& m, bool extBordersUsable, const TsBuiltinBorders& builtins) {
+    if (!extBordersUsable) {
+        m.ExtBorderMargins = {0, 0, 0, 0};
+        return;
+    }
+    m.ExtBorderActive = TacPixmap();
+    m.ExtBorderInactive = TacPixmap();
+    if (!m.HasImage(m.StdIndexes.ExBorderImage)) {
+        m.ExtBorderActive = builtins.Active;
+        m.ExtBorderInactive = builtins.Inactive;
+        m.ExtBorderMargins = {9, 9, 9, 9};
+    } else {
+        const TsMaskData& e = m.Masks[static_cast<std::size_t>(m.StdIndexes.ExBorderImage)];
+        const std::int32_t f = m.SkinGlobals.FormOffset;
+        if (m.SkinGlobals.BorderMode != 0) {
+            m.ExtBorderMargins = {f, f, f, f};
+        } else {
+            m.ExtBorderMargins = {e.BorderLeft - f, e.BorderTop - f, e.BorderRight - f, e.BorderBottom - f};
+        }
+        const TacPixmap* source = e.SourceImage();
+        if (source != nullptr) {
+            const int fw = FrameWidth(e);
+            const int fh = FrameHeight(e);
+            const int left = e.SourceRect.Left;
+            const int top = e.SourceRect.Top;
+            m.ExtBorderInactive = CopyArea(*source, left, top, fw, fh);
+            m.ExtBorderActive = CopyArea(*source, e.FrameCount > 1 ? left + fw : left, top, fw, fh);
+        }
+    }
+    if (m.SkinGlobals.Version < 7.6) {
+        ClearTransparentWhite(m.ExtBorderActive);
+        ClearTransparentWhite(m.ExtBorderInactive);
+    }
+}
+
+} // namespace sj

@@ -1,0 +1,68 @@
+// Builds the image part of a skin model: the master image, one image item per image
+// value of the description, JPEG patterns, the cached standard indexes and the
+// extended-border images.
+#pragma once
+
+#include "skin/data/acCommonSections.h"
+#include "skin/data/acMemIni.h"
+#include "skin/data/sSkinFiles.h"
+#include "skin/data/sSkinModel.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+namespace sj {
+
+// Image decoders; each returns straight (not premultiplied) 32-bit pixels and throws
+// sj::Exception on bad data.
+struct TsImageDecoders {
+    using TDecoder = std::function<TacPixmap(std::span<const std::uint8_t>)>;
+    TDecoder Bmp;
+    TDecoder Png;
+    TDecoder Jpeg;
+};
+
+// The program's decoders of BMP, PNG and JPEG files.
+TsImageDecoders StandardImageDecoders();
+
+// Bits per pixel recorded in a BMP file's header, 0 when the header is not readable.
+int BmpBitsPerPixel(std::span<const std::uint8_t> bytes);
+
+// Below 32 bits a decoded BMP has no alpha of its own: the key colour becomes clear
+// (alpha 0) and every other pixel opaque.
+void SetOpaqueExceptKey(TacPixmap& image);
+
+// The treatment of PNG images of skins: pure white with alpha 0 becomes 0; in skins
+// newer than 7.45 every other pixel is premultiplied by its alpha (>> 8).
+void PrepareSkinPng(TacPixmap& image, double skinVersion);
+
+// Pixels exactly 0x00FFFFFF become 0 (border images of older skins, built-in images).
+void ClearTransparentWhite(TacPixmap& image);
+
+struct TsImageLoadContext {
+    const TacMemIni& Description;
+    const TsSkinFiles& Files;
+    const TsImageDecoders& Decoders;
+    const TacCommonSections* CommonSections = nullptr; // the manager's extra lines, or none
+    std::vector<std::string> CommonSectionLines;       // the same lines as text
+};
+
+// Master image and image items (clears the previous ones first).
+void LoadImageItems(const TsImageLoadContext& context, TsSkinModel& model);
+// JPEG patterns, and image items for JPEG images below 900000 pixels.
+void LoadJpegPatterns(const TsImageLoadContext& context, TsSkinModel& model);
+
+// The built-in extended-border images, used when a skin has no "EXBORDER".
+struct TsBuiltinBorders {
+    TacPixmap Active;
+    TacPixmap Inactive;
+};
+
+// Standard indexes, section image indexes, then the extended-border images.
+// `extBordersUsable` is the manager's setting (active and usable).
+void CacheStandardIndexes(TsSkinModel& model, bool extBordersUsable, const TsBuiltinBorders& builtins);
+void PrepareExtBorderImages(TsSkinModel& model, bool extBordersUsable, const TsBuiltinBorders& builtins);
+
+} // namespace sj
