@@ -100,8 +100,8 @@ SIZE IconSize(HICON icon) {
     return size;
 }
 
-// One 32-bit image in .ico layout, from an icon handle.
-std::vector<std::uint8_t> EncodeIcon(HICON icon) {
+// The pixels of an icon handle, bottom-up rows, straight alpha.
+std::vector<std::uint32_t> IconPixelsBottomUp(HICON icon, int& w, int& h) {
     ICONINFO info{};
     if (icon == nullptr || !::GetIconInfo(icon, &info)) {
         throw Exception("Icon image is not valid");
@@ -112,13 +112,13 @@ std::vector<std::uint8_t> EncodeIcon(HICON icon) {
     if (!color || size.cx <= 0 || size.cy <= 0 || size.cx > 256 || size.cy > 256) {
         throw Exception("Icon image is not valid");
     }
-    const int w = size.cx;
-    const int h = size.cy;
+    w = size.cx;
+    h = size.cy;
 
     BITMAPINFO header{};
     header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     header.bmiHeader.biWidth = w;
-    header.bmiHeader.biHeight = h; // bottom-up, as .ico images are stored
+    header.bmiHeader.biHeight = h;
     header.bmiHeader.biPlanes = 1;
     header.bmiHeader.biBitCount = 32;
     header.bmiHeader.biCompression = BI_RGB;
@@ -137,6 +137,14 @@ std::vector<std::uint8_t> EncodeIcon(HICON icon) {
             pixels[i] = (maskPixels[i] & 0xFFFFFF) != 0 ? 0 : (pixels[i] | 0xFF000000u);
         }
     }
+    return pixels;
+}
+
+// One 32-bit image in .ico layout, from an icon handle.
+std::vector<std::uint8_t> EncodeIcon(HICON icon) {
+    int w = 0;
+    int h = 0;
+    const std::vector<std::uint32_t> pixels = IconPixelsBottomUp(icon, w, h);
 
     const std::size_t maskStride = ((static_cast<std::size_t>(w) + 31) / 32) * 4;
     std::vector<std::uint8_t> image;
@@ -266,6 +274,20 @@ void TIcon::Draw(TCanvas& canvas, const RECT& rect) {
     }
     ::DrawIconEx(dc, rect.left, rect.top, FHandle.Get(), rect.right - rect.left, rect.bottom - rect.top, 0, nullptr,
                  DI_NORMAL);
+}
+
+TacPixmap TIcon::ToPixmap() const {
+    if (!FHandle) {
+        return {};
+    }
+    int w = 0;
+    int h = 0;
+    const std::vector<std::uint32_t> pixels = IconPixelsBottomUp(FHandle.Get(), w, h);
+    TacPixmap pixmap(w, h);
+    for (int y = 0; y < h; ++y) {
+        std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>(h - 1 - y) * w, w, pixmap.Row(y));
+    }
+    return pixmap;
 }
 
 std::unique_ptr<TGraphic> TIcon::Clone() const {

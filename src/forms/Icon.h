@@ -8,6 +8,7 @@
 
 #include "forms/GdiHandles.h"
 #include "forms/Graphics.h"
+#include "skin/paint/acPixmap.h"
 
 #include <windows.h>
 
@@ -47,6 +48,9 @@ public:
     const std::vector<TIconImageInfo>& Images() const { return FImages; }
 
     void Assign(const TIcon& source);
+    // The icon's pixels with straight alpha (taken from the mask when the icon has
+    // no alpha channel); empty for an empty icon.
+    TacPixmap ToPixmap() const;
 
     void Draw(TCanvas& canvas, const RECT& rect) override;
     void LoadFromStream(std::istream& stream) override;
