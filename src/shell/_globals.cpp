@@ -1,0 +1,7 @@
+#include "shell/_globals.h"
+
+namespace sj {
+
+TGlobalVars GlobalVars;
+
+} // namespace sj
