@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <random>
 
 namespace sj {
@@ -45,7 +46,7 @@ TEST(HueShift, RandomPixelsKeepValueAndSaturation) {
     std::uniform_int_distribution<int> byte(0, 255), offset(-400, 400);
     auto hueOf = [](TPixel32 p) {
         const double r = PixelR(p), g = PixelG(p), b = PixelB(p);
-        return std::atan2(std::sqrt(3.0) * (g - b), 2 * r - g - b) * 180 / M_PI;
+        return std::atan2(std::sqrt(3.0) * (g - b), 2 * r - g - b) * 180 / std::numbers::pi;
     };
     for (int i = 0; i < 20000; ++i) {
         const TPixel32 p = MakePixel(byte(rng), byte(rng), byte(rng), byte(rng));
