@@ -303,6 +303,10 @@ TacBmpImage ReadBmp(std::span<const std::uint8_t> data, TacNoAlpha alpha) {
     TacBmpImage image;
     image.BitsPerPixel = layout.Bits;
     const bool rle = layout.Compression == BI_RLE8 || layout.Compression == BI_RLE4;
+    // A header must not make us allocate for rows the file does not hold.
+    if (!rle && !in.Has(layout.PixelOffset, RowStride(layout) * static_cast<std::size_t>(layout.Height - 1) +
+                                                static_cast<std::size_t>((layout.Width * layout.Bits + 7) / 8)))
+        in.Fail();
     image.Pixels.SetSize(static_cast<int>(layout.Width), static_cast<int>(layout.Height), rle ? palette[0] : 0);
     if (rle) {
         TRleDecoder(in, layout, palette, image.Pixels).Run();
