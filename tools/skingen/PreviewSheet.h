@@ -13,8 +13,12 @@ struct TPreviewEntry {
     std::string Label;
     TacPixmap Image; // straight alpha, all frames side by side
     int Frames = 1;
+    // Nine-part items: border widths and whether the centre is painted.
+    int Left = -1, Top = -1, Right = -1, Bottom = -1;
+    bool Centre = false;
 };
 
-TacPixmap MakePreviewSheet(const TacPixmap& master, const std::vector<TPreviewEntry>& items);
+// `window` is the window colour (0xAARRGGBB) of the small mock window drawn at the top.
+TacPixmap MakePreviewSheet(const TacPixmap& master, const std::vector<TPreviewEntry>& items, TPixel32 window);
 
 } // namespace sj::skingen

@@ -413,6 +413,7 @@ private:
                         int paintFlags, int common = 0);
     void AddFile(const std::string& name, std::vector<std::uint8_t> bytes);
     void Preview(const std::string& label, TacPixmap image, int frames);
+    void NinePart(int l, int t, int r, int b, bool centre); // of the last preview entry
 
     // Sections
     void Section(const std::string& s, int states, const TColorF& color, const TColorF& font);
@@ -473,9 +474,20 @@ std::string TSkinBuilder::Glyph(const std::string& label, const std::vector<TLay
 std::string TSkinBuilder::Borders(const std::string& label, const std::vector<TLayer>& frames, int l, int t, int r,
                                   int b, int paintFlags, int common) {
     const int n = static_cast<int>(frames.size());
-    return MasterItem(label, frames, TForm::Masked, [&](const TRectI& rc) {
+    const std::string value = MasterItem(label, frames, TForm::Masked, [&](const TRectI& rc) {
         return BordersValue(rc, l, t, r, b, n, 1, paintFlags, common);
     });
+    NinePart(l, t, r, b, (paintFlags & 4) != 0);
+    return value;
+}
+
+void TSkinBuilder::NinePart(int l, int t, int r, int b, bool centre) {
+    TPreviewEntry& e = FPreviews.back();
+    e.Left = l;
+    e.Top = t;
+    e.Right = r;
+    e.Bottom = b;
+    e.Centre = centre;
 }
 
 void TSkinBuilder::AddFile(const std::string& name, std::vector<std::uint8_t> bytes) {
@@ -925,6 +937,7 @@ void TSkinBuilder::Buttons() {
         AddFile("Button.bmp", EncodeBmp24(file));
         Set("BUTTON", "BORDERSMASK", FileValue("BUTTON.BMP", 4, 1, 0, bord, bord, bord, bord, 5));
         Preview("BUTTON", DecodeStored(file, {0, 0, w * 4, h * 2}, 4, TForm::Masked), 4);
+        NinePart(bord, bord, bord, bord, true);
     } else {
         Set("BUTTON", "BORDERSMASK", Borders("BUTTON", frames, bord, bord, bord, bord, 5));
     }
@@ -988,6 +1001,7 @@ void TSkinBuilder::Edits() {
                 m.At(r.Left + x, r.Top + y) = corner ? clKeyPixel : StoredPixel(c);
             }
         Preview("EDIT", DecodeStored(m, r, 1, TForm::Keyed), 1);
+        NinePart(2, 2, 2, 2, true);
         Set("EDIT", "BORDERSMASK", BordersValue(r, 2, 2, 2, 2, 1, 0, 1, 1));
     } else {
         const int b = std::max(2, std::min(T.Radius, 4));
@@ -1150,6 +1164,7 @@ void TSkinBuilder::Tabs() {
         AddFile("TabTop.png", tools::EncodePng(file));
         Set("TABTOP", "BORDERSMASK", FileValue("TABTOP.PNG", 3, 1, 0, side, side, side, 2, 5));
         Preview("TABTOP", DecodeStored(file, {0, 0, w * 3, h * 2}, 3, TForm::Masked), 3);
+        NinePart(side, side, side, 2, true);
     } else {
         Set("TABTOP", "BORDERSMASK", Borders("TABTOP", top, side, side, side, 2, 5));
     }
@@ -1544,7 +1559,7 @@ TBuiltSkin TSkinBuilder::Build() {
     skin.Members.push_back({kMasterFile, EncodeBmp24(master)});
     for (TSkinMember& m : FFiles)
         skin.Members.push_back(std::move(m));
-    skin.Preview = MakePreviewSheet(master, FPreviews);
+    skin.Preview = MakePreviewSheet(master, FPreviews, StoredPixel(P.Window));
     return skin;
 }
 
