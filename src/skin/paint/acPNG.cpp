@@ -245,6 +245,7 @@ private:
     TChunk ReadChunk(const TacByteReader& in, std::size_t& pos) const;
     void ReadHeader(const TChunk& c);
     void ReadPalette(const TChunk& c);
+    void CorrectPalette();
     void ReadGamma(const TChunk& c);
     void ReadBackground(const TChunk& c);
     void ReadTransparency(const TChunk& c);
@@ -363,8 +364,13 @@ void TPngDecoder::ReadPalette(const TChunk& c) {
         FailPalette();
     FPalette.clear();
     for (std::size_t i = 0; i + 2 < c.Data.size(); i += 3)
-        FPalette.push_back(PixelWithoutAlpha(FGamma[c.Data[i]], FGamma[c.Data[i + 1]], FGamma[c.Data[i + 2]],
-                                             TacNoAlpha::KeyClear));
+        FPalette.push_back(MakePixel(c.Data[i], c.Data[i + 1], c.Data[i + 2]));
+}
+
+// Gamma applies to the palette too, whichever of PLTE and gAMA came first.
+void TPngDecoder::CorrectPalette() {
+    for (TPixel32& p : FPalette)
+        p = PixelWithoutAlpha(FGamma[PixelR(p)], FGamma[PixelG(p)], FGamma[PixelB(p)], TacNoAlpha::KeyClear);
 }
 
 void TPngDecoder::ReadGamma(const TChunk& c) {
@@ -421,6 +427,7 @@ void TPngDecoder::ReadTransparency(const TChunk& c) {
 void TPngDecoder::DecodeImage(const std::vector<std::span<const std::uint8_t>>& idat) {
     if (FHeader.ColorType == ctIndexed && FPalette.empty())
         FailPalette();
+    CorrectPalette();
     const auto passes = FHeader.Interlaced ? std::span<const TAdam7Pass>(Adam7) : std::span(&WholeImage, 1);
 
     std::uint64_t rawSize = 0;

@@ -251,6 +251,13 @@ void BlendAlphaImage(TacPixelsView target, TacRect targetRect, TacPixelsView sou
         return transparency > 0 ? (100 - transparency) * a / 100 : a;
     };
     auto skipped = [&options](TPixel32 s) { return options.UseKey && s == options.Key; };
+    // A key pixel with a backdrop takes the backdrop's pixel, when there is one there.
+    auto showBackdrop = [&options](TPixel32& t, int tx, int ty) {
+        const TacPixelsView& b = options.Backdrop;
+        const int bx = tx + options.BackdropX, by = ty + options.BackdropY;
+        if (b.Bits != nullptr && b.Contains(bx, by))
+            t = b.At(bx, by);
+    };
 
     TCopyArea area{targetRect.Left, targetRect.Top, sourceRect.Left, sourceRect.Top,
                    std::min(targetRect.Width(), sourceRect.Width()), std::min(targetRect.Height(), sourceRect.Height())};
@@ -263,9 +270,12 @@ void BlendAlphaImage(TacPixelsView target, TacRect targetRect, TacPixelsView sou
     for (int row = 0; row < area.H; ++row) {
         TPixel32* t = target.Row(area.TargetY + row) + area.TargetX;
         const TPixel32* s = source.Row(area.SourceY + row) + area.SourceX;
-        for (int col = 0; col < area.W; ++col)
+        for (int col = 0; col < area.W; ++col) {
             if (!skipped(s[col]))
                 t[col] = BlendByAlpha(t[col], s[col], opacity(s[col]));
+            else
+                showBackdrop(t[col], area.TargetX + col, area.TargetY + row);
+        }
     }
     if (!options.Reflected || imageHeight < 2)
         return;

@@ -64,13 +64,17 @@ void PremultiplyAlpha(TacPixelsView bitmap);
 // targetRect's top-left (the overlap of both rectangles, clipped to both bitmaps):
 // each channel becomes T + floor(A * (S - T) / 256), the target alpha
 // max(target alpha, A). transparency (0..100) first scales A by (100 - p) / 100.
-// Source pixels equal to a given key are skipped. With reflected, a mirrored copy of
-// the lower half follows below the image, fading from A / 3.
+// Source pixels equal to a given key are skipped, or, with a backdrop, show the
+// backdrop's pixel at the same place shifted by the backdrop offsets. With reflected,
+// a mirrored copy of the lower half follows below the image, fading from A / 3.
 struct TacAlphaBlendOptions {
     bool Reflected = false;
     int Transparency = 0;
     bool UseKey = false;
     TPixel32 Key = clKeyPixel;
+    TacPixelsView Backdrop{}; // no bits: key pixels are skipped
+    int BackdropX = 0;
+    int BackdropY = 0;
 };
 void BlendAlphaImage(TacPixelsView target, TacRect targetRect, TacPixelsView source, TacRect sourceRect,
                      const TacAlphaBlendOptions& options = {});

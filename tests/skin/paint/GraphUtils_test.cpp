@@ -196,6 +196,16 @@ TEST(AlphaImageBlend, AlphaTransparencyAndKey) {
     key.Key = 0xFFFF00FF;
     BlendAlphaImage(keyed.View(), {0, 0, 3, 1}, source.View(), {0, 0, 3, 1}, key);
     EXPECT_EQ(keyed.At(1, 0), 0x20FFFFFFu);
+
+    // With a backdrop the key pixel at x 1 shows the backdrop at (1 + 2, 0 + 1).
+    TacPixmap backdrop(4, 2, 0xFF000000);
+    backdrop.At(3, 1) = 0xFF123456;
+    key.Backdrop = backdrop.View();
+    key.BackdropX = 2;
+    key.BackdropY = 1;
+    TacPixmap shown = target;
+    BlendAlphaImage(shown.View(), {0, 0, 3, 1}, source.View(), {0, 0, 3, 1}, key);
+    EXPECT_EQ(shown.At(1, 0), 0xFF123456u);
 }
 
 TEST(AlphaImageBlend, ClipsAndReflects) {
