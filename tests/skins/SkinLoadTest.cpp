@@ -55,10 +55,14 @@ TEST(SkinLoad, EveryInternalSkinLoadsWithAllItsImages) {
                 if (key == "MASTERBITMAP" || value.empty())
                     continue;
                 const TsImageForm form = ImageFormOf(value);
+                const bool written = std::string("@^~!").find(value[0]) != std::string::npos ||
+                                     value.find('#') != std::string::npos || value.find(".BMP") != std::string::npos ||
+                                     value.find(".JPG") != std::string::npos;
+                EXPECT_EQ(form != TsImageForm::None, written) << section << "." << key << "=" << value;
                 if (form == TsImageForm::None)
                     continue;
                 const bool isJpeg = form == TsImageForm::Jpeg;
-                const std::int32_t index = m.ExactImageIndexOf(isJpeg ? section : section, key);
+                const std::int32_t index = m.ExactImageIndexOf(section, key);
                 if (isJpeg) {
                     // Small JPEG images become texture items with upper-cased names.
                     EXPECT_GE(m.TextureIndexOf(m.SectionIndexOf(section), section, key), 0) << key;
