@@ -184,8 +184,8 @@ public:
                 if (FLayout.Compression == BI_RGB)
                     dst[x] = MakePixel(p[2], p[1], p[0], p[3]);
                 else
-                    dst[x] = FromMasks(std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) |
-                                       (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24));
+                    dst[x] = FromMasks(std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
+                                       (std::uint32_t{p[3]} << 24));
             }
             break;
         }
@@ -233,8 +233,7 @@ void DecodeUncompressed(const TacByteReader& in, const TBmpLayout& l, const TBmp
 // end-of-bitmap and delta escapes. Pixels the data never reaches keep entry 0.
 class TRleDecoder {
 public:
-    TRleDecoder(const TacByteReader& in, const TBmpLayout& l, const std::array<TPixel32, 256>& palette,
-                TacPixmap& out)
+    TRleDecoder(const TacByteReader& in, const TBmpLayout& l, const std::array<TPixel32, 256>& palette, TacPixmap& out)
         : FIn(in), FPos(l.PixelOffset), FFour(l.Compression == BI_RLE4), FPalette(palette), FOut(out) {}
 
     void Run() {

@@ -24,7 +24,7 @@ namespace sj {
 
 struct TacBmpImage {
     TacPixmap Pixels;
-    int BitsPerPixel = 0; // as stored in the file
+    int BitsPerPixel = 0;  // as stored in the file
     bool HasAlpha = false; // the file carried an alpha channel that was kept
 };
 

@@ -56,8 +56,8 @@ void ConvertRow(const JSAMPLE* in, TPixel32* out, const jpeg_decompress_struct& 
 
 // Only trivially destructible objects live in this frame, so the long jump out of
 // libjpeg skips no destructor. The decompressor is destroyed by the caller.
-TJpegOutcome RunDecompress(jpeg_decompress_struct& info, TJpegErrorManager& errors,
-                           std::span<const std::uint8_t> data, TacPixmap& out, TacNoAlpha alpha) {
+TJpegOutcome RunDecompress(jpeg_decompress_struct& info, TJpegErrorManager& errors, std::span<const std::uint8_t> data,
+                           TacPixmap& out, TacNoAlpha alpha) {
     if (setjmp(errors.Jump) != 0)
         return TJpegOutcome::Failed;
     jpeg_create_decompress(&info);

@@ -23,9 +23,15 @@ constexpr std::uint32_t MaxChunkLength = 0x7FFFFFFF;
 // more is damaged, and is refused before the bitmap is allocated.
 constexpr std::uint64_t MaxInflateRatio = 1032;
 
-[[noreturn]] void FailInvalid() { throw EInvalidGraphic(InvalidImageFormatText(PngFormat)); }
-[[noreturn]] void FailCrc() { throw EInvalidGraphic("Cannot load image. CRC error found in PNG file."); }
-[[noreturn]] void FailPalette() { throw EInvalidGraphic("Cannot load image. Palette in PNG file is invalid."); }
+[[noreturn]] void FailInvalid() {
+    throw EInvalidGraphic(InvalidImageFormatText(PngFormat));
+}
+[[noreturn]] void FailCrc() {
+    throw EInvalidGraphic("Cannot load image. CRC error found in PNG file.");
+}
+[[noreturn]] void FailPalette() {
+    throw EInvalidGraphic("Cannot load image. Palette in PNG file is invalid.");
+}
 [[noreturn]] void FailCompression() {
     throw EGraphicCompression("Cannot load image. Compression error found in PNG file.");
 }
@@ -52,7 +58,9 @@ struct TPngHeader {
         }
     }
     // Distance of the byte a filter compares with: whole pixels, at least one byte.
-    std::size_t FilterStep() const { return std::max<std::size_t>(1, static_cast<std::size_t>(Channels()) * BitDepth / 8); }
+    std::size_t FilterStep() const {
+        return std::max<std::size_t>(1, static_cast<std::size_t>(Channels()) * BitDepth / 8);
+    }
     std::size_t RowBytes(std::uint32_t width) const {
         return static_cast<std::size_t>((std::uint64_t{width} * Channels() * BitDepth + 7) / 8);
     }
@@ -223,8 +231,8 @@ void Unfilter(int filter, std::span<std::uint8_t> row, std::span<const std::uint
 struct TAdam7Pass {
     std::uint32_t X0, Y0, DX, DY;
 };
-constexpr std::array<TAdam7Pass, 7> Adam7{{{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
-                                           {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}};
+constexpr std::array<TAdam7Pass, 7> Adam7{
+    {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}};
 constexpr TAdam7Pass WholeImage{0, 0, 1, 1};
 
 std::uint32_t PassSize(std::uint32_t size, std::uint32_t start, std::uint32_t step) {
@@ -313,8 +321,7 @@ int TPngDecoder::Decode(std::span<const std::uint8_t> data) {
         }
         if (c.Type == IEND)
             break;
-        if (c.Type == IHDR || c.Type == PLTE || c.Type == IDAT || c.Type == gAMA || c.Type == bKGD ||
-            c.Type == tRNS)
+        if (c.Type == IHDR || c.Type == PLTE || c.Type == IDAT || c.Type == gAMA || c.Type == bKGD || c.Type == tRNS)
             CheckCrc(c, typeBytes);
         if (c.Type == IHDR) {
             FailInvalid(); // a second header
@@ -412,8 +419,8 @@ void TPngDecoder::ReadTransparency(const TChunk& c) {
     if (FHeader.ColorType == ctGrey && d.size() >= 2) {
         FTransparentRaw[0] = U16BE(d, 0);
         FHasTransparentColor = true;
-        const std::uint8_t g = ScaleSample(std::min<unsigned>(FTransparentRaw[0], (1u << FHeader.BitDepth) - 1u),
-                                           FHeader.BitDepth);
+        const std::uint8_t g =
+            ScaleSample(std::min<unsigned>(FTransparentRaw[0], (1u << FHeader.BitDepth) - 1u), FHeader.BitDepth);
         FTransparentOut = MakePixel(g, g, g, 0);
     } else if (FHeader.ColorType == ctRGB && d.size() >= 6) {
         FTransparentRaw = {U16BE(d, 0), U16BE(d, 2), U16BE(d, 4)};

@@ -8,13 +8,21 @@ namespace sj {
 namespace {
 
 // Nearest integer, halves to even (the rounding of the painters' colour maths).
-int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+int RoundEven(double v) {
+    return static_cast<int>(std::nearbyint(v));
+}
 
-std::uint8_t ClampByte(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); }
+std::uint8_t ClampByte(int v) {
+    return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
+}
 
-std::uint8_t Channel(std::uint32_t word, int index) { return static_cast<std::uint8_t>(word >> (8 * index)); }
+std::uint8_t Channel(std::uint32_t word, int index) {
+    return static_cast<std::uint8_t>(word >> (8 * index));
+}
 
-bool IsGrey(TPixel32 p) { return PixelR(p) == PixelG(p) && PixelG(p) == PixelB(p); }
+bool IsGrey(TPixel32 p) {
+    return PixelR(p) == PixelG(p) && PixelG(p) == PixelB(p);
+}
 
 // Applies fn to every pixel of the view.
 template <typename Fn> void ForEachPixel(TacPixelsView bitmap, Fn fn) {
@@ -61,7 +69,9 @@ private:
     }
 };
 
-bool Usable(const TacPixelsView& v) { return v.Bits != nullptr && !v.Empty(); }
+bool Usable(const TacPixelsView& v) {
+    return v.Bits != nullptr && !v.Empty();
+}
 
 // T + floor(a * (S - T) / 256): moves the target channel toward the source by a / 256.
 std::uint8_t BlendToward(std::uint8_t t, std::uint8_t s, int a) {
@@ -139,9 +149,7 @@ TColor ShiftHue(TColor color, int offset) {
 void ShiftHue(TacPixelsView bitmap, int offset) {
     if (offset == 0)
         return;
-    ForEachPixel(bitmap, [offset](TPixel32 p) {
-        return p == clKeyPixel || IsGrey(p) ? p : ShiftColorHue(offset, p);
-    });
+    ForEachPixel(bitmap, [offset](TPixel32 p) { return p == clKeyPixel || IsGrey(p) ? p : ShiftColorHue(offset, p); });
 }
 
 TColor ChangeColorSaturation(int amount, TColor color) {
@@ -159,9 +167,8 @@ TColor ChangeColorSaturation(int amount, TColor color) {
 void ChangeSaturation(TacPixelsView bitmap, int amount) {
     if (amount == 0)
         return;
-    ForEachPixel(bitmap, [amount](TPixel32 p) {
-        return p == clKeyPixel || IsGrey(p) ? p : ChangeColorSaturation(amount, p);
-    });
+    ForEachPixel(bitmap,
+                 [amount](TPixel32 p) { return p == clKeyPixel || IsGrey(p) ? p : ChangeColorSaturation(amount, p); });
 }
 
 namespace {
@@ -208,15 +215,13 @@ void BlendColorIntoRect(TacPixelsView bitmap, TacRect rect, int percent, TColor 
         return;
     const double keep = std::clamp(percent, 0, 100) / 100.0;
     const TPixel32 c = ColorToPixelOrder(color);
-    auto mix = [keep](std::uint8_t v, std::uint8_t cv) {
-        return ClampByte(RoundEven(v * keep + cv * (1.0 - keep)));
-    };
+    auto mix = [keep](std::uint8_t v, std::uint8_t cv) { return ClampByte(RoundEven(v * keep + cv * (1.0 - keep))); };
     for (int y = rect.Top; y < rect.Bottom; ++y) {
         TPixel32* row = bitmap.Row(y);
         for (int x = rect.Left; x < rect.Right; ++x) {
             const TPixel32 p = row[x];
-            row[x] = MakePixel(mix(PixelR(p), PixelR(c)), mix(PixelG(p), PixelG(c)), mix(PixelB(p), PixelB(c)),
-                               PixelA(p));
+            row[x] =
+                MakePixel(mix(PixelR(p), PixelR(c)), mix(PixelG(p), PixelG(c)), mix(PixelB(p), PixelB(c)), PixelA(p));
         }
     }
 }
@@ -259,8 +264,12 @@ void BlendAlphaImage(TacPixelsView target, TacRect targetRect, TacPixelsView sou
             t = b.At(bx, by);
     };
 
-    TCopyArea area{targetRect.Left, targetRect.Top, sourceRect.Left, sourceRect.Top,
-                   std::min(targetRect.Width(), sourceRect.Width()), std::min(targetRect.Height(), sourceRect.Height())};
+    TCopyArea area{targetRect.Left,
+                   targetRect.Top,
+                   sourceRect.Left,
+                   sourceRect.Top,
+                   std::min(targetRect.Width(), sourceRect.Width()),
+                   std::min(targetRect.Height(), sourceRect.Height())};
     const int imageHeight = area.H;
     const int sourceTop = area.SourceY;
     const int targetTop = area.TargetY;

@@ -21,7 +21,9 @@ inline constexpr TColor ColorToPixelOrder(TColor c) {
     return (c & 0xFF00FF00u) | ((c & 0xFFu) << 16) | ((c >> 16) & 0xFFu);
 }
 // The same swap of red and blue turns a pixel word back into a colour.
-inline constexpr TColor PixelToColorOrder(TPixel32 p) { return ColorToPixelOrder(p); }
+inline constexpr TColor PixelToColorOrder(TPixel32 p) {
+    return ColorToPixelOrder(p);
+}
 
 // Per channel round(x * a + (1 - x) * b); the high byte of a. Works on either layout.
 TColor MixColors(TColor a, TColor b, double x);

@@ -22,19 +22,19 @@ void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
 
 // Builds a BMP file with a 40-byte header from rows given top-down (each row the
 // file's row bytes without padding).
-struct BmpSpec {
+struct BmpPlan {
     int Width = 1;
     int Height = 1;
     int Bits = 24;
     std::uint32_t Compression = 0;
     bool TopDown = false;
-    std::vector<std::uint32_t> Palette;   // 0x00RRGGBB
-    std::vector<std::uint32_t> Masks;     // bit fields after the header
-    std::vector<Bytes> Rows;              // top-down
-    Bytes Rle;                            // compressed data instead of rows
+    std::vector<std::uint32_t> Palette; // 0x00RRGGBB
+    std::vector<std::uint32_t> Masks;   // bit fields after the header
+    std::vector<Bytes> Rows;            // top-down
+    Bytes Rle;                          // compressed data instead of rows
 };
 
-Bytes BuildBmp(const BmpSpec& s) {
+Bytes BuildBmp(const BmpPlan& s) {
     const std::size_t stride = ((static_cast<std::size_t>(s.Width) * s.Bits + 31) / 32) * 4;
     const std::size_t paletteOffset = 14 + 40 + 4 * s.Masks.size();
     const std::size_t pixelOffset = paletteOffset + 4 * s.Palette.size();
@@ -77,7 +77,7 @@ std::string ErrorOf(const Bytes& file) {
 }
 
 TEST(BmpDecode, TrueColourRowsAndKeyColour) {
-    BmpSpec s;
+    BmpPlan s;
     s.Width = 3;
     s.Height = 2;
     // Top row: blue, magenta, white; bottom row: red, green, almost-magenta.
@@ -101,7 +101,7 @@ TEST(BmpDecode, TrueColourRowsAndKeyColour) {
 }
 
 TEST(BmpDecode, ThirtyTwoBitsKeepStoredAlpha) {
-    BmpSpec s;
+    BmpPlan s;
     s.Width = 2;
     s.Bits = 32;
     s.Rows = {{0xFF, 0, 0xFF, 0xFF, 0x10, 0x20, 0x30, 0x40}};
@@ -120,7 +120,7 @@ TEST(BmpDecode, ThirtyTwoBitsKeepStoredAlpha) {
 }
 
 TEST(BmpDecode, SixteenBitLayouts) {
-    BmpSpec s;
+    BmpPlan s;
     s.Width = 2;
     s.Bits = 16;
     // 5-5-5: pure red 0x7C00, mid grey (16,16,16) 0x4210.
@@ -138,7 +138,7 @@ TEST(BmpDecode, SixteenBitLayouts) {
 }
 
 TEST(BmpDecode, PalettedDepths) {
-    BmpSpec s;
+    BmpPlan s;
     s.Width = 9;
     s.Height = 1;
     s.Palette = {0x000000, 0xFF00FF, 0x123456};
@@ -181,8 +181,8 @@ TEST(BmpDecode, OldOs2Header) {
     Put16(b, 20, 1);
     Put16(b, 22, 1);
     Put16(b, 24, 1);
-    b[31] = 0xFF;         // entry 1: red (entries are blue, green, red)
-    b.push_back(0x40);    // pixels 0 and 1: indexes 0, 1
+    b[31] = 0xFF;      // entry 1: red (entries are blue, green, red)
+    b.push_back(0x40); // pixels 0 and 1: indexes 0, 1
     b.insert(b.end(), 3, 0);
     const TacPixmap img = DecodeBmp(b);
     EXPECT_EQ(img.At(0, 0), 0xFF000000u);
@@ -190,7 +190,7 @@ TEST(BmpDecode, OldOs2Header) {
 }
 
 TEST(BmpDecode, RunLengthEncoded) {
-    BmpSpec s;
+    BmpPlan s;
     s.Width = 4;
     s.Height = 3;
     s.Bits = 8;
@@ -222,7 +222,7 @@ TEST(BmpDecode, RunLengthEncoded) {
 }
 
 TEST(BmpDecode, BadFilesThrowClearErrors) {
-    BmpSpec s;
+    BmpPlan s;
     s.Width = 2;
     s.Height = 2;
     s.Rows = {Bytes(6, 1), Bytes(6, 2)};
@@ -255,20 +255,20 @@ TEST(BmpDecode, BadFilesThrowClearErrors) {
 
 // Every prefix of valid files either decodes or throws EInvalidGraphic.
 TEST(BmpDecode, TruncatedFilesNeverReadOutOfBounds) {
-    BmpSpec rle;
+    BmpPlan rle;
     rle.Width = 5;
     rle.Height = 2;
     rle.Bits = 8;
     rle.Compression = 1;
     rle.Palette = {1, 2, 3};
     rle.Rle = {0, 5, 1, 2, 0, 1, 2, 0, 0, 0, 5, 2, 0, 1};
-    BmpSpec paletted;
+    BmpPlan paletted;
     paletted.Width = 7;
     paletted.Height = 3;
     paletted.Bits = 4;
     paletted.Palette = {1, 2};
     paletted.Rows = {Bytes(4, 0x10), Bytes(4, 0x01), Bytes(4, 0x11)};
-    for (const BmpSpec& s : {rle, paletted}) {
+    for (const BmpPlan& s : {rle, paletted}) {
         const Bytes file = BuildBmp(s);
         for (std::size_t n = 0; n <= file.size(); ++n) {
             const Bytes prefix(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(n));

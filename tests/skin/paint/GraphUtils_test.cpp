@@ -10,7 +10,9 @@
 namespace sj {
 namespace {
 
-TacPixmap Filled(int w, int h, TPixel32 p) { return TacPixmap(w, h, p); }
+TacPixmap Filled(int w, int h, TPixel32 p) {
+    return TacPixmap(w, h, p);
+}
 
 TEST(ColourMixing, MixColorsRoundsHalvesToEven) {
     EXPECT_EQ(MixColors(0x000000FF, 0x00000000, 0.5), 0x00000080u); // 127.5 -> 128

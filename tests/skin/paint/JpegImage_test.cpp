@@ -33,7 +33,8 @@ Bytes EncodeJpeg(int width, int height, int components, J_COLOR_SPACE space, con
         jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(samples.data() + info.next_scanline * static_cast<std::size_t>(width * components));
+        JSAMPROW row =
+            const_cast<JSAMPROW>(samples.data() + info.next_scanline * static_cast<std::size_t>(width * components));
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);

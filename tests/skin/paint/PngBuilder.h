@@ -14,7 +14,7 @@ namespace sj::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct PngSpec {
+struct PngPlan {
     int Width = 1;
     int Height = 1;
     int ColorType = 6;
@@ -41,7 +41,7 @@ inline Bytes Chunk(const std::string& type, const Bytes& data) {
     return b;
 }
 
-inline Bytes HeaderData(const PngSpec& s, int compression = 0) {
+inline Bytes HeaderData(const PngPlan& s, int compression = 0) {
     Bytes d;
     PutBE32(d, static_cast<std::uint32_t>(s.Width));
     PutBE32(d, static_cast<std::uint32_t>(s.Height));
@@ -57,7 +57,7 @@ inline int ChannelsOf(int colorType) {
     return colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1;
 }
 
-inline Bytes PackRow(const PngSpec& s, const std::vector<const std::vector<unsigned>*>& pixels) {
+inline Bytes PackRow(const PngPlan& s, const std::vector<const std::vector<unsigned>*>& pixels) {
     Bytes row;
     int bitPos = 0;
     for (const auto* px : pixels)
@@ -87,21 +87,25 @@ inline Bytes FilterRow(int filter, const Bytes& row, const Bytes& prior, std::si
     for (std::size_t i = 0; i < row.size(); ++i) {
         const int a = i >= step ? row[i - step] : 0, b = prior.empty() ? 0 : prior[i];
         const int c = i >= step && !prior.empty() ? prior[i - step] : 0;
-        const int predictor = filter == 1 ? a : filter == 2 ? b : filter == 3 ? (a + b) / 2 : filter == 4 ? Paeth(a, b, c) : 0;
+        const int predictor = filter == 1   ? a
+                              : filter == 2 ? b
+                              : filter == 3 ? (a + b) / 2
+                              : filter == 4 ? Paeth(a, b, c)
+                                            : 0;
         out.push_back(static_cast<std::uint8_t>(row[i] - predictor));
     }
     return out;
 }
 
 // The filtered, uncompressed image data.
-inline Bytes RawImageData(const PngSpec& s) {
+inline Bytes RawImageData(const PngPlan& s) {
     struct Pass {
         int X0, Y0, DX, DY;
     };
-    const std::vector<Pass> passes = s.Interlaced ? std::vector<Pass>{{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8},
-                                                                      {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2},
-                                                                      {0, 1, 1, 2}}
-                                                  : std::vector<Pass>{{0, 0, 1, 1}};
+    const std::vector<Pass> passes = s.Interlaced
+                                         ? std::vector<Pass>{{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                                             {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}
+                                         : std::vector<Pass>{{0, 0, 1, 1}};
     const std::size_t step = std::max(1, ChannelsOf(s.ColorType) * s.Depth / 8);
     Bytes raw;
     int rowCount = 0;
@@ -137,7 +141,7 @@ inline const Bytes& Signature() {
 
 // A complete file: signature, IHDR, the given chunks, the image data split into
 // idatChunks IDAT chunks, IEND.
-inline Bytes BuildPng(const PngSpec& s, const std::vector<Bytes>& before = {}, int idatChunks = 1) {
+inline Bytes BuildPng(const PngPlan& s, const std::vector<Bytes>& before = {}, int idatChunks = 1) {
     Bytes file = Signature();
     auto append = [&file](const Bytes& b) { file.insert(file.end(), b.begin(), b.end()); };
     append(Chunk("IHDR", HeaderData(s)));

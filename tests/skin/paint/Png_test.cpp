@@ -15,7 +15,7 @@ namespace {
 using test::BuildPng;
 using test::Bytes;
 using test::Chunk;
-using test::PngSpec;
+using test::PngPlan;
 
 std::string ErrorOf(const Bytes& file) {
     try {
@@ -31,7 +31,7 @@ std::uint8_t Scaled(unsigned v, int depth) {
 }
 
 // The pixel a decoded sample list must give (no palette, no gamma, no tRNS).
-TPixel32 Expected(const PngSpec& s, const std::vector<unsigned>& v) {
+TPixel32 Expected(const PngPlan& s, const std::vector<unsigned>& v) {
     auto c = [&s](unsigned x) { return Scaled(x, s.Depth); };
     switch (s.ColorType) {
     case 0:
@@ -46,8 +46,8 @@ TPixel32 Expected(const PngSpec& s, const std::vector<unsigned>& v) {
     }
 }
 
-PngSpec RandomImage(std::mt19937& rng, int colorType, int depth, int w, int h) {
-    PngSpec s;
+PngPlan RandomImage(std::mt19937& rng, int colorType, int depth, int w, int h) {
+    PngPlan s;
     s.Width = w;
     s.Height = h;
     s.ColorType = colorType;
@@ -75,8 +75,8 @@ TEST(PngDecode, RoundTripOfTheToolEncoder) {
     EXPECT_TRUE(png.HasAlpha());
     EXPECT_EQ(png.Pixels().Data(), image.Data()) << "RGBA keeps colour and alpha unchanged";
 
-    std::istringstream stream(std::string(reinterpret_cast<const char*>(tools::EncodePng(image).data()),
-                                          tools::EncodePng(image).size()));
+    std::istringstream stream(
+        std::string(reinterpret_cast<const char*>(tools::EncodePng(image).data()), tools::EncodePng(image).size()));
     TPNGGraphic fromStream;
     fromStream.LoadFromStream(stream);
     EXPECT_EQ(fromStream.Pixels().Data(), image.Data());
@@ -88,20 +88,20 @@ TEST(PngDecode, EveryColourFormatPlainAndInterlaced) {
     struct Format {
         int ColorType, Depth, StoredBits;
     };
-    const Format formats[] = {{0, 1, 1},  {0, 2, 4},  {0, 4, 4}, {0, 8, 8}, {0, 16, 8}, {2, 8, 24}, {2, 16, 24},
-                              {4, 8, 8},  {4, 16, 8}, {6, 8, 32}, {6, 16, 32}};
+    const Format formats[] = {{0, 1, 1},   {0, 2, 4}, {0, 4, 4},  {0, 8, 8},  {0, 16, 8}, {2, 8, 24},
+                              {2, 16, 24}, {4, 8, 8}, {4, 16, 8}, {6, 8, 32}, {6, 16, 32}};
     const std::pair<int, int> sizes[] = {{1, 1}, {3, 2}, {13, 9}, {8, 8}};
     std::mt19937 rng(42);
     for (const Format& f : formats)
         for (auto [w, h] : sizes)
             for (bool interlaced : {false, true}) {
-                PngSpec s = RandomImage(rng, f.ColorType, f.Depth, w, h);
+                PngPlan s = RandomImage(rng, f.ColorType, f.Depth, w, h);
                 s.Interlaced = interlaced;
                 s.FirstFilter = w + h;
                 TPNGGraphic png;
                 png.LoadFromBytes(BuildPng(s, {}, 3));
-                SCOPED_TRACE(::testing::Message() << "type " << f.ColorType << " depth " << f.Depth << " " << w
-                                                  << "x" << h << (interlaced ? " interlaced" : ""));
+                SCOPED_TRACE(::testing::Message() << "type " << f.ColorType << " depth " << f.Depth << " " << w << "x"
+                                                  << h << (interlaced ? " interlaced" : ""));
                 ASSERT_EQ(png.Width(), w);
                 ASSERT_EQ(png.Height(), h);
                 EXPECT_EQ(png.BitsPerPixel(), f.StoredBits);
@@ -117,7 +117,7 @@ TEST(PngDecode, IndexedImagesUseTheirPalette) {
     std::mt19937 rng(3);
     for (int depth : {1, 2, 4, 8})
         for (bool interlaced : {false, true}) {
-            PngSpec s = RandomImage(rng, 3, depth, 11, 5);
+            PngPlan s = RandomImage(rng, 3, depth, 11, 5);
             s.Interlaced = interlaced;
             for (auto& px : s.Pixels)
                 px[0] %= 4; // index 3 lies past the three entries
@@ -133,7 +133,7 @@ TEST(PngDecode, IndexedImagesUseTheirPalette) {
 }
 
 TEST(PngDecode, TransparentColourOfGreyAndRgb) {
-    PngSpec grey;
+    PngPlan grey;
     grey.Width = 3;
     grey.ColorType = 0;
     grey.Depth = 4;
@@ -145,7 +145,7 @@ TEST(PngDecode, TransparentColourOfGreyAndRgb) {
     ASSERT_TRUE(png.TransparentColor());
     EXPECT_EQ(*png.TransparentColor(), MakePixel(85, 85, 85, 0));
 
-    PngSpec rgb;
+    PngPlan rgb;
     rgb.Width = 2;
     rgb.ColorType = 2;
     rgb.Depth = 16;
@@ -158,7 +158,7 @@ TEST(PngDecode, TransparentColourOfGreyAndRgb) {
 }
 
 TEST(PngDecode, GammaAndBackground) {
-    PngSpec s;
+    PngPlan s;
     s.Width = 2;
     s.ColorType = 2;
     s.Pixels = {{128, 0, 255}, {10, 20, 30}};
@@ -177,7 +177,7 @@ TEST(PngDecode, GammaAndBackground) {
 }
 
 TEST(PngDecode, ChunkRules) {
-    PngSpec s;
+    PngPlan s;
     s.Width = 2;
     s.Pixels = {{1, 2, 3, 4}, {5, 6, 7, 8}};
     // Unknown ancillary chunks are skipped without a CRC check.
@@ -196,7 +196,7 @@ TEST(PngDecode, ChunkRules) {
     file[file.size() - 14] ^= 0x40; // inside the IDAT data
     EXPECT_EQ(ErrorOf(file), "Cannot load image. CRC error found in PNG file.");
 
-    PngSpec indexed = s;
+    PngPlan indexed = s;
     indexed.ColorType = 3;
     indexed.Pixels = {{0}, {1}};
     EXPECT_EQ(ErrorOf(BuildPng(indexed)), "Cannot load image. Palette in PNG file is invalid.")
@@ -204,7 +204,7 @@ TEST(PngDecode, ChunkRules) {
 }
 
 TEST(PngDecode, HeaderErrors) {
-    PngSpec s;
+    PngPlan s;
     s.Pixels = {{1, 2, 3, 4}};
     const std::string invalid = "Cannot load image. Invalid or unexpected PNG image format.";
     auto withHeader = [](const Bytes& header) {
@@ -217,16 +217,17 @@ TEST(PngDecode, HeaderErrors) {
     };
     EXPECT_EQ(ErrorOf(withHeader(test::HeaderData(s, 1))),
               "Cannot load image. The compression scheme is not supported for PNG files.");
-    PngSpec wrongDepth = s;
+    PngPlan wrongDepth = s;
     wrongDepth.ColorType = 2;
     wrongDepth.Depth = 4;
     EXPECT_EQ(ErrorOf(withHeader(test::HeaderData(wrongDepth))), "Invalid color format in PNG file.");
-    PngSpec empty = s;
+    PngPlan empty = s;
     empty.Width = 0;
     EXPECT_EQ(ErrorOf(withHeader(test::HeaderData(empty))), invalid);
-    PngSpec huge = s;
+    PngPlan huge = s;
     huge.Width = 100000;
-    EXPECT_EQ(ErrorOf(withHeader(test::HeaderData(huge))), "Cannot load image. Image size is not supported for PNG files.");
+    EXPECT_EQ(ErrorOf(withHeader(test::HeaderData(huge))),
+              "Cannot load image. Image size is not supported for PNG files.");
     EXPECT_EQ(ErrorOf(withHeader(test::HeaderData(s))), invalid) << "no image data";
 
     Bytes notPng = BuildPng(s);
@@ -239,7 +240,7 @@ TEST(PngDecode, HeaderErrors) {
 }
 
 TEST(PngDecode, ImageDataErrors) {
-    PngSpec s;
+    PngPlan s;
     s.Width = 4;
     s.Height = 4;
     s.ColorType = 0;
@@ -259,11 +260,12 @@ TEST(PngDecode, ImageDataErrors) {
     EXPECT_EQ(ErrorOf(withData({1, 2, 3, 4, 5, 6})), "Cannot load image. Compression error found in PNG file.");
     Bytes badFilter = raw;
     badFilter[5] = 9; // second row's filter byte
-    EXPECT_EQ(ErrorOf(withData(test::Compress(badFilter))), "Cannot load image. Invalid or unexpected PNG image format.");
+    EXPECT_EQ(ErrorOf(withData(test::Compress(badFilter))),
+              "Cannot load image. Invalid or unexpected PNG image format.");
 
     // A header that asks for far more pixels than the data could hold is refused
     // before anything is allocated.
-    PngSpec big = s;
+    PngPlan big = s;
     big.Width = 8000;
     big.Height = 8000;
     Bytes f = test::Signature();
@@ -273,7 +275,7 @@ TEST(PngDecode, ImageDataErrors) {
 }
 
 TEST(PngDecode, FailedDecodeKeepsRowsOverBackground) {
-    PngSpec s;
+    PngPlan s;
     s.Width = 2;
     s.Height = 3;
     s.ColorType = 2;
@@ -293,7 +295,7 @@ TEST(PngDecode, FailedDecodeKeepsRowsOverBackground) {
 
 TEST(PngDecode, TruncatedAndDamagedFilesNeverReadOutOfBounds) {
     std::mt19937 rng(5);
-    PngSpec s = RandomImage(rng, 2, 8, 9, 7);
+    PngPlan s = RandomImage(rng, 2, 8, 9, 7);
     s.Interlaced = true;
     const Bytes file = BuildPng(s, {Chunk("gAMA", {0, 0, 0xB1, 0x8F})}, 2);
     for (std::size_t n = 0; n < file.size(); ++n) {
