@@ -187,31 +187,40 @@ TacPixmap IconHelp(int size) {
 
 TacPixmap TabSplit(int size) {
     TCanvas canvas(size, 32);
-    DrawCutPage(canvas, 7, 2, 25, 30, TPageStyle{}, 4.5);
+    DrawCutPage(canvas, 7, 3, 25, 29, TPageStyle{}, 4.0);
     canvas.Fill(DashedLine({2.5, 18.8}, {29.5, 13.2}, 1.6, 2.8, 1.9), Rgb(Orange));
     return canvas.ToPixmap();
 }
 
 TacPixmap TabJoin(int size) {
     TCanvas canvas(size, 32);
-    DrawCutPage(canvas, 7, 2, 25, 30, TPageStyle{}, 0.0);
+    DrawCutPage(canvas, 7, 3, 25, 29, TPageStyle{}, 0.0);
     canvas.Fill(Capsule(4.5, 18.5, 27.5, 13.5, 1.7), Rgb(Green));
     return canvas.ToPixmap();
 }
 
+// Open scissors with the pivot at (px, py), blades pointing right, `scale` times the base size.
+void DrawScissors(TCanvas& canvas, double px, double py, double scale) {
+    auto at = [&](double dx, double dy) { return TPoint{px + dx * scale, py + dy * scale}; };
+    auto ring = [&](double dx, double dy) {
+        const TPoint c = at(dx, dy);
+        return Difference(Circle(c.X, c.Y, 2.9 * scale), Circle(c.X, c.Y, 1.5 * scale));
+    };
+    canvas.Fill(Polygon({at(-0.9, -1.2), at(6.5, -6.2), at(0.9, 0.8)}), Rgb(0x64748B));
+    canvas.Fill(Polygon({at(-0.9, 0.6), at(6.3, 3.2), at(0.9, -0.9)}), Rgb(0x94A3B8));
+    canvas.Fill(ring(-2.6, 5.8), Rgb(Orange));
+    canvas.Fill(ring(2.4, 7.4), Rgb(Orange));
+    const TPoint left = at(-1.6, 3.4), right = at(1.8, 4.8);
+    canvas.Fill(Capsule(left.X, left.Y, px, py, 1.8 * scale), Rgb(Orange));
+    canvas.Fill(Capsule(right.X, right.Y, px, py, 1.8 * scale), Rgb(Orange));
+    canvas.Fill(Circle(px, py, 0.9 * scale), Rgb(0x334155));
+}
+
 TacPixmap PictureSplitTop(int size) {
     TCanvas canvas(size, 32);
-    DrawCutPage(canvas, 4, 2, 22, 30, TPageStyle{}, 4.5);
-    canvas.Fill(DashedLine({1.0, 18.6}, {25, 13.4}, 1.5, 2.6, 1.8), Rgb(Orange));
-    // Scissors on the cut: two blades meeting at the pivot, two ring handles.
-    const double px = 25.5, py = 14.6;
-    canvas.Fill(Polygon({{px - 0.9, py - 1.2}, {px + 6.5, py - 6.2}, {px + 0.9, py + 0.8}}), Rgb(0x64748B));
-    canvas.Fill(Polygon({{px - 0.9, py + 0.6}, {px + 6.3, py + 3.2}, {px + 0.9, py - 0.9}}), Rgb(0x94A3B8));
-    canvas.Fill(Difference(Circle(px - 2.6, py + 5.8, 2.9), Circle(px - 2.6, py + 5.8, 1.5)), Rgb(Orange));
-    canvas.Fill(Difference(Circle(px + 2.4, py + 7.4, 2.9), Circle(px + 2.4, py + 7.4, 1.5)), Rgb(Orange));
-    canvas.Fill(Capsule(px - 1.6, py + 3.4, px, py, 1.8), Rgb(Orange));
-    canvas.Fill(Capsule(px + 1.8, py + 4.8, px, py, 1.8), Rgb(Orange));
-    canvas.Fill(Circle(px, py, 0.9), Rgb(0x334155));
+    DrawCutPage(canvas, 2, 3, 20, 29, TPageStyle{}, 4.0);
+    canvas.Fill(DashedLine({0.5, 18.4}, {23, 13.6}, 1.5, 2.6, 1.8), Rgb(Orange));
+    DrawScissors(canvas, 23.2, 13.4, 1.2);
     return canvas.ToPixmap();
 }
 
@@ -248,7 +257,7 @@ TacPixmap PictureSplitSize(int size) {
 
 TacPixmap PictureJoinTop(int size) {
     TCanvas canvas(size, 32);
-    DrawCutPage(canvas, 4, 2, 22, 30, TPageStyle{}, 0.0);
+    DrawCutPage(canvas, 4, 3, 22, 29, TPageStyle{}, 0.0);
     canvas.Fill(Capsule(2.0, 18.3, 24.0, 13.7, 1.6), Rgb(Green));
     DrawBadge(canvas, 24.5, 24.5, 6.3, GreenLight, Green, 1.2);
     canvas.Fill(PlusGlyph(24.5, 24.5, 3.2, 2.0), Rgb(Paper));
