@@ -97,86 +97,94 @@ void SetDefaultBorders(TsMaskData& item);
 
 // The indexes of standard elements cached after each load, in their fixed order;
 // -1 = none.
-#define SJ_STD_INDEXES_FIELDS(X)                                                                                         \
-    X(std::int16_t, GlobalInfoSection)                                                                                   \
-    X(std::int16_t, ExBorderImage) X(std::int16_t, TabTopSection) X(std::int16_t, TabBottomSection) X(                   \
-        std::int16_t, TabLeftSection) X(std::int16_t, TabRightSection) X(std::int16_t,                                   \
-                                                                         TabTopBorders) X(std::int16_t,                  \
-                                                                                          TabBottomBorders)              \
-        X(std::int16_t, TabLeftBorders) X(std::int16_t, TabRightBorders) X(std::int16_t, ScrollBtnTopSection) X(         \
-            std::int16_t, ScrollBtnBottomSection) X(std::int16_t, ScrollBtnLeftSection) X(std::int16_t,                  \
-                                                                                          ScrollBtnRightSection)         \
-            X(std::int16_t, ScrollBtnTopBorders) X(std::int16_t, ScrollBtnBottomBorders) X(                              \
-                std::int16_t, ScrollBtnLeftBorders) X(std::int16_t, ScrollBtnRightBorders) X(std::int16_t,               \
-                                                                                             ScrollBtnTopPattern)        \
-                X(std::int16_t, ScrollBtnBottomPattern) X(std::int16_t, ScrollBtnLeftPattern) X(                         \
-                    std::int16_t,                                                                                        \
-                    ScrollBtnRightPattern) X(std::int16_t,                                                               \
-                                             ScrollBtnTopHotPattern) X(std::int16_t, ScrollBtnBottomHotPattern)          \
-                    X(std::int16_t, ScrollBtnLeftHotPattern) X(std::int16_t, ScrollBtnRightHotPattern) X(                \
-                        std::int16_t,                                                                                    \
-                        TitleCloseImage) X(std::int16_t,                                                                 \
-                                           TitleCloseAloneImage) X(std::int16_t,                                         \
-                                                                   TitleMaxImage) X(std::int16_t, TitleNormImage)        \
-                        X(std::int16_t, TitleMinImage) X(std::int16_t, TitleHelpImage) X(                                \
-                            std::int16_t,                                                                                \
-                            SmallCloseImage) X(std::int16_t,                                                             \
-                                               SmallMaxImage) X(std::int16_t, SmallNormImage)                            \
-                            X(std::int16_t, SmallMinImage) X(std::int16_t, SmallHelpImage) X(                            \
-                                std::int16_t,                                                                            \
-                                ScrollBtnTopGlyph) X(std::int16_t,                                                       \
-                                                     ScrollBtnBottomGlyph) X(std::int16_t, ScrollBtnLeftGlyph)           \
-                                X(std::int16_t, ScrollBtnRightGlyph) X(std::int16_t, SliderVertSection) X(               \
-                                    std::int16_t,                                                                        \
-                                    SliderHorzSection) X(std::int16_t,                                                   \
-                                                         SliderVertBorders) X(std::int16_t, SliderHorzBorders)           \
-                                    X(std::int16_t, SliderVertGlyph) X(std::int16_t, SliderHorzGlyph) X(                 \
-                                        std::int16_t,                                                                    \
-                                        SliderHorzPattern) X(std::int16_t,                                               \
-                                                             SliderHorzHotPattern) X(std::int16_t, SliderVertPattern)    \
-                                        X(std::int16_t, SliderVertHotPattern) X(std::int16_t, ScrollBar1HSection) X(     \
-                                            std::int16_t,                                                                \
-                                            ScrollBar1VSection) X(std::int16_t, ScrollBar2HSection)                      \
-                                            X(std::int16_t,                                                              \
-                                              ScrollBar2VSection) X(std::int16_t, ScrollBar1HBorders)                    \
-                                                X(std::int16_t,                                                          \
-                                                  ScrollBar1VBorders) X(std::int16_t, ScrollBar2HBorders)                \
-                                                    X(std::int16_t,                                                      \
-                                                      ScrollBar2VBorders) X(std::int16_t, ScrollBar1HPattern)            \
-                                                        X(std::int16_t,                                                  \
-                                                          ScrollBar1VPattern) X(std::int16_t, ScrollBar2HPattern)        \
-                                                            X(std::int16_t,                                              \
-                                                              ScrollBar2VPattern) X(std::int16_t, ScrollBar1HHotPattern) \
-                                                                X(std::int16_t, ScrollBar1VHotPattern) X(                \
-                                                                    std::int16_t,                                        \
-                                                                    ScrollBar2HHotPattern) X(std::int16_t,               \
-                                                                                             ScrollBar2VHotPattern)      \
-                                                                    X(std::int16_t, CheckBoxChecked) X(                  \
-                                                                        std::int16_t,                                    \
-                                                                        CheckBoxUnchecked) X(std::int16_t,               \
-                                                                                             CheckBoxGrayed)             \
-                                                                        X(std::int16_t, RadioChecked) X(                 \
-                                                                            std::int16_t,                                \
-                                                                            RadioUnchecked) X(std::int16_t, RadioGrayed) \
-                                                                            X(std::int16_t, SmallCheckBoxChecked) X(     \
-                                                                                std::int16_t,                            \
-                                                                                SmallCheckBoxUnchecked)                  \
-                                                                                X(std::int16_t, SmallCheckBoxGrayed) X(  \
-                                                                                    std::int32_t,                        \
-                                                                                    ComboBtnSection) X(std::int32_t,     \
-                                                                                                       ComboBtnBorders)  \
-                                                                                    X(std::int32_t, ComboBtnPattern) X(  \
-                                                                                        std::int32_t,                    \
-                                                                                        ComboBtnHotPattern)              \
-                                                                                        X(std::int32_t, ComboBoxGlyph)   \
-                                                                                            X(std::int32_t,              \
-                                                                                              GripImage) X(std::         \
-                                                                                                               int32_t,  \
-                                                                                                           GripHorz)     \
-                                                                                                X(std::int32_t,          \
-                                                                                                  GripVert)              \
-                                                                                                    X(std::int32_t,      \
-                                                                                                      WebButtonSection)
+// clang-format off
+#define SJ_STD_INDEXES_FIELDS(X) \
+    X(std::int16_t, GlobalInfoSection) \
+    X(std::int16_t, ExBorderImage) \
+    X(std::int16_t, TabTopSection) \
+    X(std::int16_t, TabBottomSection) \
+    X(std::int16_t, TabLeftSection) \
+    X(std::int16_t, TabRightSection) \
+    X(std::int16_t, TabTopBorders) \
+    X(std::int16_t, TabBottomBorders) \
+    X(std::int16_t, TabLeftBorders) \
+    X(std::int16_t, TabRightBorders) \
+    X(std::int16_t, ScrollBtnTopSection) \
+    X(std::int16_t, ScrollBtnBottomSection) \
+    X(std::int16_t, ScrollBtnLeftSection) \
+    X(std::int16_t, ScrollBtnRightSection) \
+    X(std::int16_t, ScrollBtnTopBorders) \
+    X(std::int16_t, ScrollBtnBottomBorders) \
+    X(std::int16_t, ScrollBtnLeftBorders) \
+    X(std::int16_t, ScrollBtnRightBorders) \
+    X(std::int16_t, ScrollBtnTopPattern) \
+    X(std::int16_t, ScrollBtnBottomPattern) \
+    X(std::int16_t, ScrollBtnLeftPattern) \
+    X(std::int16_t, ScrollBtnRightPattern) \
+    X(std::int16_t, ScrollBtnTopHotPattern) \
+    X(std::int16_t, ScrollBtnBottomHotPattern) \
+    X(std::int16_t, ScrollBtnLeftHotPattern) \
+    X(std::int16_t, ScrollBtnRightHotPattern) \
+    X(std::int16_t, TitleCloseImage) \
+    X(std::int16_t, TitleCloseAloneImage) \
+    X(std::int16_t, TitleMaxImage) \
+    X(std::int16_t, TitleNormImage) \
+    X(std::int16_t, TitleMinImage) \
+    X(std::int16_t, TitleHelpImage) \
+    X(std::int16_t, SmallCloseImage) \
+    X(std::int16_t, SmallMaxImage) \
+    X(std::int16_t, SmallNormImage) \
+    X(std::int16_t, SmallMinImage) \
+    X(std::int16_t, SmallHelpImage) \
+    X(std::int16_t, ScrollBtnTopGlyph) \
+    X(std::int16_t, ScrollBtnBottomGlyph) \
+    X(std::int16_t, ScrollBtnLeftGlyph) \
+    X(std::int16_t, ScrollBtnRightGlyph) \
+    X(std::int16_t, SliderVertSection) \
+    X(std::int16_t, SliderHorzSection) \
+    X(std::int16_t, SliderVertBorders) \
+    X(std::int16_t, SliderHorzBorders) \
+    X(std::int16_t, SliderVertGlyph) \
+    X(std::int16_t, SliderHorzGlyph) \
+    X(std::int16_t, SliderHorzPattern) \
+    X(std::int16_t, SliderHorzHotPattern) \
+    X(std::int16_t, SliderVertPattern) \
+    X(std::int16_t, SliderVertHotPattern) \
+    X(std::int16_t, ScrollBar1HSection) \
+    X(std::int16_t, ScrollBar1VSection) \
+    X(std::int16_t, ScrollBar2HSection) \
+    X(std::int16_t, ScrollBar2VSection) \
+    X(std::int16_t, ScrollBar1HBorders) \
+    X(std::int16_t, ScrollBar1VBorders) \
+    X(std::int16_t, ScrollBar2HBorders) \
+    X(std::int16_t, ScrollBar2VBorders) \
+    X(std::int16_t, ScrollBar1HPattern) \
+    X(std::int16_t, ScrollBar1VPattern) \
+    X(std::int16_t, ScrollBar2HPattern) \
+    X(std::int16_t, ScrollBar2VPattern) \
+    X(std::int16_t, ScrollBar1HHotPattern) \
+    X(std::int16_t, ScrollBar1VHotPattern) \
+    X(std::int16_t, ScrollBar2HHotPattern) \
+    X(std::int16_t, ScrollBar2VHotPattern) \
+    X(std::int16_t, CheckBoxChecked) \
+    X(std::int16_t, CheckBoxUnchecked) \
+    X(std::int16_t, CheckBoxGrayed) \
+    X(std::int16_t, RadioChecked) \
+    X(std::int16_t, RadioUnchecked) \
+    X(std::int16_t, RadioGrayed) \
+    X(std::int16_t, SmallCheckBoxChecked) \
+    X(std::int16_t, SmallCheckBoxUnchecked) \
+    X(std::int16_t, SmallCheckBoxGrayed) \
+    X(std::int32_t, ComboBtnSection) \
+    X(std::int32_t, ComboBtnBorders) \
+    X(std::int32_t, ComboBtnPattern) \
+    X(std::int32_t, ComboBtnHotPattern) \
+    X(std::int32_t, ComboBoxGlyph) \
+    X(std::int32_t, GripImage) \
+    X(std::int32_t, GripHorz) \
+    X(std::int32_t, GripVert) \
+    X(std::int32_t, WebButtonSection)
+// clang-format on
 
 struct TsStdIndexes {
 #define SJ_DECLARE_FIELD(type, name) type name = -1;

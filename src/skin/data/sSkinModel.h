@@ -16,17 +16,33 @@
 namespace sj {
 
 // Skin-wide scalar values of [GLOBALINFO] after `Version`, `Author` and `Description`.
-#define SJ_SKIN_DATA_INT_FIELDS(X)                                                                                     \
-    X(std::uint32_t, Shadow1Color)                                                                                     \
-    X(std::int16_t, Shadow1Offset) X(std::int16_t, Shadow1Blur) X(std::int16_t, Shadow1Transparency)                   \
-        X(std::int16_t, BorderWidth) X(std::int16_t, TitleHeight) X(std::int16_t, MaxHeight)                           \
-            X(std::int16_t, FormOffset) X(std::int16_t, AlignOffset) X(std::int16_t, CenterOffset)                     \
-                X(std::int16_t, BorderMode) X(std::uint32_t, BorderColor) X(std::int16_t, BISpace)                     \
-                    X(std::int16_t, BIVAlign) X(std::int16_t, BIRight) X(std::int16_t, BILeft) X(std::int16_t, BITop)  \
-                        X(std::int16_t, BIKeepHue) X(std::int16_t, BIconCloseGlow)                                     \
-                            X(std::int16_t, BIconCloseGlowMargin) X(std::int16_t, BIconMaxGlow)                        \
-                                X(std::int16_t, BIconMaxGlowMargin) X(std::int16_t, BIconMinGlow)                      \
-                                    X(std::int16_t, BIconMinGlowMargin)
+// clang-format off
+#define SJ_SKIN_DATA_INT_FIELDS(X) \
+    X(std::uint32_t, Shadow1Color) \
+    X(std::int16_t, Shadow1Offset) \
+    X(std::int16_t, Shadow1Blur) \
+    X(std::int16_t, Shadow1Transparency) \
+    X(std::int16_t, BorderWidth) \
+    X(std::int16_t, TitleHeight) \
+    X(std::int16_t, MaxHeight) \
+    X(std::int16_t, FormOffset) \
+    X(std::int16_t, AlignOffset) \
+    X(std::int16_t, CenterOffset) \
+    X(std::int16_t, BorderMode) \
+    X(std::uint32_t, BorderColor) \
+    X(std::int16_t, BISpace) \
+    X(std::int16_t, BIVAlign) \
+    X(std::int16_t, BIRight) \
+    X(std::int16_t, BILeft) \
+    X(std::int16_t, BITop) \
+    X(std::int16_t, BIKeepHue) \
+    X(std::int16_t, BIconCloseGlow) \
+    X(std::int16_t, BIconCloseGlowMargin) \
+    X(std::int16_t, BIconMaxGlow) \
+    X(std::int16_t, BIconMaxGlowMargin) \
+    X(std::int16_t, BIconMinGlow) \
+    X(std::int16_t, BIconMinGlowMargin)
+// clang-format on
 
 struct TsSkinData {
     std::string SkinFolder; // trailing backslash; empty for an internal skin
