@@ -347,13 +347,15 @@ TPalette MakePalette(const TSkinTheme& t) {
     p.FaceHot = Mix(p.Face, p.Accent, p.Dark ? 0.30f : 0.18f);
     if (!p.Dark)
         p.FaceHot = Lighten(p.FaceHot, 0.35f);
-    p.FaceHotText = ReadableOn({p.FaceHot, Lighten(p.FaceHot, 0.35f * t.Depth + 0.1f), Darken(p.FaceHot, 0.1f)},
+    // Every state above normal (hot, pressed, the default button's look) is written with
+    // the hot text colour, so that one colour has to read on all of their faces.
+    p.FacePressed = Darken(Mix(p.Face, p.Accent, 0.3f), 0.12f);
+    p.FaceHotText = ReadableOn({p.FaceHot, Lighten(p.FaceHot, 0.35f * t.Depth + 0.1f), Darken(p.FaceHot, 0.1f),
+                                p.FaceTop, p.FaceBottom},
                                p.FaceText);
     p.FaceHot = FaceFor(p.FaceHot, p.FaceHotText);
-    p.FacePressed = Darken(Mix(p.Face, p.Accent, 0.3f), 0.12f);
-    p.FacePressedText = ReadableOn({p.FacePressed, Darken(p.FacePressed, 0.1f), Lighten(p.FacePressed, 0.1f)},
-                                   p.FaceText);
-    p.FacePressed = FaceFor(p.FacePressed, p.FacePressedText);
+    p.FacePressed = FaceFor(p.FacePressed, p.FaceHotText, 5.2);
+    p.FacePressedText = p.FaceHotText;
 
     p.Edit = p.Dark ? Darken(p.Window, 0.35f) : Lighten(p.Window, 0.85f);
     p.EditText = ReadableOn({p.Edit}, p.Text, 7.0);
