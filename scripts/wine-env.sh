@@ -27,8 +27,9 @@ sj_start_display() {
 
 sj_start_wine() {
     mkdir -p "$WINEPREFIX"
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        wineboot --init >/dev/null 2>&1 || true
-    fi
-    wineserver -p >/dev/null 2>&1 || true
+    # A persistent server, then wineboot with its output thrown away: wineboot starts
+    # Wine's background services, which would otherwise be started by the first test
+    # program and inherit ctest's output pipe, so ctest would wait for them forever.
+    wineserver -p >/dev/null 2>&1 </dev/null || true
+    wineboot --init >/dev/null 2>&1 </dev/null || true
 }
