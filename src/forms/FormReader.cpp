@@ -17,7 +17,7 @@ TClassRegistry& TClassRegistry::Instance() {
     return registry;
 }
 
-void TClassRegistry::RegisterClass(const std::string& className, TComponentFactory factory) {
+void TClassRegistry::RegisterComponentClass(const std::string& className, TComponentFactory factory) {
     factories_[className] = std::move(factory);
 }
 
@@ -229,9 +229,14 @@ void TFormReader::Read(const TFormNode& node) {
     loaded_.clear();
     try {
         BeginReading(root_);
+        context_.deferred_.clear();
         if (!node.name.empty())
             root_.SetName(node.name);
         ReadObject(node, root_);
+        auto deferred = std::move(context_.deferred_);
+        context_.deferred_.clear();
+        for (auto& action : deferred)
+            action();
     } catch (...) {
         // The partly read tree stays owned by the root; it just is no longer loading.
         for (TComponent* component : loaded_) {

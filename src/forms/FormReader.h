@@ -37,7 +37,7 @@ class TClassRegistry {
 public:
     static TClassRegistry& Instance();
 
-    void RegisterClass(const std::string& className, TComponentFactory factory);
+    void RegisterComponentClass(const std::string& className, TComponentFactory factory);
     bool IsRegistered(std::string_view className) const;
     TComponent* Create(std::string_view className, TComponent* owner) const;
 
@@ -50,8 +50,8 @@ private:
     std::map<std::string, std::map<std::string, TPropertySetter, std::less<>>, std::less<>> properties_;
 };
 
-template <class T> void RegisterClass() {
-    TClassRegistry::Instance().RegisterClass(std::string(T::StaticClassName),
+template <class T> void RegisterComponentClass() {
+    TClassRegistry::Instance().RegisterComponentClass(std::string(T::StaticClassName),
                                              [](TComponent* owner) -> TComponent* { return new T(owner); });
 }
 
@@ -129,10 +129,33 @@ public:
 
     // A component of the root named by an identifier value (nil gives none).
     TComponent* Reference(const TPropValue& value) const;
+    // Runs an action once every component of the description exists (before any
+    // Loaded): for references to components stored further down.
+    void Defer(std::function<void()> action) { deferred_.push_back(std::move(action)); }
 
 private:
+    friend class TFormReader;
     TComponent& root_;
+    std::vector<std::function<void()>> deferred_;
 };
+
+// Setter helper for a reference property: resolved once all components exist.
+template <class C, class T>
+void RegisterReferenceProperty(const std::string& property, void (C::*setter)(T*)) {
+    RegisterProperty<C>(property, [setter](C& target, const TPropValue& value, TReadContext& context) {
+        std::string name = AsIdent(value);
+        context.Defer([&target, setter, name, &context] {
+            TPropValue reference;
+            reference.kind = TValueKind::vaIdent;
+            reference.text = name;
+            TComponent* component = context.Reference(reference);
+            T* typed = dynamic_cast<T*>(component);
+            if (component != nullptr && typed == nullptr)
+                throw EReadError("Error reading " + target.Name() + ": " + name + " has the wrong class");
+            (target.*setter)(typed);
+        });
+    });
+}
 
 class TFormReader {
 public:

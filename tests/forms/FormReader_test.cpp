@@ -69,8 +69,8 @@ public:
 class FormReaderTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        RegisterClass<TWidget>();
-        RegisterClass<TSpecialWidget>();
+        RegisterComponentClass<TWidget>();
+        RegisterComponentClass<TSpecialWidget>();
         RegisterProperty<TWidget>("Left", [](TWidget& w, const TPropValue& v, TReadContext&) {
             w.left = AsInt(v);
             w.wasReadingWhenSet = w.HasState(csReading) && w.HasState(csLoading);
