@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Throughput and peak memory of splitjoin against coreutils split and cat on a 1 GiB
+# file, with the 100mb and cd700 part sizes. Uses a Release build without sanitizers
+# in build/bench. Usage: bash bench/bench.sh [size-in-MiB]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bench_build="$root/build/bench"
+mib=${1:-1024}
+
+cmake -S "$root" -B "$bench_build" -DCMAKE_BUILD_TYPE=Release -DSPLITJOIN_SANITIZE=OFF -DSPLITJOIN_TESTS=OFF \
+    -DSPLITJOIN_DEPS_DIR="$root/build/deps" >/dev/null
+cmake --build "$bench_build" --target splitjoin -j"$(nproc)" >/dev/null
+tool="$bench_build/bin/splitjoin"
+gnu_time=/usr/bin/time
+
+work=$(mktemp -d /tmp/sj-bench.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+echo "bench: writing a ${mib} MiB sample in $work"
+head -c "$((mib * 1024 * 1024))" /dev/urandom >"$work/sample.bin"
+bytes=$(stat -c %s "$work/sample.bin")
+
+# measure NAME COMMAND...: runs the command under GNU time; records seconds and peak KiB.
+declare -A seconds peak
+measure() {
+    local name=$1
+    shift
+    sync
+    "$gnu_time" -f "%e %M" -o "$work/time.txt" "$@" >/dev/null
+    read -r seconds[$name] peak[$name] <"$work/time.txt"
+}
+
+rate() { awk -v b="$bytes" -v s="$1" 'BEGIN { if (s <= 0) s = 0.01; printf "%8.1f MiB/s", b / s / 1048576 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a <= 0) a = 0.01; if (b <= 0) b = 0.01; printf "%5.2f", b / a }'; }
+
+for preset in 100mb cd700; do
+    case $preset in
+    100mb) size=104857600 ;;
+    cd700) size=734003200 ;;
+    esac
+    rm -rf "$work/parts" "$work/gnu" && mkdir "$work/parts" "$work/gnu"
+    measure "sj-split-$preset" "$tool" split "$work/sample.bin" --size "$preset" --out "$work/parts"
+    measure "sj-join-$preset" "$tool" join "$work/parts/sample_split001.bin" --out "$work/parts"
+    cmp "$work/sample.bin" "$work/parts/sample.bin"
+    rm -rf "$work/parts"
+    measure "gnu-split-$preset" split -b "$size" "$work/sample.bin" "$work/gnu/part."
+    measure "gnu-cat-$preset" sh -c "cat '$work'/gnu/part.* >'$work/gnu/joined.bin'"
+    cmp "$work/sample.bin" "$work/gnu/joined.bin"
+    rm -rf "$work/gnu"
+done
+
+printf '\n%-8s %-6s %14s %12s %14s %12s %8s\n' preset step splitjoin "peak KiB" coreutils "peak KiB" "ratio"
+for preset in 100mb cd700; do
+    for step in split join; do
+        sj="sj-$step-$preset"
+        if [ $step = split ]; then gnu="gnu-split-$preset"; else gnu="gnu-cat-$preset"; fi
+        printf '%-8s %-6s %14s %12s %14s %12s %8s\n' "$preset" "$step" "$(rate "${seconds[$sj]}")" "${peak[$sj]}" \
+            "$(rate "${seconds[$gnu]}")" "${peak[$gnu]}" "$(ratio "${seconds[$sj]}" "${seconds[$gnu]}")"
+    done
+done
+echo "(ratio: coreutils time / splitjoin time; above 1 means splitjoin is faster)"
