@@ -22,7 +22,9 @@ constexpr std::int64_t MaxBitmapPixels = std::int64_t{1} << 28;
 constexpr std::size_t FileHeaderSize = 14;
 constexpr std::size_t InfoHeaderSize = 40;
 
-std::uint16_t ReadU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t ReadU16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 std::uint32_t ReadU32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
@@ -36,7 +38,9 @@ void PutU32(std::uint8_t* p, std::uint32_t v) {
     PutU16(p + 2, v >> 16);
 }
 
-[[noreturn]] void ThrowBadBitmap() { throw Exception("Bitmap image is not valid"); }
+[[noreturn]] void ThrowBadBitmap() {
+    throw Exception("Bitmap image is not valid");
+}
 
 BITMAPINFOHEADER Header32(int width, int height) {
     BITMAPINFOHEADER header{};
@@ -190,9 +194,13 @@ private:
 
 TBitmap::TBitmap() = default;
 
-TBitmap::TBitmap(int width, int height) { Allocate(width, height); }
+TBitmap::TBitmap(int width, int height) {
+    Allocate(width, height);
+}
 
-TBitmap::~TBitmap() { FCanvas.reset(); }
+TBitmap::~TBitmap() {
+    FCanvas.reset();
+}
 
 void TBitmap::FreeCanvasContext() {
     if (FCanvas) {
@@ -370,8 +378,8 @@ void TBitmap::DrawAlpha(HDC target, const RECT& rect) {
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     if (FAlphaFormat == TAlphaFormat::afPremultiplied) {
         HDC source = Canvas().Handle();
-        ::AlphaBlend(target, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, source, 0, 0,
-                     FWidth, FHeight, blend);
+        ::AlphaBlend(target, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, source, 0, 0, FWidth,
+                     FHeight, blend);
         return;
     }
     // Straight alpha: AlphaBlend wants the colour multiplied by alpha first.
@@ -382,9 +390,10 @@ void TBitmap::DrawAlpha(HDC target, const RECT& rect) {
         for (int x = 0; x < FWidth; ++x) {
             const TPixel32 p = from.At(x, y);
             const unsigned a = PixelA(p);
-            to.At(x, y) = MakePixel(static_cast<std::uint8_t>((PixelR(p) * a + 127) / 255),
-                                    static_cast<std::uint8_t>((PixelG(p) * a + 127) / 255),
-                                    static_cast<std::uint8_t>((PixelB(p) * a + 127) / 255), static_cast<std::uint8_t>(a));
+            to.At(x, y) =
+                MakePixel(static_cast<std::uint8_t>((PixelR(p) * a + 127) / 255),
+                          static_cast<std::uint8_t>((PixelG(p) * a + 127) / 255),
+                          static_cast<std::uint8_t>((PixelB(p) * a + 127) / 255), static_cast<std::uint8_t>(a));
         }
     }
     ::AlphaBlend(target, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
@@ -398,8 +407,8 @@ void TBitmap::Draw(TCanvas& canvas, const RECT& rect) {
     }
     if (Transparent()) {
         const TColor key = ColorToRGB(TransparentColor());
-        ::TransparentBlt(target, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                         Canvas().Handle(), 0, 0, FWidth, FHeight, key);
+        ::TransparentBlt(target, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, Canvas().Handle(),
+                         0, 0, FWidth, FHeight, key);
         return;
     }
     if (FAlphaFormat != TAlphaFormat::afIgnored) {

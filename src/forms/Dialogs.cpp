@@ -11,7 +11,9 @@ int SystemMessageBox(HWND owner, const std::string& text, const std::string& cap
     return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
 }
 
-bool SystemOpenFileName(OPENFILENAMEA& request) { return ::GetOpenFileNameA(&request) != FALSE; }
+bool SystemOpenFileName(OPENFILENAMEA& request) {
+    return ::GetOpenFileNameA(&request) != FALSE;
+}
 
 std::string ProgramName() {
     char path[MAX_PATH] = {};
@@ -62,7 +64,9 @@ const std::string& DefaultMessageCaption() {
     return caption;
 }
 
-void SetDefaultMessageCaption(const std::string& caption) { CaptionStore() = caption; }
+void SetDefaultMessageCaption(const std::string& caption) {
+    CaptionStore() = caption;
+}
 
 void ShowMessage(const std::string& text) {
     ShowMessageBox(::GetActiveWindow(), text, DefaultMessageCaption(), MB_OK);
@@ -125,18 +129,24 @@ int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons
 TMessageBoxOverride::TMessageBoxOverride(TMessageBoxFunc func) : FPrevious(std::move(MessageBoxFunc())) {
     MessageBoxFunc() = std::move(func);
 }
-TMessageBoxOverride::~TMessageBoxOverride() { MessageBoxFunc() = std::move(FPrevious); }
+TMessageBoxOverride::~TMessageBoxOverride() {
+    MessageBoxFunc() = std::move(FPrevious);
+}
 
 TOpenFileNameOverride::TOpenFileNameOverride(TOpenFileNameFunc func) : FPrevious(std::move(OpenFileNameFunc())) {
     OpenFileNameFunc() = std::move(func);
 }
-TOpenFileNameOverride::~TOpenFileNameOverride() { OpenFileNameFunc() = std::move(FPrevious); }
+TOpenFileNameOverride::~TOpenFileNameOverride() {
+    OpenFileNameFunc() = std::move(FPrevious);
+}
 
 // ---- TOpenDialog ---------------------------------------------------------------
 
 TOpenDialog::TOpenDialog(TComponent* owner) : TComponent(owner) {}
 
-TOpenDialog::~TOpenDialog() { Destroying(); }
+TOpenDialog::~TOpenDialog() {
+    Destroying();
+}
 
 DWORD TOpenDialog::SystemFlags() const {
     static constexpr std::pair<TOpenOption, DWORD> Map[] = {

@@ -65,7 +65,9 @@ constexpr std::array<TColorName, 46> ColorNames{{
     {clMenuBar, "clMenuBar"},
 }};
 
-COLORREF ToColorRef(TColor color) { return static_cast<COLORREF>(ColorToRGB(color)); }
+COLORREF ToColorRef(TColor color) {
+    return static_cast<COLORREF>(ColorToRGB(color));
+}
 
 } // namespace
 
@@ -135,9 +137,13 @@ void TFont::SetHeight(int height) {
     }
 }
 
-int TFont::Size() const { return -::MulDiv(FHeight, 72, ScreenPixelsPerInch()); }
+int TFont::Size() const {
+    return -::MulDiv(FHeight, 72, ScreenPixelsPerInch());
+}
 
-void TFont::SetSize(int points) { SetHeight(-::MulDiv(points, ScreenPixelsPerInch(), 72)); }
+void TFont::SetSize(int points) {
+    SetHeight(-::MulDiv(points, ScreenPixelsPerInch(), 72));
+}
 
 void TFont::SetStyle(TFontStyles style) {
     style &= fsBold | fsItalic | fsUnderline | fsStrikeOut;
@@ -294,7 +300,8 @@ HBRUSH TBrush::Handle() {
             break;
         default:
             brush.lbStyle = BS_HATCHED;
-            brush.lbHatch = static_cast<ULONG_PTR>(static_cast<int>(FStyle) - static_cast<int>(TBrushStyle::bsHorizontal));
+            brush.lbHatch =
+                static_cast<ULONG_PTR>(static_cast<int>(FStyle) - static_cast<int>(TBrushStyle::bsHorizontal));
             break;
         }
         FHandle.Reset(::CreateBrushIndirect(&brush));

@@ -14,7 +14,9 @@ namespace {
 constexpr std::size_t DirHeaderSize = 6;
 constexpr std::size_t DirEntrySize = 16;
 
-std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t U16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 std::uint32_t U32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
@@ -28,7 +30,9 @@ void Append32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     Append16(out, v >> 16);
 }
 
-[[noreturn]] void ThrowBadIcon() { throw Exception("Icon image is not valid"); }
+[[noreturn]] void ThrowBadIcon() {
+    throw Exception("Icon image is not valid");
+}
 
 struct TIconEntry {
     TIcon::TIconImageInfo Info;
@@ -238,8 +242,8 @@ void TIcon::LoadFromData(std::vector<std::uint8_t> data) {
     const int wantWidth = FRequestedWidth > 0 ? FRequestedWidth : ::GetSystemMetrics(SM_CXICON);
     const int wantHeight = FRequestedHeight > 0 ? FRequestedHeight : ::GetSystemMetrics(SM_CYICON);
     const TIconEntry& entry = entries[ChooseEntry(entries, wantWidth, wantHeight)];
-    HICON icon = ::CreateIconFromResourceEx(data.data() + entry.Offset, entry.Size, TRUE, 0x00030000,
-                                            entry.Info.Width, entry.Info.Height, LR_DEFAULTCOLOR);
+    HICON icon = ::CreateIconFromResourceEx(data.data() + entry.Offset, entry.Size, TRUE, 0x00030000, entry.Info.Width,
+                                            entry.Info.Height, LR_DEFAULTCOLOR);
     if (icon == nullptr) {
         ThrowBadIcon();
     }
@@ -254,7 +258,9 @@ void TIcon::LoadFromData(std::vector<std::uint8_t> data) {
     Changed();
 }
 
-void TIcon::LoadFromStream(std::istream& stream) { LoadFromData(ReadStreamToEnd(stream)); }
+void TIcon::LoadFromStream(std::istream& stream) {
+    LoadFromData(ReadStreamToEnd(stream));
+}
 
 void TIcon::SaveToStream(std::ostream& stream) const {
     if (!FHandle) {

@@ -102,8 +102,12 @@ TIcon& TPicture::Icon() {
     return static_cast<TIcon&>(*FGraphic);
 }
 
-int TPicture::Width() const { return FGraphic ? FGraphic->Width() : 0; }
-int TPicture::Height() const { return FGraphic ? FGraphic->Height() : 0; }
+int TPicture::Width() const {
+    return FGraphic ? FGraphic->Width() : 0;
+}
+int TPicture::Height() const {
+    return FGraphic ? FGraphic->Height() : 0;
+}
 
 void TPicture::LoadFromStream(std::istream& stream, const std::string& extensionHint) {
     const std::vector<std::uint8_t> data = ReadStreamToEnd(stream);

@@ -124,7 +124,7 @@ TEST(Bitmap, BmpRoundTripKeepsAlpha) {
 TEST(Bitmap, LoadsBottomUp24BitAndPalettedFilesWithAlphaZero) {
     // 2 x 2, 24 bits, bottom-up: first stored row is the bottom one; rows pad to 4 bytes.
     std::string rows;
-    rows += std::string("\x01\x02\x03\x04\x05\x06\0\0", 8);  // bottom: (3,2,1) (6,5,4) as RGB
+    rows += std::string("\x01\x02\x03\x04\x05\x06\0\0", 8); // bottom: (3,2,1) (6,5,4) as RGB
     rows += std::string("\xFF\x00\xFF\x10\x20\x30\0\0", 8); // top: magenta, (0x30,0x20,0x10)
     TBitmap bitmap;
     LoadBmp(bitmap, MakeBmp(2, 2, 24, "", rows));

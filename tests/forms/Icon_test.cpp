@@ -222,9 +222,10 @@ private:
 };
 
 TEST(Picture, LaterFormatsRegisterBySignature) {
-    TPicture::RegisterFileFormat({"tst", "Test pictures",
-                                  [](const std::uint8_t* d, std::size_t n) { return n >= 3 && d[0] == 'T' && d[1] == 'S'; },
-                                  [] { return std::unique_ptr<TGraphic>(std::make_unique<TTestGraphic>()); }});
+    TPicture::RegisterFileFormat(
+        {"tst", "Test pictures",
+         [](const std::uint8_t* d, std::size_t n) { return n >= 3 && d[0] == 'T' && d[1] == 'S'; },
+         [] { return std::unique_ptr<TGraphic>(std::make_unique<TTestGraphic>()); }});
     TPicture picture;
     std::istringstream in("TST...");
     picture.LoadFromStream(in);

@@ -22,14 +22,16 @@ std::unique_ptr<TBitmap> Filled(int width, int height, TPixel32 pixel) {
     return bitmap;
 }
 
-std::unique_ptr<TBitmap> White(int size) { return Filled(size, size, 0xFFFFFFFF); }
+std::unique_ptr<TBitmap> White(int size) {
+    return Filled(size, size, 0xFFFFFFFF);
+}
 
 TEST(ImageList, DrawsImagesWithTheirAlpha) {
     TImageList list(nullptr);
     list.SetSize(4, 4);
     auto image = Filled(4, 4, 0x80000000); // black, half transparent
-    image->ScanLine(0)[0] = 0xFFFF0000;     // opaque red
-    image->ScanLine(0)[1] = 0x00000000;     // clear
+    image->ScanLine(0)[0] = 0xFFFF0000;    // opaque red
+    image->ScanLine(0)[1] = 0x00000000;    // clear
     EXPECT_EQ(list.Add(*image), 0);
     EXPECT_EQ(list.Count(), 1);
 
@@ -47,8 +49,8 @@ TEST(ImageList, OpaqueSourcesTakeTheirMaskOrMaskColour) {
     TImageList list(nullptr);
     list.SetSize(2, 2);
     auto image = Filled(4, 2, 0x00FF00FF); // no alpha anywhere: a strip of two images
-    image->ScanLine(0)[0] = 0x000000FF;   // blue in the first image
-    image->ScanLine(1)[3] = 0x0000FF00;   // green in the second
+    image->ScanLine(0)[0] = 0x000000FF;    // blue in the first image
+    image->ScanLine(1)[3] = 0x0000FF00;    // green in the second
     EXPECT_EQ(list.AddMasked(*image, clFuchsia), 0);
     EXPECT_EQ(list.Count(), 2) << "a strip adds one image per width";
     EXPECT_EQ(image->ScanLine(0)[1], 0x00FF00FFu) << "the source is left as it was";
