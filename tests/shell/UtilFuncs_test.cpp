@@ -157,12 +157,17 @@ TEST_F(BrowseCallbackTest, IgnoresOtherMessages) {
     EXPECT_TRUE(Recorded.empty());
 }
 
-// Confirms the real browser as soon as it shows, from a timer its modal loop dispatches.
+// Confirms the real browser from a timer its modal loop dispatches, once the dialog has
+// been up for a few ticks so that it has settled on the initial folder.
+int TicksWithBrowser = 0;
+
 void CALLBACK ConfirmBrowser(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND dialog = ::GetActiveWindow();
     char className[32] = {};
     if (dialog == nullptr || !::GetClassNameA(dialog, className, sizeof className) ||
         std::string(className) != "#32770")
+        return;
+    if (++TicksWithBrowser < 3)
         return;
     ::KillTimer(nullptr, timer);
     ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
@@ -172,6 +177,7 @@ TEST(ShellBrowseForFolder, OpensAtTheInitialFolderAndReturnsTheChoice) {
     char windowsFolder[MAX_PATH] = {};
     ASSERT_GT(::GetWindowsDirectoryA(windowsFolder, MAX_PATH), 0u);
     std::string folder = windowsFolder;
+    TicksWithBrowser = 0;
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, &ConfirmBrowser);
     const bool confirmed = ShellBrowseForFolder(nullptr, folder, "Please select a folder", BrowseFolderFlags, {});
     ::KillTimer(nullptr, timer);
