@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "forms/Buttons.h"
 #include "forms/ComCtrls.h"
 #include "forms/FormReader.h"
 #include "forms/Forms.h"
@@ -241,6 +242,7 @@ void RegisterFormClasses() {
     RegisterControlProperties();
     RegisterFormProperties();
     RegisterStdControlProperties();
+    RegisterSpeedButtonClass();
 }
 
 } // namespace sj

@@ -6,13 +6,19 @@
 #include <vector>
 
 #include "forms/Forms.h"
+#include "forms/ImgList.h"
 
 namespace sj {
 
 namespace {
 
+HIMAGELIST StandardImageList(TComponent* component) {
+    auto* list = dynamic_cast<TCustomImageList*>(component);
+    return list != nullptr ? list->Handle() : nullptr;
+}
+
 std::vector<TImageListHandleQuery>& ImageListQueries() {
-    static std::vector<TImageListHandleQuery> queries;
+    static std::vector<TImageListHandleQuery> queries{StandardImageList};
     return queries;
 }
 

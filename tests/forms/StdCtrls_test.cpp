@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "forms/Buttons.h"
 #include "forms/ComCtrls.h"
 #include "forms/Forms.h"
 #include "forms/MessageRecorder.h"
@@ -157,6 +158,74 @@ TEST_F(StdCtrlsTest, PageControlShowsOnlyTheActiveSheet) {
     EXPECT_EQ(::SendMessageA(pages->Handle(), TCM_GETITEMCOUNT, 0, 0), 1);
     delete first;
     EXPECT_EQ(pages->PageCount(), 1);
+}
+
+} // namespace
+} // namespace sj
+
+namespace sj {
+namespace {
+
+class SpeedButtonTest : public StdCtrlsTest {};
+
+TEST_F(SpeedButtonTest, GroupedButtonsStayDownOneAtATime) {
+    auto* left = new TSpeedButton(form);
+    auto* right = new TSpeedButton(form);
+    auto* lone = new TSpeedButton(form);
+    for (TSpeedButton* button : {left, right, lone})
+        button->SetParent(form);
+    left->SetBounds(0, 0, 30, 30);
+    right->SetBounds(40, 0, 30, 30);
+    lone->SetBounds(80, 0, 30, 30);
+    left->SetGroupIndex(1);
+    right->SetGroupIndex(1);
+    int clicks = 0;
+    right->OnClick = [&](TObject*) { ++clicks; };
+    form->Show();
+
+    left->SetDown(true);
+    EXPECT_TRUE(left->Down());
+    // The user presses the other one of the group.
+    ::SendMessageA(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 10));
+    EXPECT_EQ(right->State(), TButtonState::bsDown);
+    ::SendMessageA(form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(50, 10));
+    EXPECT_TRUE(right->Down());
+    EXPECT_FALSE(left->Down());
+    EXPECT_EQ(clicks, 1);
+
+    right->SetDown(false);
+    EXPECT_TRUE(right->Down()) << "without AllowAllUp the last button down stays down";
+    right->SetAllowAllUp(true);
+    right->SetDown(false);
+    EXPECT_FALSE(right->Down());
+
+    lone->SetDown(true);
+    EXPECT_FALSE(lone->Down()) << "a button outside any group never stays down";
+
+    // Pressed, then released outside: no click, back up.
+    ::SendMessageA(form->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 10));
+    ::SendMessageA(form->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 200));
+    ::SendMessageA(form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(200, 200));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_FALSE(right->Down());
+}
+
+TEST_F(SpeedButtonTest, FlatButtonShowsItsFrameOnlyUnderTheMouse) {
+    auto* button = new TSpeedButton(form);
+    button->SetParent(form);
+    button->SetBounds(10, 10, 40, 30);
+    button->SetFlat(true);
+    button->SetColor(clWhite);
+    form->Show();
+    auto plain = CaptureControl(*button);
+    ::SendMessageA(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+    EXPECT_TRUE(button->MouseInControl());
+    auto hot = CaptureControl(*button);
+    // The raised edge's shadow runs along the bottom.
+    EXPECT_EQ(plain->ScanLine(29)[20] & 0xFFFFFFu, 0xFFFFFFu);
+    EXPECT_NE(hot->ScanLine(29)[20] & 0xFFFFFFu, 0xFFFFFFu) << "the frame appears";
+    ::SendMessageA(form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(200, 200));
+    EXPECT_FALSE(button->MouseInControl());
 }
 
 } // namespace
