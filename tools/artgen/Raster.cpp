@@ -7,7 +7,11 @@
 namespace sj::art {
 namespace {
 
-constexpr int SamplesPerAxis = 16;
+// Small icons need fine coverage steps at their few edge pixels; large images have many
+// edge pixels, each of which needs fewer steps.
+int SamplesPerAxisFor(int pixelSize) {
+    return pixelSize <= 64 ? 16 : 6;
+}
 
 TBox Grow(TBox a, const TBox& b) {
     a.Left = std::min(a.Left, b.Left);
@@ -229,14 +233,15 @@ TCanvas::TCanvas(int pixelSize, double designSize)
 
 double TCanvas::Coverage(const TShape& shape, int px, int py) const {
     int inside = 0;
-    for (int sy = 0; sy < SamplesPerAxis; ++sy)
-        for (int sx = 0; sx < SamplesPerAxis; ++sx) {
-            const double x = (px + (sx + 0.5) / SamplesPerAxis) / FScale;
-            const double y = (py + (sy + 0.5) / SamplesPerAxis) / FScale;
+    const int samples = SamplesPerAxisFor(FSize);
+    for (int sy = 0; sy < samples; ++sy)
+        for (int sx = 0; sx < samples; ++sx) {
+            const double x = (px + (sx + 0.5) / samples) / FScale;
+            const double y = (py + (sy + 0.5) / samples) / FScale;
             if (shape.Contains(x, y))
                 ++inside;
         }
-    return static_cast<double>(inside) / (SamplesPerAxis * SamplesPerAxis);
+    return static_cast<double>(inside) / (samples * samples);
 }
 
 void TCanvas::Fill(const TShapePtr& shape, const TPaint& paint) {

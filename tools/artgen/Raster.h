@@ -1,7 +1,7 @@
 // A small anti-aliased rasterizer for the build's artwork: shapes are point-inside
-// tests, and each pixel's coverage is the share of a 16 x 16 grid of sample points
-// that fall inside. Colours are composed "over" in premultiplied floating point and
-// turned into straight-alpha pixels at the end.
+// tests, and each pixel's coverage is the share of a grid of sample points (16 x 16
+// for icon sizes, coarser for large images) that fall inside. Colours are composed "over" in premultiplied floating
+// point and turned into straight-alpha pixels at the end.
 #pragma once
 
 #include "skin/paint/acPixmap.h"
