@@ -158,6 +158,8 @@ TEST_F(FormReaderTest, ComponentsAreLoadingWhileReadAndLoadedRunsAfterwardsInOrd
     EXPECT_EQ(log, (std::vector<std::string>{"Loaded root", "Loaded A", "Loaded B", "Loaded C"}));
     auto* a = root.FindComponentOf<TWidget>("A");
     auto* b = root.FindComponentOf<TWidget>("B");
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
     EXPECT_TRUE(a->wasReadingWhenSet);
     EXPECT_TRUE(b->wasReadingWhenSet);
     for (int i = 0; i < root.ComponentCount(); ++i)
@@ -186,6 +188,7 @@ TEST_F(FormReaderTest, BinaryPropertiesComeInlineOrFromNamedResources) {
                     "  end\n"
                     "end\n");
     auto* skins = root.FindComponentOf<TWidget>("Skins");
+    ASSERT_NE(skins, nullptr);
     ASSERT_EQ(skins->items.size(), 2u);
     EXPECT_EQ(skins->items[0].second, (std::vector<std::uint8_t>{0xCA, 0xFE}));
     EXPECT_EQ(skins->items[1].second, (std::vector<std::uint8_t>{9, 8, 7}));
