@@ -86,7 +86,7 @@ void TFileSplitter::WriteFirstPart(TFileStream& source, const std::string& partP
     TDeleteOnFailure guard(part);
     part.WriteBuffer(header.data(), header.size());
     int64_t total = source.Size();
-    int64_t copied = part.CopyFrom(source, payload, buffer_, [&](size_t) { ReportProgress(source.Position(), total); });
+    int64_t copied = part.CopyFrom(source, payload, buffer_, [&](size_t) { ReportProgress(source, total); });
     if (copied < payload) {
         throw Exception("Source file does not have enough data. There is no point to split it. Abort splitting");
     }
@@ -103,7 +103,7 @@ void TFileSplitter::WritePart(TFileStream& source, int64_t count, const std::str
     TFileStream part = TFileStream::Create(partPath);
     part.WriteBuffer(header.data(), header.size());
     int64_t total = source.Size();
-    if (part.CopyFrom(source, count, buffer_, [&](size_t) { ReportProgress(source.Position(), total); }) < count) {
+    if (part.CopyFrom(source, count, buffer_, [&](size_t) { ReportProgress(source, total); }) < count) {
         throw EFileError("Stream read error"); // the source shrank while being split
     }
     bool reachedEnd = source.Position() >= source.Size();
@@ -121,9 +121,9 @@ void TFileSplitter::CheckNotSource(const std::string& partPath) const {
     }
 }
 
-void TFileSplitter::ReportProgress(int64_t done, int64_t total) const {
+void TFileSplitter::ReportProgress(const TFileStream& source, int64_t total) const {
     if (OnProgress) {
-        OnProgress(done, total);
+        OnProgress(source.Position(), total);
     }
 }
 

@@ -39,7 +39,7 @@ private:
     void WriteFirstPart(TFileStream& source, const std::string& partPath);
     void WritePart(TFileStream& source, int64_t count, const std::string& partPath);
     void CheckNotSource(const std::string& partPath) const;
-    void ReportProgress(int64_t done, int64_t total) const;
+    void ReportProgress(const TFileStream& source, int64_t total) const;
 
     std::vector<std::byte> buffer_;
 };
