@@ -156,8 +156,7 @@ TEST(AllSkins, ImageValuesFitTheirImages) {
                     ASSERT_EQ(rect.size(), 4u);
                     EXPECT_LE(std::stoi(rect[2]), mw);
                     EXPECT_LE(std::stoi(rect[3]), mh);
-                } else if (Upper(v).find(".BMP") != std::string::npos ||
-                           Upper(v).find(".JPG") != std::string::npos) {
+                } else if (Upper(v).find(".BMP") != std::string::npos || Upper(v).find(".JPG") != std::string::npos) {
                     EXPECT_NE(s.Package.Find(Upper(v)), nullptr) << "no member " << v;
                 }
             }
@@ -166,13 +165,15 @@ TEST(AllSkins, ImageValuesFitTheirImages) {
 
 // Font colour against face colour, in the normal and (where there is one) the hot state.
 TEST(AllSkins, TextIsReadableOnEveryFace) {
-    const char* textSections[] = {
-        "GLOBALINFO", "FORM",        "FORMTITLE",  "CAPTION",     "DIALOG",          "DIALOGTITLE", "BUTTON",
-        "BUTTON_BIG", "EDIT",        "ALPHAEDIT",  "GROUPBOX",    "CHECKBOX",        "RADIOBUTTON", "PAGECONTROL",
-        "TABTOP",     "TABBOTTOM",   "TABLEFT",    "TABRIGHT",    "SPEEDBUTTON",     "SPEEDBUTTON_SMALL",
-        "TOOLBUTTON", "MAINMENU",    "MENUITEM",   "MENULINE",    "MENUCAPTION",     "EXTRALINE",   "SELECTION",
-        "HINT",       "PANEL",       "PANEL_LOW",  "COMBOBOX",    "ALPHACOMBOBOX",   "COLHEADER",   "STATUSBAR",
-        "TOOLBAR",    "WEBBUTTON",   "PROGRESSH",  "PROGRESSV",   "RIBBONPAGE",      "RIBBONTAB",   "MDIAREA"};
+    const char* textSections[] = {"GLOBALINFO",  "FORM",          "FORMTITLE",   "CAPTION",     "DIALOG",
+                                  "DIALOGTITLE", "BUTTON",        "BUTTON_BIG",  "EDIT",        "ALPHAEDIT",
+                                  "GROUPBOX",    "CHECKBOX",      "RADIOBUTTON", "PAGECONTROL", "TABTOP",
+                                  "TABBOTTOM",   "TABLEFT",       "TABRIGHT",    "SPEEDBUTTON", "SPEEDBUTTON_SMALL",
+                                  "TOOLBUTTON",  "MAINMENU",      "MENUITEM",    "MENULINE",    "MENUCAPTION",
+                                  "EXTRALINE",   "SELECTION",     "HINT",        "PANEL",       "PANEL_LOW",
+                                  "COMBOBOX",    "ALPHACOMBOBOX", "COLHEADER",   "STATUSBAR",   "TOOLBAR",
+                                  "WEBBUTTON",   "PROGRESSH",     "PROGRESSV",   "RIBBONPAGE",  "RIBBONTAB",
+                                  "MDIAREA"};
     for (const TLoaded& s : AllSkins())
         for (const char* section : textSections) {
             if (!s.Ini.Sections.count(section))
@@ -231,21 +232,62 @@ TEST(AllSkins, TogetherUseEveryImageFormAndFeature) {
 }
 
 TEST(AllSkins, EverySkinHasTheSectionsTheProgramPaintsWith) {
-    const char* required[] = {
-        "GLOBALINFO",    "FORM",          "FORMTITLE",     "CAPTION",       "DIALOG",       "DIALOGTITLE",
-        "BUTTON",        "EDIT",          "GROUPBOX",      "CHECKBOX",      "PAGECONTROL",  "TABTOP",
-        "TABBOTTOM",     "TABLEFT",       "TABRIGHT",      "SPEEDBUTTON",   "SPEEDBUTTON_SMALL",
-        "MAINMENU",      "MENUITEM",      "MENULINE",      "MENUCAPTION",   "ICOLINE",      "EXTRALINE",
-        "DIVIDER",       "DIVIDERV",      "SELECTION",     "HINT",          "PANEL",        "PANEL_LOW",
-        "SCROLLBTNTOP",  "SCROLLBTNBOTTOM", "SCROLLBTNLEFT", "SCROLLBTNRIGHT", "SCROLLSLIDERH", "SCROLLSLIDERV",
-        "SCROLLBAR1H",   "SCROLLBAR1V",   "SCROLLBAR2H",   "SCROLLBAR2V",   "COMBOBOX",     "COMBOBTN",
-        "COLHEADER",     "STATUSBAR",     "TOOLBAR",       "TOOLBUTTON",    "UPDOWNBTN",    "TRACKBAR",
-        "WEBBUTTON",     "PROGRESSH",     "PROGRESSV",     "SPLITTER"};
-    const char* globalImages[] = {"BOXCHECKED",   "BOXUNCHECKED",   "BOXGRAYED",   "RADIOCHECKED", "RADIOUNCHECKED",
-                                  "RADIOGRAYED",  "SMALLCHECKED",   "SMALLUNCHECKED", "SMALLGRAYED", "CHECK",
-                                  "BICONCLOSE",   "BICLOSEALONE",   "BICONMAX",    "BICONNORM",    "BICONMIN",
-                                  "BICONHELP",    "SICONCLOSE",     "SICONMAX",    "SICONNORM",    "SICONMIN",
-                                  "SICONHELP",    "GRIPIMAGE",      "GRIPHORZ",    "GRIPVERT"};
+    const char* required[] = {"GLOBALINFO",
+                              "FORM",
+                              "FORMTITLE",
+                              "CAPTION",
+                              "DIALOG",
+                              "DIALOGTITLE",
+                              "BUTTON",
+                              "EDIT",
+                              "GROUPBOX",
+                              "CHECKBOX",
+                              "PAGECONTROL",
+                              "TABTOP",
+                              "TABBOTTOM",
+                              "TABLEFT",
+                              "TABRIGHT",
+                              "SPEEDBUTTON",
+                              "SPEEDBUTTON_SMALL",
+                              "MAINMENU",
+                              "MENUITEM",
+                              "MENULINE",
+                              "MENUCAPTION",
+                              "ICOLINE",
+                              "EXTRALINE",
+                              "DIVIDER",
+                              "DIVIDERV",
+                              "SELECTION",
+                              "HINT",
+                              "PANEL",
+                              "PANEL_LOW",
+                              "SCROLLBTNTOP",
+                              "SCROLLBTNBOTTOM",
+                              "SCROLLBTNLEFT",
+                              "SCROLLBTNRIGHT",
+                              "SCROLLSLIDERH",
+                              "SCROLLSLIDERV",
+                              "SCROLLBAR1H",
+                              "SCROLLBAR1V",
+                              "SCROLLBAR2H",
+                              "SCROLLBAR2V",
+                              "COMBOBOX",
+                              "COMBOBTN",
+                              "COLHEADER",
+                              "STATUSBAR",
+                              "TOOLBAR",
+                              "TOOLBUTTON",
+                              "UPDOWNBTN",
+                              "TRACKBAR",
+                              "WEBBUTTON",
+                              "PROGRESSH",
+                              "PROGRESSV",
+                              "SPLITTER"};
+    const char* globalImages[] = {"BOXCHECKED",  "BOXUNCHECKED", "BOXGRAYED",      "RADIOCHECKED", "RADIOUNCHECKED",
+                                  "RADIOGRAYED", "SMALLCHECKED", "SMALLUNCHECKED", "SMALLGRAYED",  "CHECK",
+                                  "BICONCLOSE",  "BICLOSEALONE", "BICONMAX",       "BICONNORM",    "BICONMIN",
+                                  "BICONHELP",   "SICONCLOSE",   "SICONMAX",       "SICONNORM",    "SICONMIN",
+                                  "SICONHELP",   "GRIPIMAGE",    "GRIPHORZ",       "GRIPVERT"};
     for (const TLoaded& s : AllSkins()) {
         SCOPED_TRACE(s.Name);
         for (const char* section : required)

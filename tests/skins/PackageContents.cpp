@@ -159,7 +159,9 @@ std::vector<int> FixedFields(const std::string& value) {
     return fields;
 }
 
-std::string SkinsDir() { return SJ_SKINS_DIR; }
+std::string SkinsDir() {
+    return SJ_SKINS_DIR;
+}
 
 std::vector<std::string> SkinNames() {
     std::vector<std::string> names;

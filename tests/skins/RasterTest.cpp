@@ -1,6 +1,6 @@
+#include "tools/skingen/Raster.h"
 #include "tools/skingen/ImageFiles.h"
 #include "tools/skingen/Palette.h"
-#include "tools/skingen/Raster.h"
 
 #include <gtest/gtest.h>
 

@@ -26,18 +26,28 @@ TColorF Rgb(unsigned rgb) {
             static_cast<float>(rgb & 0xFF) / 255.0f, 1.0f};
 }
 
-unsigned RefOf(const TColorF& c) { return ColorRefOf(c); }
+unsigned RefOf(const TColorF& c) {
+    return ColorRefOf(c);
+}
 
-double RelativeLuminance(const TColorF& c) { return 0.2126 * Linear(c.R) + 0.7152 * Linear(c.G) + 0.0722 * Linear(c.B); }
+double RelativeLuminance(const TColorF& c) {
+    return 0.2126 * Linear(c.R) + 0.7152 * Linear(c.G) + 0.0722 * Linear(c.B);
+}
 
 double ContrastRatio(const TColorF& a, const TColorF& b) {
     const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-TColorF Lighten(const TColorF& c, float amount) { return Mix(c, {1, 1, 1, c.A}, amount); }
-TColorF Darken(const TColorF& c, float amount) { return Mix(c, {0, 0, 0, c.A}, amount); }
-bool IsDark(const TColorF& c) { return RelativeLuminance(c) < 0.25; }
+TColorF Lighten(const TColorF& c, float amount) {
+    return Mix(c, {1, 1, 1, c.A}, amount);
+}
+TColorF Darken(const TColorF& c, float amount) {
+    return Mix(c, {0, 0, 0, c.A}, amount);
+}
+bool IsDark(const TColorF& c) {
+    return RelativeLuminance(c) < 0.25;
+}
 
 TColorF ReadableOn(std::initializer_list<TColorF> faces, TColorF preferred, double minRatio) {
     preferred.A = 1;

@@ -8,7 +8,9 @@ namespace {
 constexpr int kSheetWidth = 1400;
 constexpr int kGap = 10;
 
-TPixel32 Checker(int x, int y) { return ((x / 8 + y / 8) % 2) ? 0xFFCCCCCCu : 0xFFF4F4F4u; }
+TPixel32 Checker(int x, int y) {
+    return ((x / 8 + y / 8) % 2) ? 0xFFCCCCCCu : 0xFFF4F4F4u;
+}
 
 TPixel32 OverChecker(TPixel32 p, int x, int y) {
     const TPixel32 bg = Checker(x, y);
@@ -33,7 +35,9 @@ TPixel32 Over(TPixel32 s, TPixel32 d) {
     const unsigned a = PixelA(s);
     if (a == 255)
         return s;
-    auto mix = [&](unsigned sc, unsigned dc) { return static_cast<std::uint8_t>((sc * a + dc * (255 - a) + 127) / 255); };
+    auto mix = [&](unsigned sc, unsigned dc) {
+        return static_cast<std::uint8_t>((sc * a + dc * (255 - a) + 127) / 255);
+    };
     return MakePixel(mix(PixelR(s), PixelR(d)), mix(PixelG(s), PixelG(d)), mix(PixelB(s), PixelB(d)),
                      static_cast<std::uint8_t>(std::max(a, unsigned{PixelA(d)})));
 }
@@ -67,7 +71,8 @@ void DrawNinePart(TacPixmap& dst, const TPreviewEntry* e, int frame, int x, int 
             const bool centre = px >= l && px < w - r && py >= t && py < h - b;
             if (centre && !e->Centre)
                 continue;
-            const int sx = std::clamp(map(px, w, l, r, fw), 0, fw - 1), sy = std::clamp(map(py, h, t, b, fh), 0, fh - 1);
+            const int sx = std::clamp(map(px, w, l, r, fw), 0, fw - 1),
+                      sy = std::clamp(map(py, h, t, b, fh), 0, fh - 1);
             const int tx = x + px, ty = y + py;
             if (tx >= 0 && ty >= 0 && tx < dst.Width() && ty < dst.Height())
                 dst.At(tx, ty) = Over(e->Image.At(frame * fw + sx, sy), dst.At(tx, ty));
@@ -123,7 +128,8 @@ TacPixmap MockWindow(const std::vector<TPreviewEntry>& items, TPixel32 window) {
     DrawNinePart(m, Find(items, "TABTOP"), 1, x0 + 132, cy + 2, 60, 20);
     const TPreviewEntry* page = Find(items, "PAGECONTROL");
     if (page)
-        FillRect(m, x0 + 12, cy + 22, W - 24, H - th - 40, page->Image.At(page->Image.Width() / 2, page->Image.Height() / 2));
+        FillRect(m, x0 + 12, cy + 22, W - 24, H - th - 40,
+                 page->Image.At(page->Image.Width() / 2, page->Image.Height() / 2));
     DrawNinePart(m, page, 0, x0 + 12, cy + 21, W - 24, H - th - 39);
     const int py = cy + 34;
     for (int i = 0; i < 4; ++i)

@@ -8,9 +8,13 @@ namespace {
 
 constexpr int kSamples = 4; // per axis
 
-float Clamp01(float v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
+float Clamp01(float v) {
+    return v < 0 ? 0 : (v > 1 ? 1 : v);
+}
 
-std::uint8_t ToByte(float v) { return static_cast<std::uint8_t>(std::lround(Clamp01(v) * 255.0f)); }
+std::uint8_t ToByte(float v) {
+    return static_cast<std::uint8_t>(std::lround(Clamp01(v) * 255.0f));
+}
 
 float DistanceToSegment(TPointF p, TPointF a, TPointF b) {
     const float dx = b.X - a.X, dy = b.Y - a.Y;
@@ -89,7 +93,9 @@ TShape Polygon(std::vector<TPointF> points) {
 TShape Line(TPointF a, TPointF b, float width) {
     const float h = width / 2;
     return {std::min(a.X, b.X) - h, std::min(a.Y, b.Y) - h, std::max(a.X, b.X) + h, std::max(a.Y, b.Y) + h,
-            [=](float x, float y) { return DistanceToSegment({x, y}, a, b) <= h; }};
+            [=](float x, float y) {
+                return DistanceToSegment({x, y}, a, b) <= h;
+            }};
 }
 
 TShape Difference(TShape outer, TShape inner) {
@@ -101,15 +107,15 @@ TShape Difference(TShape outer, TShape inner) {
 }
 
 TShape Union(TShape a, TShape b) {
-    TShape s{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right),
-             std::max(a.Bottom, b.Bottom), nullptr};
+    TShape s{std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom),
+             nullptr};
     s.Inside = [p = std::move(a.Inside), q = std::move(b.Inside)](float x, float y) { return p(x, y) || q(x, y); };
     return s;
 }
 
 TShape Intersection(TShape a, TShape b) {
-    TShape s{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
-             std::min(a.Bottom, b.Bottom), nullptr};
+    TShape s{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom),
+             nullptr};
     s.Inside = [p = std::move(a.Inside), q = std::move(b.Inside)](float x, float y) { return p(x, y) && q(x, y); };
     return s;
 }
@@ -183,7 +189,9 @@ void TLayer::Set(int x, int y, TColorF c) {
     p[3] = a;
 }
 
-void TLayer::Clear() { std::fill(FPixels.begin(), FPixels.end(), 0.0f); }
+void TLayer::Clear() {
+    std::fill(FPixels.begin(), FPixels.end(), 0.0f);
+}
 
 TColorF TLayer::At(int x, int y) const {
     const float* p = &FPixels[(static_cast<std::size_t>(y) * FWidth + x) * 4];

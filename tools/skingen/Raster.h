@@ -17,7 +17,7 @@ struct TColorF {
 
 TColorF ColorFromRef(unsigned colorRef, float alpha = 1.0f); // 0x00BBGGRR
 unsigned ColorRefOf(const TColorF& c);                       // alpha ignored
-TColorF Mix(const TColorF& a, const TColorF& b, float t);     // t = 0 gives a
+TColorF Mix(const TColorF& a, const TColorF& b, float t);    // t = 0 gives a
 TColorF WithAlpha(TColorF c, float alpha);
 
 struct TPointF {

@@ -152,7 +152,9 @@ struct TFaceLook {
     float Highlight = 0;
 };
 
-TShape Rect(float l, float t, float r, float b) { return RoundRect(l, t, r, b, 0); }
+TShape Rect(float l, float t, float r, float b) {
+    return RoundRect(l, t, r, b, 0);
+}
 
 void PaintFace(TLayer& l, float x0, float y0, float x1, float y1, float radius, const TFaceLook& f) {
     l.Fill(RoundRect(x0, y0, x1, y1, radius), f.Border);
@@ -186,12 +188,12 @@ void DrawGlyph(TLayer& l, TGlyph g, float cx, float cy, float s, float stroke, c
     case TGlyph::Norm: {
         const float d = s * 0.25f, q = h - d / 2;
         auto box = [&](float ox, float oy) {
-            return Difference(Rect(ox - q - 0.5f, oy - q - 0.5f, ox + q + 0.5f, oy + q + 0.5f),
-                              Rect(ox - q + stroke - 0.5f, oy - q + stroke + 0.5f, ox + q - stroke + 0.5f,
-                                   oy + q - stroke + 0.5f));
+            return Difference(
+                Rect(ox - q - 0.5f, oy - q - 0.5f, ox + q + 0.5f, oy + q + 0.5f),
+                Rect(ox - q + stroke - 0.5f, oy - q + stroke + 0.5f, ox + q - stroke + 0.5f, oy + q - stroke + 0.5f));
         };
-        l.Fill(Difference(box(cx + d / 2, cy - d / 2), Rect(cx - q - d / 2 - 1, cy - q + d / 2 - 1, cx + q - d / 2 + 1,
-                                                             cy + q + d / 2 + 1)),
+        l.Fill(Difference(box(cx + d / 2, cy - d / 2),
+                          Rect(cx - q - d / 2 - 1, cy - q + d / 2 - 1, cx + q - d / 2 + 1, cy + q + d / 2 + 1)),
                c);
         l.Fill(box(cx - d / 2, cy + d / 2), c);
         break;
@@ -335,8 +337,7 @@ TPalette MakePalette(const TSkinTheme& t) {
     const bool darkTitle = IsDark(title);
     p.TitleText =
         ReadableOn({p.TitleTop, p.TitleBottom, title}, darkTitle ? Lighten(title, 0.92f) : Darken(title, 0.85f));
-    p.TitleInText = ReadableOn({p.TitleInTop, p.TitleInBottom, inactive},
-                               Mix(p.TitleText, inactive, 0.3f));
+    p.TitleInText = ReadableOn({p.TitleInTop, p.TitleInBottom, inactive}, Mix(p.TitleText, inactive, 0.3f));
     p.TitleGlyph = p.TitleText;
     p.TitleInGlyph = Mix(p.TitleInText, inactive, 0.25f);
 
@@ -350,9 +351,9 @@ TPalette MakePalette(const TSkinTheme& t) {
     // Every state above normal (hot, pressed, the default button's look) is written with
     // the hot text colour, so that one colour has to read on all of their faces.
     p.FacePressed = Darken(Mix(p.Face, p.Accent, 0.3f), 0.12f);
-    p.FaceHotText = ReadableOn({p.FaceHot, Lighten(p.FaceHot, 0.35f * t.Depth + 0.1f), Darken(p.FaceHot, 0.1f),
-                                p.FaceTop, p.FaceBottom},
-                               p.FaceText);
+    p.FaceHotText = ReadableOn(
+        {p.FaceHot, Lighten(p.FaceHot, 0.35f * t.Depth + 0.1f), Darken(p.FaceHot, 0.1f), p.FaceTop, p.FaceBottom},
+        p.FaceText);
     p.FaceHot = FaceFor(p.FaceHot, p.FaceHotText);
     p.FacePressed = FaceFor(p.FacePressed, p.FaceHotText, 5.2);
     p.FacePressedText = p.FaceHotText;
@@ -408,8 +409,7 @@ public:
 private:
     // Items
     std::string MasterItem(const std::string& label, const std::vector<TLayer>& frames, TForm form,
-                           const std::function<std::string(const TRectI&)>& value,
-                           const TColorF& matte = {1, 1, 1, 1});
+                           const std::function<std::string(const TRectI&)>& value, const TColorF& matte = {1, 1, 1, 1});
     std::string Glyph(const std::string& label, const std::vector<TLayer>& frames, bool masked = true);
     std::string Borders(const std::string& label, const std::vector<TLayer>& frames, int l, int t, int r, int b,
                         int paintFlags, int common = 0);
@@ -469,8 +469,9 @@ std::string TSkinBuilder::MasterItem(const std::string& label, const std::vector
 
 std::string TSkinBuilder::Glyph(const std::string& label, const std::vector<TLayer>& frames, bool masked) {
     const int n = static_cast<int>(frames.size());
-    return MasterItem(label, frames, masked ? TForm::Masked : TForm::Keyed,
-                      [&](const TRectI& r) { return GlyphValue(r, n, masked ? 1 : 0); }, P.Window);
+    return MasterItem(
+        label, frames, masked ? TForm::Masked : TForm::Keyed,
+        [&](const TRectI& r) { return GlyphValue(r, n, masked ? 1 : 0); }, P.Window);
 }
 
 std::string TSkinBuilder::Borders(const std::string& label, const std::vector<TLayer>& frames, int l, int t, int r,
@@ -611,8 +612,8 @@ TLayer TSkinBuilder::TitleButtonFrame(TGlyph g, int w, int h, int state, bool sm
     case TTitleButtons::Tile: {
         const float r = static_cast<float>(std::min(T.Radius, 4));
         if (state > 0) {
-            const TColorF base = close ? red : (IsDark(P.TitleBottom) ? Lighten(P.TitleBottom, 0.25f)
-                                                                      : Darken(P.TitleBottom, 0.15f));
+            const TColorF base =
+                close ? red : (IsDark(P.TitleBottom) ? Lighten(P.TitleBottom, 0.25f) : Darken(P.TitleBottom, 0.15f));
             const TColorF fill = state == 2 ? Darken(base, 0.2f) : base;
             PaintFace(l, 0.5f, 0.5f, fw - 0.5f, fh - 0.5f, r,
                       {Darken(fill, 0.2f), Lighten(fill, 0.15f), fill, T.Gloss * 0.6f, 0});
@@ -627,9 +628,8 @@ TLayer TSkinBuilder::TitleButtonFrame(TGlyph g, int w, int h, int state, bool sm
         break;
     }
     case TTitleButtons::Orb: {
-        TColorF c = close ? red
-                          : (g == TGlyph::Min ? Rgb(0xE0A832)
-                                              : (g == TGlyph::Help ? Rgb(0x4F86D6) : Rgb(0x4FAE4A)));
+        TColorF c =
+            close ? red : (g == TGlyph::Min ? Rgb(0xE0A832) : (g == TGlyph::Help ? Rgb(0x4F86D6) : Rgb(0x4FAE4A)));
         if (state == 1)
             c = Lighten(c, 0.15f);
         if (state == 2)
@@ -646,7 +646,8 @@ TLayer TSkinBuilder::TitleButtonFrame(TGlyph g, int w, int h, int state, bool sm
     case TTitleButtons::Flat: {
         if (state > 0) {
             const TColorF fill = close ? red : (IsDark(P.TitleBottom) ? kWhite : kBlack);
-            l.Fill(Rect(0, 0, fw, fh), WithAlpha(fill, close ? (state == 2 ? 1.0f : 0.85f) : (state == 2 ? 0.3f : 0.16f)));
+            l.Fill(Rect(0, 0, fw, fh),
+                   WithAlpha(fill, close ? (state == 2 ? 1.0f : 0.85f) : (state == 2 ? 0.3f : 0.16f)));
             glyph = close ? kWhite : P.TitleGlyph;
         }
         DrawGlyph(l, g, fw / 2, fh / 2, s, stroke * 0.85f, glyph, false);
@@ -713,7 +714,7 @@ void TSkinBuilder::TitleButtons() {
             // key colour could not survive in them.
             TacPixmap file(w * 3, h * 2);
             StoreFrames(file, 0, 0, frames, TForm::Masked, kWhite, true);
-            const std::string name = std::string(k.Key).substr(1) + ".png";
+            const std::string name = "Title_" + std::string(k.Key) + ".png";
             AddFile(name, tools::EncodePng(file));
             Set(g, k.Key, FileValue(Upper(name), 3, 1, 2));
             Preview(k.Key, DecodeStored(file, {0, 0, w * 3, h * 2}, 3, TForm::Masked), 3);
@@ -751,7 +752,8 @@ TLayer TSkinBuilder::CheckFrame(bool radio, int mark, int state, int size) const
     TLayer l(size, size);
     const float s = static_cast<float>(size);
     const TColorF border = state == 0 ? P.EditBorder : Mix(P.EditBorder, P.Accent, 0.75f);
-    const TColorF fill = state == 2 ? Mix(P.Edit, P.Accent, 0.25f) : (state == 1 ? Mix(P.Edit, P.Accent, 0.08f) : P.Edit);
+    const TColorF fill =
+        state == 2 ? Mix(P.Edit, P.Accent, 0.25f) : (state == 1 ? Mix(P.Edit, P.Accent, 0.08f) : P.Edit);
     const TFaceLook look{border, Lighten(fill, 0.1f * T.Depth), Darken(fill, 0.08f * T.Depth), T.Gloss * 0.5f, 0};
     if (radio)
         PaintFace(l, 0.5f, 0.5f, s - 0.5f, s - 0.5f, s / 2, look);
@@ -786,9 +788,9 @@ void TSkinBuilder::CheckBoxes() {
         int Mark;
         int Size;
     };
-    const TBox boxes[] = {{"BOXCHECKED", false, 1, size},      {"BOXUNCHECKED", false, 0, size},
-                          {"BOXGRAYED", false, 2, size},       {"RADIOCHECKED", true, 1, size},
-                          {"RADIOUNCHECKED", true, 0, size},   {"RADIOGRAYED", true, 2, size},
+    const TBox boxes[] = {{"BOXCHECKED", false, 1, size},         {"BOXUNCHECKED", false, 0, size},
+                          {"BOXGRAYED", false, 2, size},          {"RADIOCHECKED", true, 1, size},
+                          {"RADIOUNCHECKED", true, 0, size},      {"RADIOGRAYED", true, 2, size},
                           {"SMALLCHECKED", false, 1, FSmall - 2}, {"SMALLUNCHECKED", false, 0, FSmall - 2},
                           {"SMALLGRAYED", false, 2, FSmall - 2}};
     for (const TBox& b : boxes) {
@@ -853,8 +855,10 @@ void TSkinBuilder::Frame() {
             l.Fill(RoundRect(0, 0, fw, fh + tr + 2, tr), active ? Darken(P.TitleBottom, 0.35f) : P.Border);
             l.Fill(RoundRect(1, 1, fw - 1, fh + tr + 2, std::max(0.0f, tr - 1)), VerticalGradient(1, top, fh, bottom));
             if (T.Gloss > 0)
-                l.Fill(Intersection(RoundRect(1, 1, fw - 1, fh + tr, std::max(0.0f, tr - 1)), Rect(0, 0, fw, fh * 0.5f)),
-                       VerticalGradient(1, WithAlpha(kWhite, 0.4f * T.Gloss), fh * 0.5f, WithAlpha(kWhite, 0.1f * T.Gloss)));
+                l.Fill(
+                    Intersection(RoundRect(1, 1, fw - 1, fh + tr, std::max(0.0f, tr - 1)), Rect(0, 0, fw, fh * 0.5f)),
+                    VerticalGradient(1, WithAlpha(kWhite, 0.4f * T.Gloss), fh * 0.5f,
+                                     WithAlpha(kWhite, 0.1f * T.Gloss)));
             l.Fill(Difference(RoundRect(1, 1, fw - 1, fh, std::max(0.0f, tr - 1)), RoundRect(1, 2, fw - 1, fh + 4, tr)),
                    WithAlpha(kWhite, 0.3f));
             l.Fill(Rect(static_cast<float>(bw) - 1, fh - 1, fw - static_cast<float>(bw) + 1, fh),
@@ -1040,8 +1044,8 @@ void TSkinBuilder::Edits() {
     Set("ALPHACOMBOBOX", "PARENTCLASS", "COMBOBOX");
     std::vector<TLayer> btn;
     for (int state = 0; state < 3; ++state)
-        btn.push_back(state == 0 ? TLayer(12, 16) : FaceFrame(12, 16, static_cast<float>(std::min(T.Radius, 3)),
-                                                            ButtonLook(state)));
+        btn.push_back(state == 0 ? TLayer(12, 16)
+                                 : FaceFrame(12, 16, static_cast<float>(std::min(T.Radius, 3)), ButtonLook(state)));
     Section("COMBOBTN", 3, P.Edit, P.EditText);
     Hot("COMBOBTN", P.FaceHot, P.FaceHotText);
     Set("COMBOBTN", "TRANSPARENCY", 100);
@@ -1059,9 +1063,9 @@ void TSkinBuilder::Groups() {
                           RoundRect(1, 1, s - 1, s - 1, static_cast<float>(r - 1))),
                c);
         if (!P.Dark)
-            l.Fill(Difference(RoundRect(1, 1, s - 1, s - 1, static_cast<float>(r - 1)),
-                              RoundRect(sunken ? 1.0f : 2.0f, sunken ? 2.0f : 1.0f, s - 2, s - 2,
-                                        static_cast<float>(r - 1))),
+            l.Fill(Difference(
+                       RoundRect(1, 1, s - 1, s - 1, static_cast<float>(r - 1)),
+                       RoundRect(sunken ? 1.0f : 2.0f, sunken ? 2.0f : 1.0f, s - 2, s - 2, static_cast<float>(r - 1))),
                    WithAlpha(sunken ? P.Shadow : kWhite, sunken ? 0.2f : 0.6f));
         return l;
     };
@@ -1096,8 +1100,9 @@ void TSkinBuilder::Groups() {
         Set("PANEL", "BORDERSMASK", "PANEL.BMP");
         Preview("PANEL", DecodeStored(file, {0, 0, fw * 3, fh * 2}, 3, TForm::Masked), 3);
     } else if (T.Has(tfFreeForm)) {
-        Set("PANEL", "BORDERSMASK", MasterItem("PANEL", {outline(P.Border, false)}, TForm::Masked,
-                                               [&](const TRectI& rc) { return FreeBordersValue(rc, 1, 1, b, 1); }));
+        Set("PANEL", "BORDERSMASK",
+            MasterItem("PANEL", {outline(P.Border, false)}, TForm::Masked,
+                       [&](const TRectI& rc) { return FreeBordersValue(rc, 1, 1, b, 1); }));
     } else {
         Set("PANEL", "BORDERSMASK", Borders("PANEL", {outline(Mix(P.Border, P.Window, 0.3f), false)}, b, b, b, b, 1));
     }
@@ -1189,9 +1194,9 @@ void TSkinBuilder::Tabs() {
     const TColorF from = P.Dark ? Lighten(P.Window, 0.12f) : kWhite;
     Section("RIBBONPAGE", 1, P.Window, P.Text);
     Set("RIBBONPAGE", "GRADIENTPERCENT", 100);
-    Set("RIBBONPAGE", "GRADIENTDATA", std::to_string(RefOf(from)) + ";" + std::to_string(RefOf(P.Window)) +
-                                          ";97;0;0;" + std::to_string(RefOf(P.Window)) + ";" +
-                                          std::to_string(RefOf(P.Window)) + ";0;0;0");
+    Set("RIBBONPAGE", "GRADIENTDATA",
+        std::to_string(RefOf(from)) + ";" + std::to_string(RefOf(P.Window)) + ";97;0;0;" +
+            std::to_string(RefOf(P.Window)) + ";" + std::to_string(RefOf(P.Window)) + ";0;0;0");
 }
 
 void TSkinBuilder::Menus() {
@@ -1213,9 +1218,9 @@ void TSkinBuilder::Menus() {
         std::vector<TLayer> frames{TLayer(s, s)};
         TLayer sel(s, s);
         const float fs = static_cast<float>(s);
-        PaintFace(sel, 0, 0, fs, fs, static_cast<float>(r),
-                  {Darken(P.MenuHot, 0.15f), Lighten(P.MenuHot, 0.15f * T.Depth + 0.05f), P.MenuHot, T.Gloss * 0.6f,
-                   0});
+        PaintFace(
+            sel, 0, 0, fs, fs, static_cast<float>(r),
+            {Darken(P.MenuHot, 0.15f), Lighten(P.MenuHot, 0.15f * T.Depth + 0.05f), P.MenuHot, T.Gloss * 0.6f, 0});
         frames.push_back(std::move(sel));
         Section("MENUITEM", 2, P.Menu, P.MenuText);
         Set("MENUITEM", "TRANSPARENCY", 100);
@@ -1347,14 +1352,17 @@ void TSkinBuilder::Tools() {
     std::vector<TLayer> headers;
     for (int state = 0; state < 3; ++state) {
         TLayer l(12, 20);
-        const TColorF face = state == 0 ? P.Header : (state == 1 ? Mix(P.Header, P.Accent, 0.15f) : Darken(P.Header, 0.1f));
-        l.Fill(Rect(0, 0, 12, 20), VerticalGradient(0, Lighten(face, 0.3f * T.Depth), 20, Darken(face, 0.12f * T.Depth)));
+        const TColorF face =
+            state == 0 ? P.Header : (state == 1 ? Mix(P.Header, P.Accent, 0.15f) : Darken(P.Header, 0.1f));
+        l.Fill(Rect(0, 0, 12, 20),
+               VerticalGradient(0, Lighten(face, 0.3f * T.Depth), 20, Darken(face, 0.12f * T.Depth)));
         l.Fill(Rect(11, 3, 12, 17), P.Border);
         l.Fill(Rect(0, 19, 12, 20), P.Border);
         headers.push_back(std::move(l));
     }
     Section("COLHEADER", 3, P.Header, P.HeaderText);
-    Hot("COLHEADER", Mix(P.Header, P.Accent, 0.15f), ReadableOn({Mix(P.Header, P.Accent, 0.15f), P.Header}, P.HeaderText));
+    Hot("COLHEADER", Mix(P.Header, P.Accent, 0.15f),
+        ReadableOn({Mix(P.Header, P.Accent, 0.15f), P.Header}, P.HeaderText));
     Set("COLHEADER", "BORDERSMASK", Borders("COLHEADER", headers, 3, 3, 3, 3, 5));
 
     // Track bars.
@@ -1432,17 +1440,18 @@ void TSkinBuilder::Textures() {
         return;
     case TTexture::Noise: {
         const TLayer l = tile(64, [&](int x, int y) { return (Noise(x, y, FSeed) - 0.5f) * 0.12f; });
-        Set("FORM", "PATTERN", MasterItem("FORM PATTERN", {l}, TForm::Opaque,
-                                          [](const TRectI& r) { return TextureValue(r, 0, 0); }));
+        Set("FORM", "PATTERN",
+            MasterItem("FORM PATTERN", {l}, TForm::Opaque, [](const TRectI& r) { return TextureValue(r, 0, 0); }));
         Set("FORM", "IMAGEPERCENT", 100);
         break;
     }
     case TTexture::Lines: {
         const TLayer l = tile(48, [&](int x, int y) {
-            return (Noise(x / 16, y, FSeed) - 0.5f) * 0.1f + ((y % 3) == 0 ? 0.04f : 0.0f) + 0.0f * static_cast<float>(x);
+            return (Noise(x / 16, y, FSeed) - 0.5f) * 0.1f + ((y % 3) == 0 ? 0.04f : 0.0f) +
+                   0.0f * static_cast<float>(x);
         });
-        Set("FORM", "PATTERN", MasterItem("FORM PATTERN", {l}, TForm::Opaque,
-                                          [](const TRectI& r) { return TextureValue(r, 0, 0); }));
+        Set("FORM", "PATTERN",
+            MasterItem("FORM PATTERN", {l}, TForm::Opaque, [](const TRectI& r) { return TextureValue(r, 0, 0); }));
         Set("FORM", "IMAGEPERCENT", 70);
         Set("FORM", "GRADIENTPERCENT", 30);
         Set("FORM", "GRADIENTDATA", Gradient(Lighten(base, 0.05f), Darken(base, 0.05f)));
@@ -1454,8 +1463,8 @@ void TSkinBuilder::Textures() {
             const int along = over ? x % 4 : y % 4;
             return (over ? 0.05f : -0.05f) + (along == 0 ? -0.04f : 0.0f) + (Noise(x, y, FSeed) - 0.5f) * 0.04f;
         });
-        Set("FORM", "PATTERN", MasterItem("FORM PATTERN", {l}, TForm::Opaque,
-                                          [](const TRectI& r) { return TextureValue(r, 0, 0); }));
+        Set("FORM", "PATTERN",
+            MasterItem("FORM PATTERN", {l}, TForm::Opaque, [](const TRectI& r) { return TextureValue(r, 0, 0); }));
         Set("FORM", "IMAGEPERCENT", 100);
         break;
     }
@@ -1489,7 +1498,7 @@ void TSkinBuilder::ExtendedBorder() {
     if (!T.Has(tfExBorder))
         return;
     const bool wholeFrame = T.Has(tfBorderMode);
-    const int f = wholeFrame ? 10 : 2;  // FORMOFFSET
+    const int f = wholeFrame ? 10 : 2;      // FORMOFFSET
     const int shadow = wholeFrame ? f : 12; // visible ring outside the window
     const int bw = T.BorderWidth, th = T.TitleHeight;
     const int left = wholeFrame ? f + bw : shadow + f;
@@ -1574,6 +1583,8 @@ std::vector<std::uint8_t> TBuiltSkin::Package() const {
     return writer.Encode();
 }
 
-TBuiltSkin BuildSkin(const TSkinTheme& theme) { return TSkinBuilder(theme).Build(); }
+TBuiltSkin BuildSkin(const TSkinTheme& theme) {
+    return TSkinBuilder(theme).Build();
+}
 
 } // namespace sj::skingen

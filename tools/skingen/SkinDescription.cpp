@@ -64,7 +64,9 @@ void TSkinDescription::Remove(const std::string& section, const std::string& key
             std::erase_if(s.Keys, [&](const auto& kv) { return kv.first == key; });
 }
 
-bool TSkinDescription::HasSection(const std::string& section) const { return SectionOf(section) != nullptr; }
+bool TSkinDescription::HasSection(const std::string& section) const {
+    return SectionOf(section) != nullptr;
+}
 
 const std::string* TSkinDescription::Find(const std::string& section, const std::string& key) const {
     if (const TSection* s = SectionOf(section))
@@ -131,8 +133,7 @@ std::string BordersValue(const TRectI& r, int left, int top, int right, int bott
         throw Exception("A borders image needs at least one frame");
     return "^" + Digits(r.Left, 4) + "^" + Digits(r.Top, 4) + "^" + Digits(r.Right, 4) + "^" + Digits(r.Bottom, 4) +
            "^" + Digits(left, 4) + "^" + Digits(top, 4) + "^" + Digits(right, 4) + "^" + Digits(bottom, 4) + "^" +
-           Digits(frames, 1) + "^" + Digits(maskKind, 1) + "^" + Digits(paintFlags, 1) + "^" +
-           Digits(commonBorder, 1);
+           Digits(frames, 1) + "^" + Digits(maskKind, 1) + "^" + Digits(paintFlags, 1) + "^" + Digits(commonBorder, 1);
 }
 
 std::string TextureValue(const TRectI& r, int mode, int maskKind) {
@@ -155,12 +156,14 @@ std::string FileValue(const std::string& fileName, int frames, int maskKind, int
            std::to_string(itemKind);
 }
 
-std::string FileValue(const std::string& fileName, int frames, int maskKind, int itemKind, int left, int top,
-                      int right, int bottom, int paintFlags) {
+std::string FileValue(const std::string& fileName, int frames, int maskKind, int itemKind, int left, int top, int right,
+                      int bottom, int paintFlags) {
     return FileValue(fileName, frames, maskKind, itemKind) + "!" + Digits(left, 4) + "!" + Digits(top, 4) + "!" +
            Digits(right, 4) + "!" + Digits(bottom, 4) + "!" + std::to_string(paintFlags);
 }
 
-std::string ColorText(unsigned colorRef) { return std::to_string(colorRef & 0xFFFFFFu); }
+std::string ColorText(unsigned colorRef) {
+    return std::to_string(colorRef & 0xFFFFFFu);
+}
 
 } // namespace sj::skingen

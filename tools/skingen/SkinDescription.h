@@ -55,8 +55,8 @@ std::string TextureValue(const TRectI& r, int mode, int maskKind);
 std::string FreeBordersValue(const TRectI& r, int frames, int maskKind, int commonBorder, int paintFlags);
 // "!FILE!f!m!kind[!l!t!r!b!p]": an image in its own file; borders are written when any is given.
 std::string FileValue(const std::string& fileName, int frames, int maskKind, int itemKind);
-std::string FileValue(const std::string& fileName, int frames, int maskKind, int itemKind, int left, int top,
-                      int right, int bottom, int paintFlags);
+std::string FileValue(const std::string& fileName, int frames, int maskKind, int itemKind, int left, int top, int right,
+                      int bottom, int paintFlags);
 
 // Windows colour reference in decimal, the way descriptions write colours.
 std::string ColorText(unsigned colorRef);
