@@ -216,6 +216,9 @@ TsStoredSkin& TsStoredSkins::Add(TsStoredSkin item) {
 }
 
 void TsStoredSkins::Delete(int index) {
+    if (index < 0 || index >= Count()) {
+        return;
+    }
     FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(index));
     Changed();
 }

@@ -180,6 +180,10 @@ TEST(StoredSkins, IndexOfSkinIsCaseSensitiveAndChangesAreAnnounced) {
     skins.Update(1, [](TsStoredSkin& s) { s.Author = "me"; });
     EXPECT_EQ(changes, 3);
     EXPECT_EQ(skins[1].Author, "me");
+    skins.Delete(5);
+    skins.Delete(-1);
+    EXPECT_EQ(skins.Count(), 2);
+    EXPECT_EQ(changes, 3);
 
     TsStoredSkin copy;
     copy.Assign(skins[1]);
