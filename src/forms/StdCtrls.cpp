@@ -376,9 +376,9 @@ void TLabel::AdjustBounds() {
         return;
     HDC dc = ::GetDC(nullptr);
     HGDIOBJ old = ::SelectObject(dc, Font().Handle());
-    std::string text = Caption();
-    if (text.empty())
-        text = " ";
+    // An empty caption still measures one line high.
+    const std::string caption = Caption();
+    const std::string text = caption.empty() ? std::string(1, ' ') : caption;
     RECT rect{0, 0, wordWrap_ ? Width() : 0, 0};
     ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect, DrawTextFlags() | DT_CALCRECT);
     ::SelectObject(dc, old);
