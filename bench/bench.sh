@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Throughput and peak memory of splitjoin against coreutils split and cat on a 1 GiB
 # file, with the 100mb and cd700 part sizes. Uses a Release build without sanitizers
-# in build/bench. Usage: bash bench/bench.sh [size-in-MiB]
+# in build/bench; best of two rounds. Usage: bash bench/bench.sh [size-in-MiB]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bench_build="$root/build/bench"
@@ -19,14 +19,37 @@ echo "bench: writing a ${mib} MiB sample in $work"
 head -c "$((mib * 1024 * 1024))" /dev/urandom >"$work/sample.bin"
 bytes=$(stat -c %s "$work/sample.bin")
 
-# measure NAME COMMAND...: runs the command under GNU time; records seconds and peak KiB.
+# measure NAME COMMAND...: runs the command under GNU time; keeps the best time and the
+# highest peak resident memory (KiB) over the rounds.
 declare -A seconds peak
 measure() {
-    local name=$1
+    local name=$1 s m
     shift
     sync
     "$gnu_time" -f "%e %M" -o "$work/time.txt" "$@" >/dev/null
-    read -r seconds[$name] peak[$name] <"$work/time.txt"
+    read -r s m <"$work/time.txt"
+    if [ -z "${seconds[$name]:-}" ] || awk -v a="$s" -v b="${seconds[$name]}" 'BEGIN { exit !(a < b) }'; then
+        seconds[$name]=$s
+    fi
+    if [ -z "${peak[$name]:-}" ] || [ "$m" -gt "${peak[$name]}" ]; then
+        peak[$name]=$m
+    fi
+}
+
+run_splitjoin() {
+    rm -rf "$work/parts" && mkdir "$work/parts"
+    measure "sj-split-$preset" "$tool" split "$work/sample.bin" --size "$preset" --out "$work/parts"
+    measure "sj-join-$preset" "$tool" join "$work/parts/sample_split001.bin" --out "$work/parts"
+    cmp "$work/sample.bin" "$work/parts/sample.bin"
+    rm -rf "$work/parts"
+}
+
+run_coreutils() {
+    rm -rf "$work/gnu" && mkdir "$work/gnu"
+    measure "gnu-split-$preset" split -b "$size" "$work/sample.bin" "$work/gnu/part."
+    measure "gnu-cat-$preset" sh -c "cat '$work'/gnu/part.* >'$work/gnu/joined.bin'"
+    cmp "$work/sample.bin" "$work/gnu/joined.bin"
+    rm -rf "$work/gnu"
 }
 
 rate() { awk -v b="$bytes" -v s="$1" 'BEGIN { if (s <= 0) s = 0.01; printf "%8.1f MiB/s", b / s / 1048576 }'; }
@@ -37,15 +60,10 @@ for preset in 100mb cd700; do
     100mb) size=104857600 ;;
     cd700) size=734003200 ;;
     esac
-    rm -rf "$work/parts" "$work/gnu" && mkdir "$work/parts" "$work/gnu"
-    measure "sj-split-$preset" "$tool" split "$work/sample.bin" --size "$preset" --out "$work/parts"
-    measure "sj-join-$preset" "$tool" join "$work/parts/sample_split001.bin" --out "$work/parts"
-    cmp "$work/sample.bin" "$work/parts/sample.bin"
-    rm -rf "$work/parts"
-    measure "gnu-split-$preset" split -b "$size" "$work/sample.bin" "$work/gnu/part."
-    measure "gnu-cat-$preset" sh -c "cat '$work'/gnu/part.* >'$work/gnu/joined.bin'"
-    cmp "$work/sample.bin" "$work/gnu/joined.bin"
-    rm -rf "$work/gnu"
+    # Two rounds in alternating order, so neither side always runs on a colder cache.
+    for round in 1 2; do
+        if [ $round = 1 ]; then run_splitjoin; run_coreutils; else run_coreutils; run_splitjoin; fi
+    done
 done
 
 printf '\n%-8s %-6s %14s %12s %14s %12s %8s\n' preset step splitjoin "peak KiB" coreutils "peak KiB" "ratio"

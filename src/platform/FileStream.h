@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -58,6 +59,10 @@ public:
     bool IsOpen() const;
     const std::string& Path() const { return path_; }
 
+    // Copies up to count bytes inside the system when it can (no trip through user
+    // memory); empty when it cannot, and nothing was copied then. 0 means the end.
+    std::optional<size_t> TryCopyDirect(TFileStream& source, size_t count);
+
 private:
     TFileStream(std::string path, intptr_t handle, bool writable);
     void CloseQuietly() noexcept;
@@ -70,18 +75,25 @@ private:
 template <typename OnChunk>
 int64_t TFileStream::CopyFrom(TFileStream& source, int64_t count, std::span<std::byte> buffer, OnChunk&& onChunk) {
     int64_t copied = 0;
+    bool direct = true;
     while (copied < count) {
         auto want = static_cast<size_t>(std::min<int64_t>(count - copied, static_cast<int64_t>(buffer.size())));
-        size_t got = source.Read(buffer.data(), want);
+        std::optional<size_t> moved = direct ? TryCopyDirect(source, want) : std::nullopt;
+        size_t got;
+        if (moved) {
+            got = *moved;
+        } else {
+            direct = false;
+            got = source.Read(buffer.data(), want);
+            if (got > 0) {
+                WriteBuffer(buffer.data(), got);
+            }
+        }
         if (got == 0) {
             break;
         }
-        WriteBuffer(buffer.data(), got);
         copied += static_cast<int64_t>(got);
         onChunk(got);
-        if (got < want) {
-            break;
-        }
     }
     return copied;
 }

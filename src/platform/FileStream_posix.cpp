@@ -140,6 +140,26 @@ int64_t TFileStream::Size() const {
     return static_cast<int64_t>(info.st_size);
 }
 
+std::optional<size_t> TFileStream::TryCopyDirect(TFileStream& source, size_t count) {
+#ifdef __linux__
+    for (;;) {
+        ssize_t moved = ::copy_file_range(Fd(source.handle_), nullptr, Fd(handle_), nullptr, count, 0);
+        if (moved >= 0) {
+            return static_cast<size_t>(moved);
+        }
+        if (errno != EINTR) {
+            // Unsupported here (other file system, old kernel) or failing: the plain
+            // read/write path then reports the precise error.
+            return std::nullopt;
+        }
+    }
+#else
+    (void)source;
+    (void)count;
+    return std::nullopt;
+#endif
+}
+
 void TFileStream::Close() {
     if (handle_ == NoHandle) {
         return;

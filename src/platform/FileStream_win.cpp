@@ -122,6 +122,11 @@ int64_t TFileStream::Size() const {
     return size.QuadPart;
 }
 
+std::optional<size_t> TFileStream::TryCopyDirect(TFileStream&, size_t) {
+    // CopyFileEx copies whole files only; ranges go through the caller's buffer.
+    return std::nullopt;
+}
+
 void TFileStream::Close() {
     if (handle_ == NoHandle) {
         return;
