@@ -236,6 +236,54 @@ TEST_F(FormReaderTest, ExistingComponentsAreReusedNotDuplicated) {
     EXPECT_EQ(root.button, made);
 }
 
+class TLinked : public TComponent {
+    SJ_CLASS(TLinked, TComponent)
+
+public:
+    using TComponent::TComponent;
+    void SetTarget(TWidget* value) {
+        target = value;
+        seenWhileLoading = HasState(csLoading);
+    }
+    TWidget* target = nullptr;
+    bool seenWhileLoading = false;
+};
+
+TEST_F(FormReaderTest, ReferencesResolveOnceEveryComponentExists) {
+    RegisterComponentClass<TLinked>();
+    RegisterReferenceProperty<TLinked, TWidget>("Target", &TLinked::SetTarget);
+    TTestRoot root(nullptr);
+    TFormReader(root).ReadText("object Root: TTestRoot\n"
+                               "  object Link: TLinked\n"
+                               "    Target = Later\n"
+                               "  end\n"
+                               "  object Later: TWidget\n"
+                               "  end\n"
+                               "end\n");
+    auto* link = root.FindComponentOf<TLinked>("Link");
+    ASSERT_NE(link, nullptr);
+    EXPECT_EQ(link->target, root.FindComponent("Later")) << "a component stored further down";
+    EXPECT_TRUE(link->seenWhileLoading) << "resolved before Loaded";
+
+    TTestRoot other(nullptr);
+    EXPECT_THROW(TFormReader(other).ReadText("object Root: TTestRoot\n"
+                                             "  object Link: TLinked\n"
+                                             "    Target = Nowhere\n"
+                                             "  end\n"
+                                             "end\n"),
+                 EReadError);
+    TTestRoot wrong(nullptr);
+    EXPECT_THROW(TFormReader(wrong).ReadText("object Root: TTestRoot\n"
+                                             "  object Link: TLinked\n"
+                                             "    Target = Other\n"
+                                             "  end\n"
+                                             "  object Other: TLinked\n"
+                                             "  end\n"
+                                             "end\n"),
+                 EReadError)
+        << "a reference to a component of the wrong class";
+}
+
 TEST(FormReaderValues, ColoursByNameOrNumber) {
     TPropValue value;
     value.kind = TValueKind::vaIdent;
