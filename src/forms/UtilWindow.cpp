@@ -1,5 +1,6 @@
 #include "forms/UtilWindow.h"
 
+#include "forms/Controls.h"
 #include "platform/Exception.h"
 
 #include <exception>
@@ -23,26 +24,7 @@ void RegisterUtilWindowClass() {
     }
 }
 
-TUtilWindow::TErrorHandler& ErrorHandler() {
-    static TUtilWindow::TErrorHandler handler;
-    return handler;
-}
-
-void ReportError(std::exception_ptr error) noexcept {
-    try {
-        if (ErrorHandler()) {
-            ErrorHandler()(error);
-        }
-    } catch (...) {
-        // The handler itself failed; nothing is left that could show it.
-    }
-}
-
 } // namespace
-
-void TUtilWindow::SetErrorHandler(TErrorHandler handler) {
-    ErrorHandler() = std::move(handler);
-}
 
 TUtilWindow::TUtilWindow(THandler handler) : FHandler(std::move(handler)) {
     RegisterUtilWindowClass();
@@ -76,7 +58,7 @@ LRESULT CALLBACK TUtilWindow::WindowProc(HWND window, UINT message, WPARAM wPara
             return result;
         }
     } catch (...) {
-        ReportError(std::current_exception());
+        HandleBoundaryException(std::current_exception());
         return 0;
     }
     return ::DefWindowProcA(window, message, wParam, lParam);

@@ -2,13 +2,12 @@
 // Timers and pop-up menus use one to receive WM_TIMER and the menu messages.
 //
 // The window never shows and is never activated by itself. Exceptions thrown by the
-// handler stop at the window procedure and go to the error handler set here (the
-// application installs its own); without one they are dropped.
+// handler stop at the window procedure and go to the framework's boundary handler
+// (the application's exception handler).
 #pragma once
 
 #include <windows.h>
 
-#include <exception>
 #include <functional>
 
 namespace sj {
@@ -25,9 +24,6 @@ public:
     TUtilWindow& operator=(const TUtilWindow&) = delete;
 
     HWND Handle() const { return FHandle; }
-
-    using TErrorHandler = std::function<void(std::exception_ptr error)>;
-    static void SetErrorHandler(TErrorHandler handler);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

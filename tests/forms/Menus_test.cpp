@@ -2,9 +2,9 @@
 // groups, command dispatch through the pop-up window, owner-draw measure and draw
 // events (routed directly and from a menu shown on the display).
 #include "forms/Bitmap.h"
+#include "forms/Controls.h"
 #include "forms/ImgList.h"
 #include "forms/Menus.h"
-#include "forms/UtilWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -177,7 +177,7 @@ TEST(PopupMenu, WindowRoutesCommandsToTheItems) {
     EXPECT_FALSE(offClicked) << "disabled items do not click";
 
     std::string caught;
-    TUtilWindow::SetErrorHandler([&](std::exception_ptr error) {
+    SetBoundaryExceptionHandler([&](std::exception_ptr error) {
         try {
             std::rethrow_exception(error);
         } catch (const std::exception& e) {
@@ -187,7 +187,7 @@ TEST(PopupMenu, WindowRoutesCommandsToTheItems) {
     about->OnClick = [](TObject*) { throw std::runtime_error("link failed"); };
     ::SendMessageA(window, WM_COMMAND, about->Command(), 0);
     EXPECT_EQ(caught, "link failed");
-    TUtilWindow::SetErrorHandler(nullptr);
+    SetBoundaryExceptionHandler(nullptr);
 }
 
 TEST(PopupMenu, OwnerDrawMessagesReachTheItemEvents) {

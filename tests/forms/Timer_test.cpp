@@ -1,7 +1,7 @@
 // Timers on the message loop: firing, stopping, freeing themselves in their own
 // event, and errors in the event reaching the boundary handler.
+#include "forms/Controls.h"
 #include "forms/Timer.h"
-#include "forms/UtilWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -75,7 +75,7 @@ TEST(Timer, HandlerMayStopOrFreeItsTimer) {
 
 TEST(Timer, OwnerFreesItAndErrorsStopAtTheBoundary) {
     std::string caught;
-    TUtilWindow::SetErrorHandler([&](std::exception_ptr error) {
+    SetBoundaryExceptionHandler([&](std::exception_ptr error) {
         try {
             std::rethrow_exception(error);
         } catch (const std::exception& e) {
@@ -90,7 +90,7 @@ TEST(Timer, OwnerFreesItAndErrorsStopAtTheBoundary) {
         ASSERT_TRUE(PumpUntil([&] { return !caught.empty(); }, 10000));
         EXPECT_EQ(caught, "tick failed");
     }
-    TUtilWindow::SetErrorHandler(nullptr);
+    SetBoundaryExceptionHandler(nullptr);
 }
 
 } // namespace
