@@ -359,6 +359,9 @@ void TsSkinManager::Loaded() {
 
 void TsSkinManager::Notification(TComponent* component, TOperation operation) {
     TComponent::Notification(component, operation);
+    // A hot button that goes away must not be told anything later.
+    if (operation == TOperation::opRemove && component != nullptr && component == FHotButton)
+        FHotButton = nullptr;
 }
 
 void TsSkinManager::PrepareCore() {
@@ -590,8 +593,10 @@ void TsSkinManager::TrackHotButton(TControl* button) {
     }
     TControl* previous = FHotButton;
     FHotButton = button;
-    if (button != nullptr)
+    if (button != nullptr) {
+        button->FreeNotification(this);
         TrackHotWindow(nullptr);
+    }
     if (previous != nullptr)
         previous->Perform(SkinCommandMessage, SkinCommand(scHotLeave), reinterpret_cast<LPARAM>(this));
 }

@@ -349,6 +349,21 @@ TEST_F(SkinManagerTest, LiveSkinRecordReplacesTheDescription) {
     EXPECT_EQ(f.Manager->ApplyLiveSkin(LiveSkinCopyDataKind, &data), 0);
 }
 
+TEST_F(SkinManagerTest, HotButtonIsToldWhenItLosesTheHoverAndForgottenWhenDestroyed) {
+    TSkinTestForm& f = ReadForm(TestSkinsProps("Test Skin"));
+    f.Label->Commands.clear();
+    f.Manager->TrackHotButton(f.Label);
+    EXPECT_EQ(f.Manager->HotButton(), f.Label);
+    f.Manager->TrackHotButton(nullptr);
+    EXPECT_EQ(f.Manager->HotButton(), nullptr);
+    EXPECT_EQ(f.Label->Commands, (std::vector<WORD>{scQuerySkinData, scHotLeave}));
+
+    f.Manager->TrackHotButton(f.Label);
+    delete f.Label;
+    f.Label = nullptr;
+    EXPECT_EQ(f.Manager->HotButton(), nullptr);
+}
+
 // The program's own resources: all internal skins and the built-in shadows.
 class InternalSkinsTest : public SkinManagerTest {
 protected:
