@@ -1,0 +1,352 @@
+#include "shell/MainUnit.h"
+
+#include "engine/FileSplitter.h"
+#include "engine/PartFormat.h"
+#include "forms/FormResources.h"
+#include "forms/NonVisualClasses.h"
+#include "shell/About.h"
+#include "shell/PngPicture.h"
+#include "shell/SuppliedFiles.h"
+#include "shell/UtilFuncs.h"
+#include "skin/paint/acPNG.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace sj {
+
+namespace {
+
+constexpr char FolderBrowserTitle[] = "Please select a folder";
+constexpr double BytesPerMegabyte = 1024.0 * 1024.0;
+// Parts store their size in 32 bits with the sign bit clear.
+constexpr double UserSizeLimit = 2147483648.0;
+
+// The RCDATA name the build gives a supplied PNG: its file name without ".png", in
+// upper case.
+std::string PngResourceName(std::string_view fileName) {
+    std::string name(fileName.substr(0, fileName.rfind('.')));
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return name;
+}
+
+void AddPngResources(TImageList& list, std::initializer_list<const char*> fileNames) {
+    for (const char* fileName : fileNames) {
+        const std::vector<std::uint8_t> data = LoadDataResource(PngResourceName(fileName));
+        list.AddPixels(DecodePng(data));
+    }
+}
+
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+} // namespace
+
+TMainEnvironment& MainEnvironment() {
+    static TMainEnvironment environment{[] { return ConfigFileName(); },
+                                        [](const std::string& valueName) { return GetShellFolder(valueName); }};
+    return environment;
+}
+
+std::optional<double> ParseMegabytes(const std::string& text) {
+    std::string number = Trimmed(text);
+    // Either decimal mark is taken, whatever the user's locale shows.
+    std::replace(number.begin(), number.end(), ',', '.');
+    if (number.empty())
+        return std::nullopt;
+    double value = 0;
+    const char* end = number.data() + number.size();
+    const auto [next, error] = std::from_chars(number.data(), end, value);
+    if (error != std::errc() || next != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::string FormatMegabytes(double megabytes) {
+    // Rounded as typed: 1.555 shows as 1.56 although its binary value lies just below.
+    const double nudge = megabytes >= 0 ? 1e-9 : -1e-9;
+    const double rounded = std::round(megabytes * 100.0 + nudge) / 100.0;
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.2f", rounded);
+    return buffer;
+}
+
+std::int64_t UserPartSize(double megabytes) {
+    const double bytes = megabytes * BytesPerMegabyte;
+    if (!(bytes >= 0))
+        throw Exception("The part size must not be negative");
+    if (bytes >= UserSizeLimit)
+        throw Exception("The part size must be less than 2048 MB");
+    return static_cast<std::int64_t>(bytes);
+}
+
+TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
+    RegisterNonVisualClasses();
+    RegisterImageControlClass();
+    RegisterPngPictureFormat();
+    BindFields();
+    PublishHandlers();
+    CreateFromResource();
+}
+
+void TFormMain::BindFields() {
+    BindField("PageControl1", PageControl1);
+    BindField("TabSheet1", TabSheet1);
+    BindField("TabSheet2", TabSheet2);
+    BindField("ImageTop", ImageTop);
+    BindField("LabelTop", LabelTop);
+    BindField("ImageFile", ImageFile);
+    BindField("Image3", Image3);
+    BindField("GroupBoxFile", GroupBoxFile);
+    BindField("LabelSelectFile", LabelSelectFile);
+    BindField("EditFile", EditFile);
+    BindField("LabelOutput", LabelOutput);
+    BindField("EditOutputFolder", EditOutputFolder);
+    BindField("btnOutputFolder", btnOutputFolder);
+    BindField("btnSelectfile", btnSelectfile);
+    BindField("GroupBoxSize", GroupBoxSize);
+    BindField("LabelSizeTop", LabelSizeTop);
+    BindField("RadioButton144", RadioButton144);
+    BindField("RadioButton650", RadioButton650);
+    BindField("RadioButton100", RadioButton100);
+    BindField("RadioButton700", RadioButton700);
+    BindField("RadioButtonUser", RadioButtonUser);
+    BindField("sDecimalSpinEditMB", sDecimalSpinEditMB);
+    BindField("LabelMB", LabelMB);
+    BindField("btnStart", btnStart);
+    BindField("btnHelp", btnHelp);
+    BindField("ImageJoinTop", ImageJoinTop);
+    BindField("LabelTop2", LabelTop2);
+    BindField("ImageJoinTop2", ImageJoinTop2);
+    BindField("GroupBoxFileJoin", GroupBoxFileJoin);
+    BindField("LabelFileJoin1", LabelFileJoin1);
+    BindField("EditFileJoin", EditFileJoin);
+    BindField("LabelFileJoin2", LabelFileJoin2);
+    BindField("EditFileJoinFolder", EditFileJoinFolder);
+    BindField("btnFileJoinFolder", btnFileJoinFolder);
+    BindField("btnFileJoin", btnFileJoin);
+    BindField("btnStartJoin", btnStartJoin);
+    BindField("OpenDialog", OpenDialog);
+    BindField("sAlphaImageList16", sAlphaImageList16);
+    BindField("sAlphaImageList32", sAlphaImageList32);
+    BindField("PopupMenuHelp", PopupMenuHelp);
+    BindField("menuHelpContent", menuHelpContent);
+    BindField("menuHowTo", menuHowTo);
+    BindField("menuHomePage", menuHomePage);
+    BindField("menuMoreFreeTools", menuMoreFreeTools);
+    BindField("menuCheckUpdates", menuCheckUpdates);
+    BindField("menuContact", menuContact);
+    BindField("menuAbout", menuAbout);
+}
+
+void TFormMain::PublishHandlers() {
+    PublishMethod("FormCreate", &TFormMain::FormCreate);
+    PublishMethod("FormClose", &TFormMain::FormClose);
+    PublishMethod("btnSelectfileClick", &TFormMain::btnSelectfileClick);
+    PublishMethod("btnOutputFolderClick", &TFormMain::btnOutputFolderClick);
+    PublishMethod("btnStartClick", &TFormMain::btnStartClick);
+    PublishMethod("btnFileJoinClick", &TFormMain::btnFileJoinClick);
+    PublishMethod("btnFileJoinFolderClick", &TFormMain::btnFileJoinFolderClick);
+    PublishMethod("btnStartJoinClick", &TFormMain::btnStartJoinClick);
+    PublishMethod("btnHelpClick", &TFormMain::btnHelpClick);
+    PublishMethod("menuHelpContentClick", &TFormMain::menuHelpContentClick);
+    PublishMethod("menuHowToClick", &TFormMain::menuHowToClick);
+    PublishMethod("menuHomePageClick", &TFormMain::menuHomePageClick);
+    PublishMethod("menuMoreFreeToolsClick", &TFormMain::menuMoreFreeToolsClick);
+    PublishMethod("menuCheckUpdatesClick", &TFormMain::menuCheckUpdatesClick);
+    PublishMethod("menuContactClick", &TFormMain::menuContactClick);
+    PublishMethod("menuAboutClick", &TFormMain::menuAboutClick);
+    PublishMethod("sDecimalSpinEditMBChange", &TFormMain::sDecimalSpinEditMBChange);
+    PublishMethod("sDecimalSpinEditMBExit", &TFormMain::sDecimalSpinEditMBExit);
+}
+
+void TFormMain::Loaded() {
+    TForm::Loaded();
+    FillImageLists();
+}
+
+void TFormMain::FillImageLists() {
+    AddPngResources(*sAlphaImageList16, {IconOpenFilePng, IconFolderPng, IconStartPng, IconHelpPng});
+    AddPngResources(*sAlphaImageList32, {TabSplitPng, TabJoinPng});
+}
+
+void TFormMain::FormCreate(TObject*) {
+    // A failure here (an unreadable configuration, a settings file that cannot be
+    // written) is shown, and the window still comes up with what was done so far.
+    try {
+        LoadProductConfiguration();
+        RestoreSettings();
+    } catch (...) {
+        Application->HandleException(std::current_exception());
+    }
+}
+
+void TFormMain::LoadProductConfiguration() {
+    SetCaption(Application->Title());
+    LoadProductStrings(MainEnvironment().ConfigFile(), GlobalVars);
+}
+
+void TFormMain::RestoreSettings() {
+    const TMainEnvironment& environment = MainEnvironment();
+    GlobalVars.DataDir = ResolveDataDir(environment.ShellFolder("AppData"), Application->Title());
+    GlobalVars.LastOpenFileDir = environment.ShellFolder("Personal");
+    GlobalVars.LastOpenFolderDir = environment.ShellFolder("Personal");
+
+    TFormPlacement placement{Left(), Top(), Width(), Height(), false};
+    if (!LoadLastFolders()) {
+        const SIZE screen = PrimaryScreenSize();
+        placement = CenterOnScreen(placement, screen.cx, screen.cy);
+    }
+    LoadWindowPlacement(SettingsFormSection, placement);
+    SetBounds(placement.Left, placement.Top, placement.Width, placement.Height);
+    SetWindowState(placement.Maximized ? TWindowState::wsMaximized : TWindowState::wsNormal);
+}
+
+void TFormMain::FormClose(TObject*, TCloseAction&) {
+    try {
+        SaveLastFolders();
+        SaveWindowPlacement(SettingsFormSection, Handle());
+    } catch (...) {
+        Application->HandleException(std::current_exception());
+    }
+}
+
+void TFormMain::PickFile(TEdit& fileEdit, TEdit& folderEdit) {
+    OpenDialog->InitialDir = GlobalVars.LastOpenFileDir;
+    if (!OpenDialog->Execute(Handle()))
+        return;
+    TWaitCursorScope wait;
+    fileEdit.SetText(OpenDialog->FileName);
+    GlobalVars.LastOpenFileDir = WindowsFolderOf(OpenDialog->FileName);
+    folderEdit.SetText(GlobalVars.LastOpenFileDir);
+}
+
+void TFormMain::PickFolder(TEdit& folderEdit) {
+    std::string folder = GlobalVars.LastOpenFolderDir;
+    if (!BrowseForFolder(Handle(), folder, FolderBrowserTitle, BrowseFolderFlags))
+        return;
+    folderEdit.SetText(AddBackslash(folder));
+    GlobalVars.LastOpenFolderDir = folderEdit.Text();
+}
+
+void TFormMain::ShowCompleted(const std::string& text) {
+    Application->MessageBox(text, Application->Title(), MB_OK | MB_ICONINFORMATION);
+}
+
+void TFormMain::btnSelectfileClick(TObject*) {
+    PickFile(*EditFile, *EditOutputFolder);
+}
+
+void TFormMain::btnOutputFolderClick(TObject*) {
+    PickFolder(*EditOutputFolder);
+}
+
+std::int64_t TFormMain::SelectedPartSize() const {
+    if (RadioButton144->Checked())
+        return FloppyPartSize;
+    if (RadioButton650->Checked())
+        return Cd650PartSize;
+    if (RadioButton100->Checked())
+        return Size100PartSize;
+    if (RadioButton700->Checked())
+        return Cd700PartSize;
+    if (RadioButtonUser->Checked()) {
+        if (!sizeValue_)
+            throw Exception("'" + sDecimalSpinEditMB->Text() + "' is not a valid size in MB");
+        return UserPartSize(*sizeValue_);
+    }
+    return 0;
+}
+
+void TFormMain::btnStartClick(TObject*) {
+    const std::string source = EditFile->Text();
+    const std::string destination = EditOutputFolder->Text();
+    const std::int64_t size = SelectedPartSize();
+    Application->ProcessMessages();
+
+    TFileSplitter splitter;
+    splitter.SetSourceFile(source);
+    // An empty destination means the source's own folder.
+    splitter.DestFile = MakeSplitDestFile(source, destination);
+    splitter.PartSize = size;
+    splitter.Split();
+    ShowCompleted("Split job is completed!");
+}
+
+void TFormMain::btnFileJoinClick(TObject*) {
+    PickFile(*EditFileJoin, *EditFileJoinFolder);
+}
+
+void TFormMain::btnFileJoinFolderClick(TObject*) {
+    PickFolder(*EditFileJoinFolder);
+}
+
+void TFormMain::btnStartJoinClick(TObject*) {
+    TFileJointer jointer;
+    jointer.SetPartFile(EditFileJoin->Text());
+    // The joiner takes an empty folder as the picked part's own.
+    jointer.DestFolder = EditFileJoinFolder->Text();
+    jointer.Join();
+    ShowCompleted("Join job is completed!");
+}
+
+void TFormMain::btnHelpClick(TObject*) {
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    PopupMenuHelp->Popup(cursor.x, cursor.y);
+}
+
+void TFormMain::menuHelpContentClick(TObject*) {
+    OpenWithShell(GlobalVars.HelpContentLink);
+}
+
+void TFormMain::menuHowToClick(TObject*) {
+    OpenWithShell(GlobalVars.HowToLink);
+}
+
+void TFormMain::menuHomePageClick(TObject*) {
+    OpenWithShell(GlobalVars.HomePageLink);
+}
+
+void TFormMain::menuMoreFreeToolsClick(TObject*) {
+    OpenWithShell(GlobalVars.MoreFreeToolsLink);
+}
+
+void TFormMain::menuCheckUpdatesClick(TObject*) {
+    OpenWithShell(GlobalVars.CheckForUpdatesLink);
+}
+
+void TFormMain::menuContactClick(TObject*) {
+    OpenWithShell(GlobalVars.SupportLink);
+}
+
+void TFormMain::menuAboutClick(TObject*) {
+    std::unique_ptr<TFormAbout> about(new TFormAbout(this));
+    about->ShowModal();
+}
+
+void TFormMain::sDecimalSpinEditMBChange(TObject*) {
+    if (!formattingSize_)
+        sizeValue_ = ParseMegabytes(sDecimalSpinEditMB->Text());
+}
+
+void TFormMain::sDecimalSpinEditMBExit(TObject*) {
+    // The field shows two decimals once the user leaves it; the value keeps all.
+    if (!sizeValue_)
+        return;
+    formattingSize_ = true;
+    sDecimalSpinEditMB->SetText(FormatMegabytes(*sizeValue_));
+    formattingSize_ = false;
+}
+
+} // namespace sj

@@ -1,0 +1,140 @@
+// The program's main window: the Split page (pick a file, a destination folder and a
+// part size, then split), the Join page (pick one part and a destination, then join),
+// the help menu with the product's links and the About box. Creating the window reads
+// the product configuration and the user's settings; closing it saves the settings.
+// Errors of the handlers reach the application's default handler.
+#pragma once
+
+#include "forms/Dialogs.h"
+#include "forms/Forms.h"
+#include "forms/ImageControl.h"
+#include "forms/ImgList.h"
+#include "forms/Menus.h"
+#include "forms/StdCtrls.h"
+#include "forms/ComCtrls.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace sj {
+
+// Where the main window finds the product configuration and the user's shell
+// folders; tests point them at temporary folders.
+struct TMainEnvironment {
+    std::function<std::string()> ConfigFile;
+    std::function<std::string(const std::string& valueName)> ShellFolder;
+};
+TMainEnvironment& MainEnvironment();
+
+// Part sizes of the presets, in bytes.
+inline constexpr std::int64_t FloppyPartSize = 1509949; // 1.44 MB, fraction dropped
+inline constexpr std::int64_t Cd650PartSize = 681574400;
+inline constexpr std::int64_t Size100PartSize = 104857600;
+inline constexpr std::int64_t Cd700PartSize = 734003200;
+
+// The decimal number of a size field ("1.555", " 2,5 "); empty for other text.
+std::optional<double> ParseMegabytes(const std::string& text);
+// The text a size field shows for a value: two decimals.
+std::string FormatMegabytes(double megabytes);
+// A user-defined size in bytes (truncated toward zero). Negative sizes and sizes of
+// 2048 MB and more, which no part can have, are refused with a message.
+std::int64_t UserPartSize(double megabytes);
+
+class TFormMain : public TForm {
+    SJ_CLASS(TFormMain, TForm)
+
+public:
+    explicit TFormMain(TComponent* owner);
+
+    // The part size the Split page's choice stands for.
+    std::int64_t SelectedPartSize() const;
+    // The size field's value, with every decimal typed (the field may show fewer).
+    std::optional<double> SizeValue() const { return sizeValue_; }
+
+    void FormCreate(TObject* sender);
+    void FormClose(TObject* sender, TCloseAction& action);
+    void btnSelectfileClick(TObject* sender);
+    void btnOutputFolderClick(TObject* sender);
+    void btnStartClick(TObject* sender);
+    void btnFileJoinClick(TObject* sender);
+    void btnFileJoinFolderClick(TObject* sender);
+    void btnStartJoinClick(TObject* sender);
+    void btnHelpClick(TObject* sender);
+    void menuHelpContentClick(TObject* sender);
+    void menuHowToClick(TObject* sender);
+    void menuHomePageClick(TObject* sender);
+    void menuMoreFreeToolsClick(TObject* sender);
+    void menuCheckUpdatesClick(TObject* sender);
+    void menuContactClick(TObject* sender);
+    void menuAboutClick(TObject* sender);
+    void sDecimalSpinEditMBChange(TObject* sender);
+    void sDecimalSpinEditMBExit(TObject* sender);
+
+    TPageControl* PageControl1 = nullptr;
+    TTabSheet* TabSheet1 = nullptr;
+    TTabSheet* TabSheet2 = nullptr;
+    TImage* ImageTop = nullptr;
+    TLabel* LabelTop = nullptr;
+    TImage* ImageFile = nullptr;
+    TImage* Image3 = nullptr;
+    TGroupBox* GroupBoxFile = nullptr;
+    TLabel* LabelSelectFile = nullptr;
+    TEdit* EditFile = nullptr;
+    TLabel* LabelOutput = nullptr;
+    TEdit* EditOutputFolder = nullptr;
+    TButton* btnOutputFolder = nullptr;
+    TButton* btnSelectfile = nullptr;
+    TGroupBox* GroupBoxSize = nullptr;
+    TLabel* LabelSizeTop = nullptr;
+    TRadioButton* RadioButton144 = nullptr;
+    TRadioButton* RadioButton650 = nullptr;
+    TRadioButton* RadioButton100 = nullptr;
+    TRadioButton* RadioButton700 = nullptr;
+    TRadioButton* RadioButtonUser = nullptr;
+    TEdit* sDecimalSpinEditMB = nullptr;
+    TLabel* LabelMB = nullptr;
+    TButton* btnStart = nullptr;
+    TButton* btnHelp = nullptr;
+    TImage* ImageJoinTop = nullptr;
+    TLabel* LabelTop2 = nullptr;
+    TImage* ImageJoinTop2 = nullptr;
+    TGroupBox* GroupBoxFileJoin = nullptr;
+    TLabel* LabelFileJoin1 = nullptr;
+    TEdit* EditFileJoin = nullptr;
+    TLabel* LabelFileJoin2 = nullptr;
+    TEdit* EditFileJoinFolder = nullptr;
+    TButton* btnFileJoinFolder = nullptr;
+    TButton* btnFileJoin = nullptr;
+    TButton* btnStartJoin = nullptr;
+    TOpenDialog* OpenDialog = nullptr;
+    TImageList* sAlphaImageList16 = nullptr;
+    TImageList* sAlphaImageList32 = nullptr;
+    TPopupMenu* PopupMenuHelp = nullptr;
+    TMenuItem* menuHelpContent = nullptr;
+    TMenuItem* menuHowTo = nullptr;
+    TMenuItem* menuHomePage = nullptr;
+    TMenuItem* menuMoreFreeTools = nullptr;
+    TMenuItem* menuCheckUpdates = nullptr;
+    TMenuItem* menuContact = nullptr;
+    TMenuItem* menuAbout = nullptr;
+
+protected:
+    void Loaded() override;
+
+private:
+    void BindFields();
+    void PublishHandlers();
+    void FillImageLists();
+    void LoadProductConfiguration();
+    void RestoreSettings();
+    void PickFile(TEdit& fileEdit, TEdit& folderEdit);
+    void PickFolder(TEdit& folderEdit);
+    void ShowCompleted(const std::string& text);
+
+    std::optional<double> sizeValue_ = 1.0;
+    bool formattingSize_ = false;
+};
+
+} // namespace sj

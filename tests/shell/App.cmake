@@ -1,0 +1,7 @@
+# The program's windows driven under Wine: the main window's pages, settings and
+# help menu, and the About box. Built with the program's resources.
+if(WIN32)
+    sj_add_test(test_app App_test.cpp ${SJ_APP_RC} LIBS sj_app TIMEOUT 300)
+    set_source_files_properties(${SJ_APP_RC} PROPERTIES OBJECT_DEPENDS "${SJ_APP_RC_DEPENDS}")
+    add_dependencies(test_app sj_supplied_files)
+endif()

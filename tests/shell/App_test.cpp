@@ -1,0 +1,434 @@
+// The program's windows as the user drives them: texts typed into the edits, buttons
+// clicked through their windows, message boxes, the open dialog, the folder browser
+// and the shell answered by the tests.
+#include "shell/About.h"
+#include "shell/MainUnit.h"
+#include "shell/UtilFuncs.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/TempDir.h"
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sj {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using test::ReadFile;
+using test::TTempDir;
+using test::WriteFile;
+
+struct TShownMessage {
+    std::string Text;
+    std::string Caption;
+    UINT Flags = 0;
+};
+
+std::string Pattern(size_t size) {
+    std::string data(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        data[i] = static_cast<char>((i * 31 + i / 251) & 0xFF);
+    return data;
+}
+
+bool Exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directory(temp_ / "AppData");
+        std::filesystem::create_directory(temp_ / "Docs");
+        std::filesystem::create_directory(temp_ / "Data");
+        WriteConfig("[SYSTEM]\r\nName=Demo\r\nVersion=1.2\r\nCopyright=Demo Works\r\n"
+                    "HelpContectLink=help.chm\r\nHelpHowTosTutorialVideosLink=http://demo.test/howto\r\n"
+                    "HelpHomePageLink=http://demo.test/\r\nHelpMoreFreeToolsLink=http://demo.test/tools\r\n"
+                    "HelpCheckForUpdatesLink=http://demo.test/update\r\nHelpSupportLink=mailto:help@demo.test\r\n");
+        savedEnvironment_ = MainEnvironment();
+        MainEnvironment().ConfigFile = [this] { return temp_ / "lamecore.dll"; };
+        MainEnvironment().ShellFolder = [this](const std::string& name) {
+            return name == "AppData" ? temp_ / "AppData" : temp_ / "Docs";
+        };
+        savedTitle_ = Application->Title();
+        Application->SetTitle("Demo");
+        previousShell_ = SetShellOpenHandler([this](const std::string& target) { opened_.push_back(target); });
+        GlobalVars = TGlobalVars();
+    }
+
+    void TearDown() override {
+        form_.reset();
+        Application->ProcessMessages();
+        SetShellOpenHandler(previousShell_);
+        Application->SetTitle(savedTitle_);
+        MainEnvironment() = savedEnvironment_;
+    }
+
+    void WriteConfig(const std::string& text) { WriteFile(temp_ / "lamecore.dll", EncodeConfigText(text)); }
+
+    TFormMain& Form() {
+        if (!form_) {
+            form_ = std::make_unique<TFormMain>(nullptr);
+            form_->Show();
+            Application->ProcessMessages();
+        }
+        return *form_;
+    }
+
+    // A click as the user makes it: through the button's window, so that errors take
+    // the way to the application's handler.
+    void Press(TButton* button) {
+        ::SendMessageA(button->Handle(), BM_CLICK, 0, 0);
+        Application->ProcessMessages();
+    }
+
+    std::string SettingsFile() const { return temp_ / "AppData" + "\\Demo\\system.dat"; }
+
+    std::string ReadSetting(const std::string& section, const std::string& key) const {
+        char buffer[512] = {};
+        ::GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, sizeof buffer, SettingsFile().c_str());
+        return buffer;
+    }
+
+    TTempDir temp_;
+    std::vector<TShownMessage> messages_;
+    TMessageBoxOverride boxes_{[this](HWND, const std::string& text, const std::string& caption, UINT flags) {
+        messages_.push_back({text, caption, flags});
+        return IDOK;
+    }};
+    std::vector<std::string> opened_;
+    std::unique_ptr<TFormMain> form_;
+
+private:
+    TMainEnvironment savedEnvironment_;
+    std::string savedTitle_;
+    TShellOpenHandler previousShell_;
+};
+
+TEST(AppSizes, UserSizesAreTruncatedAndImpossibleOnesRefused) {
+    EXPECT_EQ(UserPartSize(1.44), FloppyPartSize);
+    EXPECT_EQ(UserPartSize(1.555), 1630535);
+    EXPECT_EQ(UserPartSize(0), 0) << "too small a size is the splitter's to refuse";
+    EXPECT_EQ(UserPartSize(2047.999), 2147482599);
+    EXPECT_THROW(UserPartSize(2048), Exception);
+    EXPECT_THROW(UserPartSize(1e300), Exception);
+    EXPECT_THROW(UserPartSize(-0.5), Exception);
+
+    EXPECT_EQ(ParseMegabytes(" 1.555 "), 1.555);
+    EXPECT_EQ(ParseMegabytes("2,5"), 2.5);
+    EXPECT_EQ(ParseMegabytes("-3"), -3.0);
+    EXPECT_FALSE(ParseMegabytes(""));
+    EXPECT_FALSE(ParseMegabytes("1.5 MB"));
+    EXPECT_FALSE(ParseMegabytes("nan"));
+    EXPECT_EQ(FormatMegabytes(1.555), "1.56");
+    EXPECT_EQ(FormatMegabytes(1), "1.00");
+}
+
+TEST(AppTemplates, ValuesFillTheirPlacesInOrder) {
+    EXPECT_EQ(FillTemplate("About %s", {"Demo"}), "About Demo");
+    EXPECT_EQ(FillTemplate("(c) 2024-%d %s.", {"2031", "Demo Works"}), "(c) 2024-2031 Demo Works.");
+    EXPECT_EQ(FillTemplate("%s", {"100%s sure"}), "100%s sure") << "a value is never read as a template";
+    EXPECT_EQ(FillTemplate("50%% %s %x", {"off"}), "50% off %x");
+    EXPECT_EQ(FillTemplate("%s and %s", {"one"}), "one and ");
+}
+
+TEST_F(AppTest, WindowIsBuiltFromItsDescription) {
+    TFormMain& form = Form();
+    EXPECT_EQ(form.Caption(), "Demo");
+    EXPECT_EQ(form.ClientWidth(), 644);
+    EXPECT_EQ(form.ClientHeight(), 467);
+    EXPECT_EQ(form.BorderStyle(), TFormBorderStyle::bsSingle);
+    EXPECT_EQ(form.Font().Height(), -11);
+    EXPECT_EQ(form.PageControl1->ActivePage(), form.TabSheet1);
+    EXPECT_TRUE(form.RadioButton144->Checked());
+    EXPECT_EQ(form.sDecimalSpinEditMB->Text(), "1.00");
+    EXPECT_EQ(form.OpenDialog->Title, "Please select the file that you wish to split up into several files:");
+    EXPECT_EQ(form.sAlphaImageList16->Count(), 4);
+    EXPECT_EQ(form.sAlphaImageList32->Count(), 2);
+    EXPECT_FALSE(form.ImageTop->Picture().Empty()) << "the pictures come from the program's resources";
+    EXPECT_EQ(form.ImageTop->Picture().Width(), 32);
+
+    std::vector<TWinControl*> order;
+    form.GroupBoxFile->GetTabOrderList(order);
+    ASSERT_EQ(order.size(), 4u);
+    EXPECT_EQ(order[0], form.EditFile);
+    EXPECT_EQ(order[1], form.EditOutputFolder);
+    EXPECT_EQ(order[2], form.btnOutputFolder);
+    EXPECT_EQ(order[3], form.btnSelectfile);
+    EXPECT_TRUE(messages_.empty()) << (messages_.empty() ? "" : messages_[0].Text);
+}
+
+TEST_F(AppTest, SplitWithThePresetWritesThePartsNextToTheSource) {
+    const std::string source = temp_ / "Data" + "\\report.doc";
+    WriteFile(source, Pattern(3'200'000));
+    TFormMain& form = Form();
+    form.EditFile->SetText(source);
+    form.EditOutputFolder->SetText("");
+
+    Press(form.btnStart);
+
+    ASSERT_EQ(messages_.size(), 1u) << messages_[0].Text;
+    EXPECT_EQ(messages_[0].Text, "Split job is completed!");
+    EXPECT_EQ(messages_[0].Caption, "Demo");
+    EXPECT_EQ(messages_[0].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONINFORMATION));
+    const std::string folder = temp_ / "Data";
+    EXPECT_EQ(std::filesystem::file_size(folder + "\\report_split001.doc"), static_cast<uintmax_t>(FloppyPartSize));
+    EXPECT_TRUE(Exists(folder + "\\report_split002.doc"));
+    EXPECT_TRUE(Exists(folder + "\\report_split003.doc"));
+    EXPECT_FALSE(Exists(folder + "\\report_split004.doc"));
+}
+
+TEST_F(AppTest, DestinationWithoutBackslashAndTypedDecimalSize) {
+    const std::string source = temp_ / "Data" + "\\movie.avi";
+    std::filesystem::create_directory(temp_ / "Out");
+    WriteFile(source, Pattern(2'000'000));
+    TFormMain& form = Form();
+    form.EditFile->SetText(source);
+    form.EditOutputFolder->SetText(temp_ / "Out");
+    form.RadioButtonUser->SetChecked(true);
+    form.sDecimalSpinEditMB->SetText("1.555");
+    form.sDecimalSpinEditMBExit(form.sDecimalSpinEditMB);
+    EXPECT_EQ(form.sDecimalSpinEditMB->Text(), "1.56") << "the field shows two decimals once left";
+    EXPECT_EQ(form.SelectedPartSize(), 1630535) << "the value keeps every decimal typed";
+
+    Press(form.btnStart);
+
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].Text, "Split job is completed!");
+    EXPECT_EQ(std::filesystem::file_size(temp_ / "Out" + "\\movie_split001.avi"), 1630535u);
+    EXPECT_TRUE(Exists(temp_ / "Out" + "\\movie_split002.avi"));
+}
+
+TEST_F(AppTest, RefusedSplitsShowTheReasonAndKeepTheFields) {
+    const std::string source = temp_ / "Data" + "\\small.bin";
+    WriteFile(source, Pattern(10'000));
+    TFormMain& form = Form();
+    form.EditFile->SetText(source);
+    form.RadioButtonUser->SetChecked(true);
+
+    struct TCase {
+        std::string sizeText;
+        std::string message;
+    };
+    const std::vector<TCase> cases = {
+        {"0", "minimum size"},
+        {"-1", "The part size must not be negative."},
+        {"2048", "The part size must be less than 2048 MB."},
+        {"1e9", "The part size must be less than 2048 MB."},
+        {"lots", "'lots' is not a valid size in MB."},
+    };
+    for (const TCase& c : cases) {
+        messages_.clear();
+        form.sDecimalSpinEditMB->SetText(c.sizeText);
+        Press(form.btnStart);
+        ASSERT_EQ(messages_.size(), 1u) << c.sizeText;
+        EXPECT_THAT(messages_[0].Text, HasSubstr(c.message));
+        EXPECT_EQ(messages_[0].Text.back(), '.');
+        EXPECT_EQ(messages_[0].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONSTOP));
+        EXPECT_EQ(messages_[0].Caption, "Demo");
+        EXPECT_EQ(form.sDecimalSpinEditMB->Text(), c.sizeText);
+        EXPECT_EQ(form.EditFile->Text(), source);
+    }
+    EXPECT_FALSE(Exists(temp_ / "Data" + "\\small_split001.bin"));
+
+    messages_.clear();
+    form.RadioButton144->SetChecked(true);
+    const std::string missing = temp_ / "Data" + "\\missing.doc";
+    form.EditFile->SetText(missing);
+    Press(form.btnStart);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].Text, "File \"" + missing + "\" does not exist.");
+}
+
+TEST_F(AppTest, JoinRebuildsTheFileFromAnyPart) {
+    const std::string source = temp_ / "Data" + "\\report.doc";
+    const std::string content = Pattern(3'500'000);
+    WriteFile(source, content);
+    TFormMain& form = Form();
+    form.EditFile->SetText(source);
+    Press(form.btnStart);
+    ASSERT_EQ(messages_.size(), 1u);
+    std::filesystem::remove(source);
+
+    messages_.clear();
+    form.PageControl1->SetActivePage(form.TabSheet2);
+    form.EditFileJoin->SetText(temp_ / "Data" + "\\report_split002.doc");
+    form.EditFileJoinFolder->SetText("");
+    Press(form.btnStartJoin);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].Text, "Join job is completed!");
+    EXPECT_EQ(messages_[0].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONINFORMATION));
+    EXPECT_TRUE(ReadFile(source) == content) << "empty destination: the part's own folder";
+
+    for (const std::string& folder : {temp_ / "Out1", temp_ / "Out2\\"}) {
+        std::filesystem::create_directory(folder);
+        messages_.clear();
+        form.EditFileJoinFolder->SetText(folder);
+        Press(form.btnStartJoin);
+        ASSERT_EQ(messages_.size(), 1u) << messages_[0].Text;
+        EXPECT_TRUE(ReadFile(AddBackslash(folder) + "report.doc") == content) << folder;
+    }
+}
+
+TEST_F(AppTest, JoiningAFileThatIsNoPartCreatesNothing) {
+    const std::string other = temp_ / "Data" + "\\notes_split001.txt";
+    WriteFile(other, "just some notes, long enough to hold a header of a part file and then some more text");
+    TFormMain& form = Form();
+    form.EditFileJoin->SetText(other);
+    Press(form.btnStartJoin);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].Text, "This file is not our split file.");
+    EXPECT_EQ(form.EditFileJoin->Text(), other);
+    EXPECT_FALSE(Exists(temp_ / "Data" + "\\notes.txt"));
+}
+
+TEST_F(AppTest, PickedFilesAndFoldersFillTheFieldsAndAreRemembered) {
+    TFormMain& form = Form();
+    const std::string firstDir = GlobalVars.LastOpenFileDir;
+    std::vector<std::string> initialDirs;
+    std::vector<std::string> titles;
+    std::string answer = "C:\\Data\\report.doc";
+    TOpenFileNameOverride dialog([&](OPENFILENAMEA& request) {
+        initialDirs.push_back(request.lpstrInitialDir != nullptr ? request.lpstrInitialDir : "");
+        titles.push_back(request.lpstrTitle != nullptr ? request.lpstrTitle : "");
+        std::strncpy(request.lpstrFile, answer.c_str(), request.nMaxFile - 1);
+        return true;
+    });
+    Press(form.btnSelectfile);
+    EXPECT_EQ(form.EditFile->Text(), "C:\\Data\\report.doc");
+    EXPECT_EQ(form.EditOutputFolder->Text(), "C:\\Data\\");
+    EXPECT_EQ(GlobalVars.LastOpenFileDir, "C:\\Data\\");
+
+    answer = "D:\\Parts\\report_split002.doc";
+    Press(form.btnFileJoin);
+    EXPECT_EQ(form.EditFileJoin->Text(), answer);
+    EXPECT_EQ(form.EditFileJoinFolder->Text(), "D:\\Parts\\");
+    EXPECT_THAT(initialDirs, ElementsAre(firstDir, "C:\\Data\\"));
+    EXPECT_THAT(titles, ElementsAre(form.OpenDialog->Title, form.OpenDialog->Title));
+
+    std::vector<std::string> browsed;
+    const TFolderBrowser previous = SetFolderBrowser(
+        [&](HWND, std::string& folder, const std::string& title, UINT flags, const std::string&) {
+            browsed.push_back(folder + "|" + title + "|" + std::to_string(flags));
+            folder = "C:\\Out";
+            return true;
+        });
+    Press(form.btnOutputFolder);
+    EXPECT_EQ(form.EditOutputFolder->Text(), "C:\\Out\\");
+    EXPECT_EQ(GlobalVars.LastOpenFolderDir, "C:\\Out\\");
+    SetFolderBrowser([&](HWND, std::string&, const std::string&, UINT, const std::string&) { return false; });
+    Press(form.btnFileJoinFolder);
+    EXPECT_EQ(form.EditFileJoinFolder->Text(), "D:\\Parts\\") << "a cancelled browser changes nothing";
+    SetFolderBrowser(previous);
+    ASSERT_EQ(browsed.size(), 1u);
+    EXPECT_EQ(browsed[0], temp_ / "Docs" + "|Please select a folder|65");
+}
+
+TEST_F(AppTest, FirstRunCentresAndClosingSavesTheSettings) {
+    TFormMain& form = Form();
+    ASSERT_TRUE(messages_.empty()) << messages_[0].Text;
+    EXPECT_EQ(GlobalVars.DataDir, temp_ / "AppData" + "\\Demo\\");
+    EXPECT_EQ(GlobalVars.Version, "1.2");
+    EXPECT_EQ(GlobalVars.HelpContentLink, "help.chm");
+    const SIZE screen = PrimaryScreenSize();
+    EXPECT_EQ(form.Left(), (screen.cx - form.Width()) / 2);
+    EXPECT_EQ(form.Top(), (screen.cy - form.Height()) / 2);
+    EXPECT_EQ(ReadSetting("System", "LastOpenFileDir"), temp_ / "Docs") << "the file is made on the first run";
+
+    form.SetBounds(40, 30, form.Width(), form.Height());
+    GlobalVars.LastOpenFileDir = "C:\\Picked\\";
+    GlobalVars.LastOpenFolderDir = "C:\\Target\\";
+    const int width = form.Width();
+    form.Close();
+    Application->ProcessMessages();
+    EXPECT_EQ(ReadSetting("System", "LastOpenFileDir"), "C:\\Picked\\");
+    EXPECT_EQ(ReadSetting("System", "LastOpenFolderDir"), "C:\\Target\\");
+    EXPECT_EQ(ReadSetting("Form", "x"), "40");
+    EXPECT_EQ(ReadSetting("Form", "y"), "30");
+    EXPECT_EQ(ReadSetting("Form", "width"), std::to_string(width));
+    EXPECT_EQ(ReadSetting("Form", "maximized"), "0");
+    form_.reset();
+
+    // The next run takes everything back, kept on the screen.
+    GlobalVars = TGlobalVars();
+    ::WritePrivateProfileStringA("Form", "x", "-50", SettingsFile().c_str());
+    ::WritePrivateProfileStringA("Form", "width", "5000", SettingsFile().c_str());
+    TFormMain& again = Form();
+    EXPECT_EQ(GlobalVars.LastOpenFileDir, "C:\\Picked\\");
+    EXPECT_EQ(GlobalVars.LastOpenFolderDir, "C:\\Target\\");
+    EXPECT_EQ(again.Left(), 0);
+    EXPECT_EQ(again.Width(), screen.cx);
+    EXPECT_EQ(again.Top(), 30);
+    EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(AppTest, HelpMenuOpensTheConfiguredLinks) {
+    TFormMain& form = Form();
+    for (TMenuItem* item : {form.menuHelpContent, form.menuHowTo, form.menuHomePage, form.menuMoreFreeTools,
+                            form.menuCheckUpdates, form.menuContact})
+        item->Click();
+    EXPECT_THAT(opened_, ElementsAre("help.chm", "http://demo.test/howto", "http://demo.test/",
+                                     "http://demo.test/tools", "http://demo.test/update", "mailto:help@demo.test"));
+    EXPECT_EQ(form.menuHowTo->Caption(), "How Tos && Tutorial Videos...");
+    EXPECT_EQ(form.PopupMenuHelp->Items().Count(), 10);
+    EXPECT_TRUE(form.PopupMenuHelp->Items().Items(2)->IsLine());
+}
+
+// Closes the modal About box from inside its message loop, noting what it showed.
+std::string aboutSeen;
+void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    for (int i = 0; i < Screen->FormCount(); ++i) {
+        if (auto* about = dynamic_cast<TFormAbout*>(Screen->Forms(i))) {
+            aboutSeen = about->Caption() + "|" + about->LabelVersion->Caption();
+            ::SendMessageA(about->ButtonOK->Handle(), BM_CLICK, 0, 0);
+        }
+    }
+}
+
+TEST_F(AppTest, AboutBoxShowsTheProductAndTheYear) {
+    TFormMain& form = Form();
+    aboutSeen.clear();
+    ::SetTimer(nullptr, 0, 200, CloseAboutBox);
+    form.menuAbout->Click();
+    EXPECT_EQ(aboutSeen, "About Demo|Version 1.2") << "the menu shows a modal box and OK closes it";
+
+    const auto savedYear = CurrentYearFunc();
+    CurrentYearFunc() = [] { return 2031; };
+    TFormAbout about(&form);
+    CurrentYearFunc() = savedYear;
+    EXPECT_EQ(about.Caption(), "About Demo");
+    EXPECT_EQ(about.LabelAppName->Caption(), "Demo");
+    EXPECT_EQ(about.LabelVersion->Caption(), "Version 1.2");
+    EXPECT_EQ(about.LabelCopyRight->Caption(), "Copyright (c) 2024-2031 Demo Works. All rights reserved.");
+    EXPECT_EQ(about.LabelWeb->Caption(), "http://demo.test/");
+    EXPECT_FALSE(about.LabelWarning->Caption().empty());
+    EXPECT_EQ(about.ClientWidth(), 365);
+    EXPECT_EQ(about.ClientHeight(), 221);
+
+    opened_.clear();
+    about.LabelWebClick(about.LabelWeb);
+    form.menuHomePage->Click();
+    EXPECT_THAT(opened_, ElementsAre("http://demo.test/", "http://demo.test/"));
+}
+
+TEST_F(AppTest, EmptyConfigurationGivesEmptyTexts) {
+    WriteConfig("[SYSTEM]\r\nName=Demo\r\n");
+    TFormMain& form = Form();
+    EXPECT_TRUE(messages_.empty());
+    TFormAbout about(&form);
+    EXPECT_EQ(about.LabelVersion->Caption(), "Version ");
+    EXPECT_EQ(about.LabelWeb->Caption(), "");
+    form.menuContact->Click();
+    EXPECT_THAT(opened_, ElementsAre(""));
+}
+
+} // namespace
+} // namespace sj
