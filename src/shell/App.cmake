@@ -28,7 +28,7 @@ if(WIN32)
 
     # The program's icon as Explorer shows it.
     set(SJ_APP_ICON_RC ${CMAKE_BINARY_DIR}/app_icon.rc)
-    file(CONFIGURE OUTPUT ${SJ_APP_ICON_RC} CONTENT "MAINICON ICON \"${SJ_APP_BIN}/icon.ico\"\n")
+    file(CONFIGURE OUTPUT ${SJ_APP_ICON_RC} CONTENT "MAINICON ICON \"${SJ_APP_BIN}/icon.ico\"\n1 24 \"${CMAKE_SOURCE_DIR}/resources/SplitJoin.manifest\"\n")
     set_source_files_properties(${SJ_APP_ICON_RC} PROPERTIES OBJECT_DEPENDS ${SJ_APP_BIN}/icon.ico)
 
     add_executable(SplitJoin WIN32 SplitJoin.cpp ${SJ_APP_RC} ${SJ_APP_ICON_RC})
