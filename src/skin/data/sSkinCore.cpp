@@ -418,7 +418,7 @@ const TsGeneralData* TsSkinCore::SectionNamed(const char* name) const {
 
 std::int32_t TsSkinCore::SkinBackColor() const {
     const TsGeneralData* g = SectionNamed("GLOBALINFO");
-    return Converted(g ? g->Color : clBtnFace);
+    return Converted(g ? g->Color : SkinSysColors::clBtnFace);
 }
 
 std::int32_t TsSkinCore::SkinTextColor() const {
@@ -428,12 +428,12 @@ std::int32_t TsSkinCore::SkinTextColor() const {
 
 std::int32_t TsSkinCore::FocusedEditColor() const {
     const TsGeneralData* g = SectionNamed("GLOBALINFO");
-    return Converted(g ? g->HotColor : clWindow);
+    return Converted(g ? g->HotColor : SkinSysColors::clWindow);
 }
 
 std::int32_t TsSkinCore::EditTextColor() const {
     const TsGeneralData* s = SectionNamed("EDIT");
-    return s ? Converted(s->StateProps[0].FontColor) : clWindowText;
+    return s ? Converted(s->StateProps[0].FontColor) : SkinSysColors::clWindowText;
 }
 
 std::int32_t TsSkinCore::SelectionColor(bool focused) const {
@@ -446,7 +446,7 @@ std::int32_t TsSkinCore::SelectionColor(bool focused) const {
         const TsGeneralData* m = SectionNamed("MENUITEM");
         color = m ? m->HotColor : -1;
         if (color == -1 || color == unknown || color == 0x00FFFFFF) {
-            color = clHighlight;
+            color = SkinSysColors::clHighlight;
         }
     }
     return Converted(color);
@@ -465,7 +465,7 @@ std::int32_t TsSkinCore::SelectionTextColor(bool focused) const {
             return Converted(m->HotFontColor);
         }
     }
-    return clHighlightText;
+    return SkinSysColors::clHighlightText;
 }
 
 } // namespace sj

@@ -25,11 +25,15 @@ namespace sj {
 inline constexpr const char* sSkinComponentsVersion = "8.03";
 
 // System colour codes (bit 31 set, index in the low byte) the colour queries answer.
+// They live in their own namespace because the form framework's graphics unit defines
+// the same names from the Windows headers; the values are the same.
+namespace SkinSysColors {
 inline constexpr std::int32_t clBtnFace = static_cast<std::int32_t>(0xFF00000F);
 inline constexpr std::int32_t clWindow = static_cast<std::int32_t>(0xFF000005);
 inline constexpr std::int32_t clWindowText = static_cast<std::int32_t>(0xFF000008);
 inline constexpr std::int32_t clHighlight = static_cast<std::int32_t>(0xFF00000D);
 inline constexpr std::int32_t clHighlightText = static_cast<std::int32_t>(0xFF00000E);
+} // namespace SkinSysColors
 
 enum class TsSkinSource { None, PackageFile, LiveText, Folder, Internal };
 

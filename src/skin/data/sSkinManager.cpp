@@ -1,18 +1,6 @@
 #include "skin/data/sSkinManager.h"
 
-// The core names the system colours its colour queries answer just as the form
-// framework's graphics unit does; this unit needs both, so the core's are renamed.
-#define clBtnFace sCoreBtnFace
-#define clWindow sCoreWindow
-#define clWindowText sCoreWindowText
-#define clHighlight sCoreHighlight
-#define clHighlightText sCoreHighlightText
 #include "skin/data/sSkinCore.h"
-#undef clBtnFace
-#undef clWindow
-#undef clWindowText
-#undef clHighlight
-#undef clHighlightText
 
 #include <algorithm>
 #include <cctype>

@@ -352,8 +352,8 @@ TEST_F(SkinCore, ColourQueries) {
     Core.Host.SysColor = [](int index) { return 0x00AA0000u + static_cast<std::uint32_t>(index); };
     EXPECT_EQ(Core.SkinBackColor(), 0x00AA000F); // no skin: button face
     EXPECT_EQ(Core.SkinTextColor(), static_cast<std::int32_t>(clKeyPixel));
-    EXPECT_EQ(Core.EditTextColor(), clWindowText);
-    EXPECT_EQ(Core.SelectionTextColor(false), clHighlightText);
+    EXPECT_EQ(Core.EditTextColor(), SkinSysColors::clWindowText);
+    EXPECT_EQ(Core.SelectionTextColor(false), SkinSysColors::clHighlightText);
 
     ASSERT_EQ(Core.ChangeSkin("Zest (internal)"), std::nullopt);
     EXPECT_EQ(Core.SkinBackColor(), 14477287);
