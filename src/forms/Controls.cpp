@@ -1047,6 +1047,9 @@ void TWinControl::WMPaint(TMessage& message) {
         HDC memory = ::CreateCompatibleDC(dc);
         HBITMAP bitmap = ::CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
         HGDIOBJ old = ::SelectObject(memory, bitmap);
+        // A fresh bitmap holds black, and system classes without a class brush
+        // (the group box) do not erase it: start from our own background.
+        ::FillRect(memory, &client, BackgroundBrush());
         Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
         PaintWindow(memory);
         PaintControls(memory);

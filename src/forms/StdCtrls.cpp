@@ -154,6 +154,13 @@ void TGroupBox::WndProc(TMessage& message) {
         message.Result = HTCLIENT;
         return;
     }
+    if (message.Msg == WM_ERASEBKGND) {
+        // The system's group box leaves its inside unpainted; it shows our colour.
+        RECT client = ClientRect();
+        ::FillRect(reinterpret_cast<HDC>(message.WParam), &client, BackgroundBrush());
+        message.Result = 1;
+        return;
+    }
     TWinControl::WndProc(message);
 }
 
