@@ -8,6 +8,7 @@
 #include "shell/PngPicture.h"
 #include "shell/SuppliedFiles.h"
 #include "shell/UtilFuncs.h"
+#include "skin/data/sSkinManager.h"
 #include "skin/paint/acPNG.h"
 
 #include <algorithm>
@@ -94,6 +95,7 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
     RegisterNonVisualClasses();
     RegisterImageControlClass();
     RegisterPngPictureFormat();
+    RegisterSkinManagerClasses();
     BindFields();
     PublishHandlers();
     CreateFromResource();

@@ -4,6 +4,7 @@
 #include "shell/About.h"
 #include "shell/MainUnit.h"
 #include "shell/UtilFuncs.h"
+#include "skin/data/sSkinManager.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -162,6 +163,19 @@ TEST_F(AppTest, WindowIsBuiltFromItsDescription) {
     EXPECT_EQ(order[1], form.EditOutputFolder);
     EXPECT_EQ(order[2], form.btnOutputFolder);
     EXPECT_EQ(order[3], form.btnSelectfile);
+    EXPECT_TRUE(messages_.empty()) << (messages_.empty() ? "" : messages_[0].Text);
+}
+
+TEST_F(AppTest, WindowStartsWithTheInternalSkinLoaded) {
+    TFormMain& form = Form();
+    auto* manager = form.FindComponentOf<TsSkinManager>("sSkinManager1");
+    ASSERT_NE(manager, nullptr);
+    EXPECT_EQ(manager->SkinName(), "Zest (internal)");
+    EXPECT_EQ(manager->SkinInfo(), "8");
+    EXPECT_EQ(manager->InternalSkins().Count(), 43);
+    std::vector<std::string> names;
+    manager->ListSkins(names, 2);
+    EXPECT_EQ(names.size(), 43u);
     EXPECT_TRUE(messages_.empty()) << (messages_.empty() ? "" : messages_[0].Text);
 }
 
