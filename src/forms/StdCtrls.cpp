@@ -226,12 +226,29 @@ void TButton::SetImageIndex(int value) {
     ApplyImage();
 }
 
+HIMAGELIST TButton::SingleImageList(HIMAGELIST list, int index) {
+    ownImage_.reset();
+    if (list == nullptr || index < 0 || index >= ::ImageList_GetImageCount(list))
+        return nullptr;
+    int width = 0;
+    int height = 0;
+    ::ImageList_GetIconSize(list, &width, &height);
+    ownImage_.reset(::ImageList_Create(width, height, ILC_COLOR32, 1, 0));
+    if (!ownImage_)
+        return nullptr;
+    if (HICON icon = ::ImageList_GetIcon(list, index, ILD_NORMAL)) {
+        ::ImageList_AddIcon(ownImage_.get(), icon);
+        ::DestroyIcon(icon);
+    }
+    return ownImage_.get();
+}
+
 void TButton::ApplyImage() {
     if (!HandleAllocated())
         return;
     HIMAGELIST list = ImageListHandleOf(images_);
     BUTTON_IMAGELIST image{};
-    image.himl = list != nullptr && imageIndex_ >= 0 ? list : nullptr;
+    image.himl = SingleImageList(list, imageIndex_);
     image.uAlign = BUTTON_IMAGELIST_ALIGN_LEFT;
     image.margin = RECT{4, 0, 0, 0};
     ::SendMessageA(HandleIfAllocated(), BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&image));

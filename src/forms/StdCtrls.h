@@ -9,7 +9,9 @@
 
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
+#include <type_traits>
 
 #include "forms/Controls.h"
 
@@ -105,6 +107,7 @@ protected:
 private:
     void SetButtonStyle(bool isDefault);
     void ApplyImage();
+    HIMAGELIST SingleImageList(HIMAGELIST list, int index);
 
     bool default_ = false;
     bool cancel_ = false;
@@ -112,6 +115,12 @@ private:
     int modalResult_ = 0;
     TComponent* images_ = nullptr;
     int imageIndex_ = -1;
+    // The system button shows an image list's images by state, not by index, so the
+    // button keeps a one-image list of its own holding the chosen image.
+    struct TImageListDeleter {
+        void operator()(HIMAGELIST list) const { ::ImageList_Destroy(list); }
+    };
+    std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, TImageListDeleter> ownImage_;
 };
 
 class TRadioButton : public TButtonControl {
