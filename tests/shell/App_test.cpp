@@ -43,6 +43,36 @@ bool Exists(const std::string& path) {
     return std::filesystem::exists(path);
 }
 
+// The caption's extent in the label's own font and flags, as the label paints it.
+SIZE CaptionExtent(TLabel& label) {
+    HDC dc = ::GetDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, label.Font().Handle());
+    const std::string text = label.Caption();
+    RECT rect{0, 0, label.WordWrap() ? label.Width() : 0, 0};
+    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rect, label.DrawTextFlags() | DT_CALCRECT);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(nullptr, dc);
+    return SIZE{rect.right, rect.bottom};
+}
+
+// Every label of the form shows its whole caption: it is as large as its text and
+// lies inside its parent's client area.
+void ExpectLabelsShowTheirWholeText(TComponent& form) {
+    for (int i = 0; i < form.ComponentCount(); ++i) {
+        auto* label = dynamic_cast<TLabel*>(form.Components(i));
+        if (label == nullptr || label->Caption().empty())
+            continue;
+        const SIZE text = CaptionExtent(*label);
+        EXPECT_GE(label->Width(), text.cx) << label->Name() << ": " << label->Caption();
+        EXPECT_GE(label->Height(), text.cy) << label->Name() << ": " << label->Caption();
+        if (label->Parent() != nullptr) {
+            const RECT client = label->Parent()->ClientRect();
+            EXPECT_LE(label->Left() + label->Width(), client.right) << label->Name() << " leaves its parent";
+            EXPECT_LE(label->Top() + label->Height(), client.bottom) << label->Name() << " leaves its parent";
+        }
+    }
+}
+
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -163,6 +193,7 @@ TEST_F(AppTest, WindowIsBuiltFromItsDescription) {
     EXPECT_EQ(order[1], form.EditOutputFolder);
     EXPECT_EQ(order[2], form.btnOutputFolder);
     EXPECT_EQ(order[3], form.btnSelectfile);
+    ExpectLabelsShowTheirWholeText(form);
     EXPECT_TRUE(messages_.empty()) << (messages_.empty() ? "" : messages_[0].Text);
 }
 
@@ -426,6 +457,10 @@ TEST_F(AppTest, AboutBoxShowsTheProductAndTheYear) {
     EXPECT_FALSE(about.LabelWarning->Caption().empty());
     EXPECT_EQ(about.ClientWidth(), 365);
     EXPECT_EQ(about.ClientHeight(), 221);
+    ExpectLabelsShowTheirWholeText(about);
+    GlobalVars.RightsHolder = "The SplitJoin developers and their many friends";
+    TFormAbout longerNotice(nullptr);
+    ExpectLabelsShowTheirWholeText(longerNotice);
 
     opened_.clear();
     about.LabelWebClick(about.LabelWeb);
