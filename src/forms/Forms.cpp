@@ -595,6 +595,8 @@ TApplication::~TApplication() {
 
 void TApplication::SetTitle(const std::string& value) {
     title_ = value;
+    // Plain message boxes (ShowMessage) carry the application's title, as its own boxes do.
+    SetDefaultMessageCaption(value);
     if (handle_ != nullptr)
         ::SetWindowTextA(handle_, value.c_str());
 }

@@ -190,6 +190,10 @@ TEST_F(FormsTest, DefaultExceptionHandlerShowsTheMessageBox) {
     ASSERT_EQ(boxes.size(), 6u);
     EXPECT_EQ(boxes[5].text, "File \"x\" does not exist.");
     EXPECT_TRUE(::IsWindow(form->Handle()));
+
+    ShowMessage("Plain");
+    ASSERT_EQ(boxes.size(), 7u);
+    EXPECT_EQ(boxes[6].caption, "Demo") << "plain message boxes carry the title too";
     Application->SetTitle(savedTitle);
 }
 
