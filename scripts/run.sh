@@ -16,7 +16,13 @@ if [ -n "$program" ]; then
     sj_start_display
     sj_start_wine
     echo "run: starting $program on display $DISPLAY"
-    (cd "$(dirname "$program")" && exec wine "$program") &
+    if [ -n "${SJ_XVFB_PID:-}" ]; then
+        # No window manager runs on the virtual display: Wine's own desktop window
+        # draws the title bars, so the screenshot shows the window as users see it.
+        (cd "$(dirname "$program")" && exec wine explorer /desktop=SplitJoin,1280x800 "$program") &
+    else
+        (cd "$(dirname "$program")" && exec wine "$program") &
+    fi
     pid=$!
     sleep 8
     xwd -root -silent | convert xwd:- "$build/shot.png" && echo "run: screenshot saved to $build/shot.png"
