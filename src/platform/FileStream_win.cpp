@@ -1,146 +1,83 @@
-#include "platform/FileStream.h"
+#include "platform/FileStreamSystem.h"
 
-#include "platform/Exception.h"
 #include "platform/FileSystem.h"
 
-#include <utility>
+#include <algorithm>
 #include <windows.h>
 
-namespace sj {
+namespace sj::filesys {
 
 namespace {
-
-const intptr_t NoHandle = reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE);
 
 HANDLE Win(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 // ReadFile/WriteFile take 32-bit counts; larger requests go in slices.
 constexpr size_t MaxSlice = 1u << 30;
 
-intptr_t OpenOrThrow(const std::string& path, DWORD access, DWORD disposition, const char* verb) {
+DWORD Slice(size_t count) { return static_cast<DWORD>(std::min(count, MaxSlice)); }
+
+} // namespace
+
+intptr_t OpenFileHandle(const std::string& path, TOpenMode mode, unsigned long& error) {
+    const bool reading = mode == TOpenMode::ReadShared;
+    const DWORD access = reading ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+    const DWORD disposition = reading                                 ? OPEN_EXISTING
+                              : mode == TOpenMode::CreateExclusive ? CREATE_NEW
+                                                                    : CREATE_ALWAYS;
+    // Without FILE_FLAG_BACKUP_SEMANTICS CreateFile refuses folders by itself.
     HANDLE h = ::CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        throw EFileError(std::string("Cannot ") + verb + " file \"" + path + "\". " +
-                         SystemErrorText(LastSystemErrorCode()));
+        error = LastSystemErrorCode();
+        return NoFileHandle;
     }
     return reinterpret_cast<intptr_t>(h);
 }
 
-} // namespace
-
-TFileStream::TFileStream(std::string path, intptr_t handle, bool writable)
-    : path_(std::move(path)), handle_(handle), writable_(writable) {}
-
-TFileStream TFileStream::OpenRead(const std::string& path) {
-    return TFileStream(path, OpenOrThrow(path, GENERIC_READ, OPEN_EXISTING, "open"), false);
-}
-
-TFileStream TFileStream::Create(const std::string& path) {
-    return TFileStream(path, OpenOrThrow(path, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS, "create"), true);
-}
-
-TFileStream TFileStream::CreateNew(const std::string& path) {
-    return TFileStream(path, OpenOrThrow(path, GENERIC_READ | GENERIC_WRITE, CREATE_NEW, "create"), true);
-}
-
-TFileStream::TFileStream(TFileStream&& other) noexcept
-    : path_(std::move(other.path_)), handle_(std::exchange(other.handle_, NoHandle)), writable_(other.writable_) {}
-
-TFileStream& TFileStream::operator=(TFileStream&& other) noexcept {
-    if (this != &other) {
-        CloseQuietly();
-        path_ = std::move(other.path_);
-        handle_ = std::exchange(other.handle_, NoHandle);
-        writable_ = other.writable_;
+std::optional<size_t> ReadSome(intptr_t handle, void* buffer, size_t count) {
+    DWORD got = 0;
+    if (!::ReadFile(Win(handle), buffer, Slice(count), &got, nullptr)) {
+        return std::nullopt;
     }
-    return *this;
+    return got;
 }
 
-TFileStream::~TFileStream() { CloseQuietly(); }
-
-bool TFileStream::IsOpen() const { return handle_ != NoHandle; }
-
-size_t TFileStream::Read(void* buffer, size_t count) {
-    auto* out = static_cast<char*>(buffer);
-    size_t done = 0;
-    while (done < count) {
-        DWORD want = static_cast<DWORD>(std::min(count - done, MaxSlice));
-        DWORD got = 0;
-        if (!::ReadFile(Win(handle_), out + done, want, &got, nullptr)) {
-            throw EFileError("Stream read error");
-        }
-        if (got == 0) {
-            break;
-        }
-        done += got;
+std::optional<size_t> WriteSome(intptr_t handle, const void* buffer, size_t count) {
+    DWORD put = 0;
+    if (!::WriteFile(Win(handle), buffer, Slice(count), &put, nullptr)) {
+        return std::nullopt;
     }
-    return done;
+    return put;
 }
 
-void TFileStream::ReadBuffer(void* buffer, size_t count) {
-    if (Read(buffer, count) != count) {
-        throw EFileError("Stream read error");
-    }
-}
-
-void TFileStream::WriteBuffer(const void* buffer, size_t count) {
-    const auto* in = static_cast<const char*>(buffer);
-    size_t done = 0;
-    while (done < count) {
-        DWORD want = static_cast<DWORD>(std::min(count - done, MaxSlice));
-        DWORD put = 0;
-        if (!::WriteFile(Win(handle_), in + done, want, &put, nullptr) || put == 0) {
-            throw EFileError("Stream write error");
-        }
-        done += put;
-    }
-}
-
-int64_t TFileStream::Position() const {
+std::optional<int64_t> FilePosition(intptr_t handle) {
     LARGE_INTEGER zero{};
-    LARGE_INTEGER pos{};
-    if (!::SetFilePointerEx(Win(handle_), zero, &pos, FILE_CURRENT)) {
-        throw EFileError("Stream read error");
+    LARGE_INTEGER position{};
+    if (!::SetFilePointerEx(Win(handle), zero, &position, FILE_CURRENT)) {
+        return std::nullopt;
     }
-    return pos.QuadPart;
+    return position.QuadPart;
 }
 
-void TFileStream::Seek(int64_t position) {
+bool SeekFile(intptr_t handle, int64_t position) {
     LARGE_INTEGER target{};
     target.QuadPart = position;
-    if (position < 0 || !::SetFilePointerEx(Win(handle_), target, nullptr, FILE_BEGIN)) {
-        throw EFileError("Stream read error");
-    }
+    return ::SetFilePointerEx(Win(handle), target, nullptr, FILE_BEGIN) != FALSE;
 }
 
-int64_t TFileStream::Size() const {
+std::optional<int64_t> FileLength(intptr_t handle) {
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(Win(handle_), &size)) {
-        throw EFileError("Stream read error");
+    if (!::GetFileSizeEx(Win(handle), &size)) {
+        return std::nullopt;
     }
     return size.QuadPart;
 }
 
-std::optional<size_t> TFileStream::TryCopyDirect(TFileStream&, size_t) {
+std::optional<size_t> CopyFileRange(intptr_t, intptr_t, size_t) {
     // CopyFileEx copies whole files only; ranges go through the caller's buffer.
     return std::nullopt;
 }
 
-void TFileStream::Close() {
-    if (handle_ == NoHandle) {
-        return;
-    }
-    HANDLE h = Win(std::exchange(handle_, NoHandle));
-    if (!::CloseHandle(h) && writable_) {
-        throw EFileError("Stream write error");
-    }
-}
+bool CloseFileHandle(intptr_t handle) noexcept { return ::CloseHandle(Win(handle)) != FALSE; }
 
-void TFileStream::CloseQuietly() noexcept {
-    if (handle_ != NoHandle) {
-        ::CloseHandle(Win(std::exchange(handle_, NoHandle)));
-    }
-}
-
-} // namespace sj
+} // namespace sj::filesys
