@@ -1,14 +1,12 @@
 #include "shell/MemIniFile.h"
 
+#include "platform/IniText.h"
+
 #include <algorithm>
 #include <cstdint>
 
 namespace sj {
 namespace {
-
-bool IsBlank(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
 
 char LowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -38,16 +36,6 @@ std::optional<std::int64_t> ParseDigits(std::string_view digits, int base) {
     return value;
 }
 
-std::string TrimBlanks(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && IsBlank(text[begin]))
-        ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
-        --end;
-    return std::string(text.substr(begin, end - begin));
-}
-
 bool SameText(std::string_view a, std::string_view b) {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
@@ -56,8 +44,7 @@ bool SameText(std::string_view a, std::string_view b) {
 } // namespace
 
 std::optional<int> ParseIniInteger(std::string_view text) {
-    const std::string trimmed = TrimBlanks(text);
-    std::string_view rest = trimmed;
+    std::string_view rest = TrimIniBlanks(text);
     bool negative = false;
     if (!rest.empty() && (rest.front() == '-' || rest.front() == '+')) {
         negative = rest.front() == '-';
@@ -77,22 +64,24 @@ std::optional<int> ParseIniInteger(std::string_view text) {
     return static_cast<int>(value);
 }
 
-TMemIniFile::TMemIniFile(const std::vector<std::string>& lines) {
-    TSection* current = nullptr;
-    for (const std::string& rawLine : lines) {
-        const std::string line = TrimBlanks(rawLine);
-        if (line.empty() || line.front() == ';')
-            continue;
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            current = &SectionNamed(TrimBlanks(std::string_view(line).substr(1, line.size() - 2)));
-            continue;
-        }
-        const std::size_t equals = line.find('=');
-        if (current == nullptr || equals == std::string::npos)
-            continue;
-        current->Values.emplace_back(TrimBlanks(std::string_view(line).substr(0, equals)),
-                                     TrimBlanks(std::string_view(line).substr(equals + 1)));
+class TMemIniFile::TBuilder final : public TIniTextHandler {
+public:
+    explicit TBuilder(TMemIniFile& ini) : FIni(ini) {}
+
+    void OnSection(std::string_view name) override { FCurrent = &FIni.SectionNamed(name); }
+    // Every entry is kept, also a repeated key; lookups take the first one.
+    void OnEntry(std::string_view key, std::string_view value) override {
+        FCurrent->Values.emplace_back(std::string(key), std::string(value));
     }
+
+private:
+    TMemIniFile& FIni;
+    TSection* FCurrent = nullptr;
+};
+
+TMemIniFile::TMemIniFile(const std::vector<std::string>& lines) {
+    TBuilder builder(*this);
+    ReadIniLines(lines, builder);
 }
 
 TMemIniFile::TSection& TMemIniFile::SectionNamed(std::string_view name) {

@@ -25,6 +25,7 @@ public:
     bool ValueExists(std::string_view section, std::string_view key) const;
 
 private:
+    class TBuilder;
     using TKeyValue = std::pair<std::string, std::string>;
     struct TSection {
         std::string Name;

@@ -1,6 +1,7 @@
 #include "skin/data/acMemIni.h"
 
 #include "platform/Exception.h"
+#include "platform/IniText.h"
 
 #include <charconv>
 #include <limits>
@@ -8,10 +9,6 @@
 namespace sj {
 
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -74,15 +71,7 @@ std::optional<std::int32_t> ParseDecimal(std::string_view digits, bool negative)
 } // namespace
 
 std::string TrimBlanks(std::string_view s) {
-    std::size_t b = 0;
-    std::size_t e = s.size();
-    while (b < e && IsBlank(s[b])) {
-        ++b;
-    }
-    while (e > b && IsBlank(s[e - 1])) {
-        --e;
-    }
-    return std::string(s.substr(b, e - b));
+    return std::string(TrimIniBlanks(s));
 }
 
 std::string UpperCase(std::string_view s) {
@@ -163,55 +152,45 @@ const TacIniEntry* TacIniSection::Find(const std::string& key) const {
     return nullptr;
 }
 
+// Builds the sections of a description: a repeated header continues the earlier
+// section, and a repeated key keeps its first value.
+class TacMemIni::TBuilder final : public TIniTextHandler {
+public:
+    explicit TBuilder(std::vector<TacIniSection>& sections) : FSections(sections) {}
+
+    void OnSection(std::string_view name) override { FCurrent = &SectionNamed(name); }
+
+    void OnEntry(std::string_view key, std::string_view value) override {
+        if (FCurrent->Find(std::string(key)) == nullptr) {
+            FCurrent->Entries.push_back(TacIniEntry{std::string(key), std::string(value)});
+        }
+    }
+
+private:
+    TacIniSection& SectionNamed(std::string_view name) {
+        for (TacIniSection& s : FSections) {
+            if (s.Name == name) {
+                return s;
+            }
+        }
+        FSections.push_back(TacIniSection{std::string(name), {}});
+        return FSections.back();
+    }
+
+    std::vector<TacIniSection>& FSections;
+    TacIniSection* FCurrent = nullptr;
+};
+
 void TacMemIni::SetText(std::string_view text) {
     FSections.clear();
-    TacIniSection* current = nullptr;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const std::size_t end = text.find('\n', start);
-        const std::size_t stop = end == std::string_view::npos ? text.size() : end;
-        AddLine(text.substr(start, stop - start), current);
-        if (end == std::string_view::npos) {
-            break;
-        }
-        start = end + 1;
-    }
+    TBuilder builder(FSections);
+    ReadIniText(text, builder);
 }
 
 void TacMemIni::SetLines(const std::vector<std::string>& lines) {
     FSections.clear();
-    TacIniSection* current = nullptr;
-    for (const std::string& line : lines) {
-        AddLine(line, current);
-    }
-}
-
-void TacMemIni::AddLine(std::string_view raw, TacIniSection*& current) {
-    const std::string line = TrimBlanks(raw);
-    if (line.empty() || line[0] == ';') {
-        return;
-    }
-    if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
-        const std::string name = TrimBlanks(std::string_view(line).substr(1, line.size() - 2));
-        for (TacIniSection& s : FSections) {
-            if (s.Name == name) {
-                current = &s;
-                return;
-            }
-        }
-        FSections.push_back(TacIniSection{name, {}});
-        current = &FSections.back();
-        return;
-    }
-    const std::size_t eq = line.find('=');
-    if (current == nullptr || eq == std::string::npos) {
-        return;
-    }
-    TacIniEntry entry{TrimBlanks(std::string_view(line).substr(0, eq)),
-                      TrimBlanks(std::string_view(line).substr(eq + 1))};
-    if (current->Find(entry.Key) == nullptr) {
-        current->Entries.push_back(std::move(entry));
-    }
+    TBuilder builder(FSections);
+    ReadIniLines(lines, builder);
 }
 
 const TacIniSection* TacMemIni::FindSection(const std::string& name) const {

@@ -28,7 +28,7 @@ struct TacIniSection {
 class TacMemIni {
 public:
     TacMemIni() = default;
-    // Parses description text (lines ending in CR LF or LF).
+    // Parses description text (lines ending in CR LF, LF or a lone CR).
     explicit TacMemIni(std::string_view text) { SetText(text); }
 
     void SetText(std::string_view text);
@@ -48,7 +48,7 @@ public:
     double ReadFloat(const std::string& section, const std::string& key, double def) const;
 
 private:
-    void AddLine(std::string_view line, TacIniSection*& current);
+    class TBuilder;
     std::vector<TacIniSection> FSections;
 };
 

@@ -34,6 +34,22 @@ TEST(SkinDescription, GrammarTrimsCommentsAndSplitsAtTheFirstEquals) {
     EXPECT_EQ(ini.Sections()[0].Entries.size(), 3u);
 }
 
+TEST(SkinDescription, AnyLineBreakEndsAnEntry) {
+    // Descriptions saved with old Mac line breaks, and a text padded with NULs by its container.
+    std::string text = "[BUTTON]\rCOLOR=1\rSTATES=2\r\n[EDIT]\nCOLOR=3";
+    text.append(2, '\0');
+    const TacMemIni ini(text);
+    EXPECT_EQ(ini.ReadString("BUTTON", "COLOR", ""), "1");
+    EXPECT_EQ(ini.ReadInteger("BUTTON", "STATES", 0), 2);
+    EXPECT_EQ(ini.ReadInteger("EDIT", "COLOR", 0), 3);
+
+    TacMemIni lines;
+    lines.SetLines({"entry=before", "[A]", " K = V ", "[B]"});
+    ASSERT_EQ(lines.Sections().size(), 2u);
+    EXPECT_EQ(lines.ReadString("A", "K", ""), "V");
+    EXPECT_TRUE(lines.Sections()[1].Entries.empty());
+}
+
 TEST(SkinDescription, IntegerForms) {
     EXPECT_EQ(ParseInteger("14477287"), 14477287);
     EXPECT_EQ(ParseInteger("-1"), -1);
