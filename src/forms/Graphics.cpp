@@ -11,12 +11,7 @@ namespace sj {
 
 namespace {
 
-struct TColorName {
-    TColor Color;
-    const char* Name;
-};
-
-constexpr std::array<TColorName, 46> ColorNames{{
+constexpr std::array<TIdentMapEntry<TColor>, 46> ColorNames{{
     {clBlack, "clBlack"},
     {clMaroon, "clMaroon"},
     {clGreen, "clGreen"},
@@ -82,9 +77,9 @@ TColor ColorToRGB(TColor color) {
 }
 
 bool IdentToColor(const std::string& name, TColor& color) {
-    for (const TColorName& entry : ColorNames) {
+    for (const TIdentMapEntry<TColor>& entry : ColorNames) {
         if (_stricmp(entry.Name, name.c_str()) == 0) {
-            color = entry.Color;
+            color = entry.Value;
             return true;
         }
     }
@@ -92,13 +87,12 @@ bool IdentToColor(const std::string& name, TColor& color) {
 }
 
 bool ColorToIdent(TColor color, std::string& name) {
-    for (const TColorName& entry : ColorNames) {
-        if (entry.Color == color) {
-            name = entry.Name;
-            return true;
-        }
+    const char* ident = IdentOf(ColorNames, color);
+    if (ident == nullptr) {
+        return false;
     }
-    return false;
+    name = ident;
+    return true;
 }
 
 // ---- TGraphicsObject -----------------------------------------------------------

@@ -82,6 +82,24 @@ TColor ColorToRGB(TColor color);
 bool IdentToColor(const std::string& name, TColor& color);
 bool ColorToIdent(TColor color, std::string& name);
 
+// A value and the name it is written as: colour identifiers, key names.
+template <typename TValue>
+struct TIdentMapEntry {
+    TValue Value;
+    const char* Name;
+};
+
+// The name of value in a list of TIdentMapEntry; null when it has none.
+template <typename TMap, typename TValue>
+const char* IdentOf(const TMap& map, TValue value) {
+    for (const auto& entry : map) {
+        if (entry.Value == value) {
+            return entry.Name;
+        }
+    }
+    return nullptr;
+}
+
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;
 enum class TFontPitch { fpDefault, fpVariable, fpFixed };

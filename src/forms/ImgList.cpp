@@ -174,21 +174,14 @@ int TCustomImageList::AddPixels(const TacPixmap& pixels) {
 }
 
 int TCustomImageList::Add(TBitmap& image, TBitmap* mask) {
-    std::vector<TacPixmap> images = SplitStrip(image, mask, false, clNone);
-    if (images.empty()) {
-        return -1;
-    }
-    const int first = static_cast<int>(FImages.size());
-    for (TacPixmap& pixels : images) {
-        FImages.push_back(std::move(pixels));
-        AddToHandle(FImages.back());
-    }
-    Change();
-    return first;
+    return AppendImages(SplitStrip(image, mask, false, clNone));
 }
 
 int TCustomImageList::AddMasked(TBitmap& image, TColor maskColor) {
-    std::vector<TacPixmap> images = SplitStrip(image, nullptr, true, maskColor);
+    return AppendImages(SplitStrip(image, nullptr, true, maskColor));
+}
+
+int TCustomImageList::AppendImages(std::vector<TacPixmap> images) {
     if (images.empty()) {
         return -1;
     }

@@ -118,6 +118,8 @@ private:
     void AddToHandle(const TacPixmap& pixels);
     void FreeHandle();
     std::vector<TacPixmap> SplitStrip(TBitmap& image, TBitmap* mask, bool hasMaskColor, TColor maskColor);
+    // Appends a strip's images with one change notice; the first one's index, -1 for none.
+    int AppendImages(std::vector<TacPixmap> images);
 
     int FWidth = 16;
     int FHeight = 16;

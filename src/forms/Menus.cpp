@@ -39,12 +39,7 @@ WORD AllocateCommand(TMenuItem* item) {
 
 // ---- Shortcut names ------------------------------------------------------------
 
-struct TKeyName {
-    WORD Key;
-    const char* Name;
-};
-
-constexpr std::array<TKeyName, 17> KeyNames{{
+constexpr std::array<TIdentMapEntry<WORD>, 17> KeyNames{{
     {VK_BACK, "BkSp"},
     {VK_TAB, "Tab"},
     {VK_RETURN, "Enter"},
@@ -71,12 +66,8 @@ std::string KeyName(WORD key) {
     if (key >= VK_F1 && key <= VK_F24) {
         return "F" + std::to_string(key - VK_F1 + 1);
     }
-    for (const TKeyName& entry : KeyNames) {
-        if (entry.Key == key) {
-            return entry.Name;
-        }
-    }
-    return std::string();
+    const char* name = IdentOf(KeyNames, key);
+    return name != nullptr ? std::string(name) : std::string();
 }
 
 bool StartsWithNoCase(const std::string& text, std::size_t at, const char* prefix) {
