@@ -23,6 +23,21 @@ int OpenFlags(TOpenMode mode) {
     return O_RDONLY;
 }
 
+// The byte count of a transfer call, repeated while a signal interrupts it; empty
+// when it fails otherwise.
+template <typename TransferCall>
+std::optional<size_t> RetriedWhileInterrupted(TransferCall call) {
+    for (;;) {
+        ssize_t done = call();
+        if (done >= 0) {
+            return static_cast<size_t>(done);
+        }
+        if (errno != EINTR) {
+            return std::nullopt;
+        }
+    }
+}
+
 } // namespace
 
 intptr_t OpenFileHandle(const std::string& path, TOpenMode mode, unsigned long& error) {
@@ -49,27 +64,11 @@ intptr_t OpenFileHandle(const std::string& path, TOpenMode mode, unsigned long& 
 }
 
 std::optional<size_t> ReadSome(intptr_t handle, void* buffer, size_t count) {
-    for (;;) {
-        ssize_t got = ::read(Fd(handle), buffer, count);
-        if (got >= 0) {
-            return static_cast<size_t>(got);
-        }
-        if (errno != EINTR) {
-            return std::nullopt;
-        }
-    }
+    return RetriedWhileInterrupted([&] { return ::read(Fd(handle), buffer, count); });
 }
 
 std::optional<size_t> WriteSome(intptr_t handle, const void* buffer, size_t count) {
-    for (;;) {
-        ssize_t put = ::write(Fd(handle), buffer, count);
-        if (put >= 0) {
-            return static_cast<size_t>(put);
-        }
-        if (errno != EINTR) {
-            return std::nullopt;
-        }
-    }
+    return RetriedWhileInterrupted([&] { return ::write(Fd(handle), buffer, count); });
 }
 
 std::optional<int64_t> FilePosition(intptr_t handle) {
@@ -94,17 +93,10 @@ std::optional<int64_t> FileLength(intptr_t handle) {
 
 std::optional<size_t> CopyFileRange(intptr_t source, intptr_t target, size_t count) {
 #ifdef __linux__
-    for (;;) {
-        ssize_t moved = ::copy_file_range(Fd(source), nullptr, Fd(target), nullptr, count, 0);
-        if (moved >= 0) {
-            return static_cast<size_t>(moved);
-        }
-        if (errno != EINTR) {
-            // Unsupported here (other file system, old kernel) or failing: the plain
-            // read/write path then reports the precise error.
-            return std::nullopt;
-        }
-    }
+    // Unsupported here (other file system, old kernel) or failing: empty, and the plain
+    // read/write path then reports the precise error.
+    return RetriedWhileInterrupted(
+        [&] { return ::copy_file_range(Fd(source), nullptr, Fd(target), nullptr, count, 0); });
 #else
     (void)source;
     (void)target;
