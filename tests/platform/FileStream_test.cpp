@@ -9,9 +9,7 @@
 namespace sj {
 namespace {
 
-using test::ReadFile;
-using test::TTempDir;
-using test::WriteFile;
+using namespace test;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 

@@ -2,14 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+
 namespace sj {
 namespace {
 
+// Pairs of a path given and the result expected for it.
+using TExamples = std::initializer_list<std::pair<std::string_view, std::string_view>>;
+
+void ExpectEach(std::string (*function)(std::string_view), TExamples examples) {
+    for (const auto& [path, expected] : examples) {
+        EXPECT_EQ(function(path), expected) << "for \"" << path << '"';
+    }
+}
+
 TEST(AddBackslash, AppendsOnlyWhenMissing) {
-    EXPECT_EQ(AddBackslash("C:\\Data"), "C:\\Data\\");
-    EXPECT_EQ(AddBackslash("C:\\Data\\"), "C:\\Data\\");
-    EXPECT_EQ(AddBackslash("C:"), "C:\\");
-    EXPECT_EQ(AddBackslash("\\"), "\\");
+    ExpectEach(AddBackslash, {{"C:\\Data", "C:\\Data\\"}, {"C:\\Data\\", "C:\\Data\\"}, {"C:", "C:\\"}, {"\\", "\\"}});
 }
 
 TEST(AddBackslash, EmptyPathStaysEmptyInsteadOfNamingTheRoot) {
@@ -18,23 +29,20 @@ TEST(AddBackslash, EmptyPathStaysEmptyInsteadOfNamingTheRoot) {
 }
 
 TEST(FileNameWithoutExt, TakesTheNameAfterTheLastFolderOrDrive) {
-    EXPECT_EQ(FileNameWithoutExt("C:\\Data\\report.doc"), "report");
-    EXPECT_EQ(FileNameWithoutExt("archive.tar.gz"), "archive.tar");
-    EXPECT_EQ(FileNameWithoutExt("C:report.doc"), "report");
-    EXPECT_EQ(FileNameWithoutExt("C:\\Data\\README"), "README");
+    ExpectEach(FileNameWithoutExt, {{"C:\\Data\\report.doc", "report"},
+                                    {"archive.tar.gz", "archive.tar"},
+                                    {"C:report.doc", "report"},
+                                    {"C:\\Data\\README", "README"}});
 }
 
 TEST(FileNameWithoutExt, DotsOutsideTheNameAreNoExtension) {
-    EXPECT_EQ(FileNameWithoutExt("C:\\a.b\\c"), "c");
-    EXPECT_EQ(FileNameWithoutExt(".bashrc"), "");
-    EXPECT_EQ(FileNameWithoutExt("C:\\Data\\"), "");
-    EXPECT_EQ(FileNameWithoutExt("name."), "name");
+    ExpectEach(FileNameWithoutExt, {{"C:\\a.b\\c", "c"}, {".bashrc", ""}, {"C:\\Data\\", ""}, {"name.", "name"}});
 }
 
 TEST(WindowsFolderOf, KeepsTheTrailingDelimiter) {
-    EXPECT_EQ(WindowsFolderOf("C:\\Program Files\\SplitJoin\\SplitJoin.exe"), "C:\\Program Files\\SplitJoin\\");
-    EXPECT_EQ(WindowsFolderOf("C:SplitJoin.exe"), "C:");
-    EXPECT_EQ(WindowsFolderOf("SplitJoin.exe"), "");
+    ExpectEach(WindowsFolderOf, {{"C:\\Program Files\\SplitJoin\\SplitJoin.exe", "C:\\Program Files\\SplitJoin\\"},
+                                 {"C:SplitJoin.exe", "C:"},
+                                 {"SplitJoin.exe", ""}});
 }
 
 TEST(ConfigFileNameIn, SitsBesideTheExecutable) {

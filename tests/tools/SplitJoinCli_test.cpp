@@ -10,9 +10,7 @@
 namespace sj::cli {
 namespace {
 
-using test::ReadFile;
-using test::TTempDir;
-using test::WriteFile;
+using namespace test;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
