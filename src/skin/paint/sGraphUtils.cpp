@@ -50,6 +50,16 @@ struct TCopyArea {
 
     bool Empty() const { return W <= 0 || H <= 0; }
 
+    // Calls fn(target pixel, source pixel, target x, target y) for every pixel of the area.
+    template <typename Fn> void ForEachPair(const TacPixelsView& target, const TacPixelsView& source, Fn fn) const {
+        for (int row = 0; row < H; ++row) {
+            TPixel32* t = target.Row(TargetY + row) + TargetX;
+            const TPixel32* s = source.Row(SourceY + row) + SourceX;
+            for (int col = 0; col < W; ++col)
+                fn(t[col], s[col], TargetX + col, TargetY + row);
+        }
+    }
+
     void Clip(const TacPixelsView& target, const TacPixelsView& source) {
         ClipStart(TargetX, SourceX, W);
         ClipStart(SourceX, TargetX, W);
@@ -195,16 +205,10 @@ void BlendBitmaps(TacPixelsView target, TacPixelsView source, int weight, int x,
     if (area.Empty())
         return;
     // The target is the weighted side: weight 0 leaves the source colour.
-    for (int row = 0; row < area.H; ++row) {
-        TPixel32* t = target.Row(area.TargetY + row) + area.TargetX;
-        const TPixel32* s = source.Row(area.SourceY + row) + area.SourceX;
-        for (int col = 0; col < area.W; ++col) {
-            const TPixel32 tp = t[col];
-            const TPixel32 sp = s[col];
-            t[col] = MakePixel(BlendToward(PixelR(sp), PixelR(tp), weight), BlendToward(PixelG(sp), PixelG(tp), weight),
-                               BlendToward(PixelB(sp), PixelB(tp), weight), PixelA(tp));
-        }
-    }
+    area.ForEachPair(target, source, [weight](TPixel32& t, TPixel32 s, int, int) {
+        t = MakePixel(BlendToward(PixelR(s), PixelR(t), weight), BlendToward(PixelG(s), PixelG(t), weight),
+                      BlendToward(PixelB(s), PixelB(t), weight), PixelA(t));
+    });
 }
 
 void BlendColorIntoRect(TacPixelsView bitmap, TacRect rect, int percent, TColor color) {
@@ -276,16 +280,12 @@ void BlendAlphaImage(TacPixelsView target, TacRect targetRect, TacPixelsView sou
     area.Clip(target, source);
     if (area.Empty())
         return;
-    for (int row = 0; row < area.H; ++row) {
-        TPixel32* t = target.Row(area.TargetY + row) + area.TargetX;
-        const TPixel32* s = source.Row(area.SourceY + row) + area.SourceX;
-        for (int col = 0; col < area.W; ++col) {
-            if (!skipped(s[col]))
-                t[col] = BlendByAlpha(t[col], s[col], opacity(s[col]));
-            else
-                showBackdrop(t[col], area.TargetX + col, area.TargetY + row);
-        }
-    }
+    area.ForEachPair(target, source, [&](TPixel32& t, TPixel32 s, int tx, int ty) {
+        if (!skipped(s))
+            t = BlendByAlpha(t, s, opacity(s));
+        else
+            showBackdrop(t, tx, ty);
+    });
     if (!options.Reflected || imageHeight < 2)
         return;
 
