@@ -64,39 +64,22 @@ void SetGradient(const std::string& data, std::int32_t& percent, TsGradArray& st
     }
 }
 
-TsGenState NormalState(const TsGeneralData& s) {
+// The values of the normal (hot = false) or the hot state, from the section's raw keys.
+TsGenState StateValues(const TsGeneralData& s, bool hot) {
     TsGenState st;
-    st.Color = s.Color;
-    st.FontColor = s.FontColor;
-    st.TCLeft = s.TCLeft;
-    st.TCTop = s.TCTop;
-    st.TCRight = s.TCRight;
-    st.TCBottom = s.TCBottom;
-    st.GradientPercent = s.GradientPercent;
-    st.GradientData = s.GradientData;
-    st.GradientSteps = s.GradientSteps;
-    st.ImagePercent = s.ImagePercent;
-    st.GCol = s.GCol;
-    st.GSize = s.GSize;
-    st.Transparency = s.Transparency;
-    return st;
-}
-
-TsGenState HotState(const TsGeneralData& s) {
-    TsGenState st;
-    st.Color = s.HotColor;
-    st.FontColor = s.HotFontColor;
-    st.TCLeft = s.HotTCLeft;
-    st.TCTop = s.HotTCTop;
-    st.TCRight = s.HotTCRight;
-    st.TCBottom = s.HotTCBottom;
-    st.GradientPercent = s.HotGradientPercent;
-    st.GradientData = s.HotGradientData;
-    st.GradientSteps = s.HotGradientSteps;
-    st.ImagePercent = s.HotImagePercent;
-    st.GCol = s.HGCol;
-    st.GSize = s.HGSize;
-    st.Transparency = s.HotTransparency;
+    st.Color = hot ? s.HotColor : s.Color;
+    st.FontColor = hot ? s.HotFontColor : s.FontColor;
+    st.TCLeft = hot ? s.HotTCLeft : s.TCLeft;
+    st.TCTop = hot ? s.HotTCTop : s.TCTop;
+    st.TCRight = hot ? s.HotTCRight : s.TCRight;
+    st.TCBottom = hot ? s.HotTCBottom : s.TCBottom;
+    st.GradientPercent = hot ? s.HotGradientPercent : s.GradientPercent;
+    st.GradientData = hot ? s.HotGradientData : s.GradientData;
+    st.GradientSteps = hot ? s.HotGradientSteps : s.GradientSteps;
+    st.ImagePercent = hot ? s.HotImagePercent : s.ImagePercent;
+    st.GCol = hot ? s.HGCol : s.GCol;
+    st.GSize = hot ? s.HGSize : s.GSize;
+    st.Transparency = hot ? s.HotTransparency : s.Transparency;
     return st;
 }
 
@@ -129,7 +112,7 @@ TsGeneralData ReadSection(const TacMemIni& ini, const std::string& name, const T
     s.FadingIterations = integer("FADINGITERATIONS", 5);
     s.GCol = ColorToRGB(integer("GCOL", 0xFFFFFF), host);
     s.GSize = static_cast<std::uint8_t>(integer("GSIZE", 0));
-    s.StateProps[0] = NormalState(s);
+    s.StateProps[0] = StateValues(s, false);
 
     s.States = integer("STATES", 3);
     if (s.States < 2) {
@@ -149,7 +132,7 @@ TsGeneralData ReadSection(const TacMemIni& ini, const std::string& name, const T
     s.HotGradientData = ReadInheritedString(ini, name, "HOTGRADIENTDATA", "");
     SetGradient(s.HotGradientData, s.HotGradientPercent, s.HotGradientSteps);
     s.HotImagePercent = integer("HOTIMAGEPERCENT", 0);
-    s.StateProps[1] = HotState(s);
+    s.StateProps[1] = StateValues(s, true);
     return s;
 }
 
@@ -220,8 +203,8 @@ TsGeneralData ReadCommonSection(const TacCommonSections& lines, const TacCommonS
     // The lines' own STATES is not used: every appended section answers for normal,
     // hot and pressed, which the appended hot values always describe.
     s.States = 3;
-    s.StateProps[0] = NormalState(s);
-    s.StateProps[1] = HotState(s);
+    s.StateProps[0] = StateValues(s, false);
+    s.StateProps[1] = StateValues(s, true);
     return s;
 }
 
