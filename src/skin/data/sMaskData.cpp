@@ -37,6 +37,14 @@ TsMaskRect FixedRect(std::string_view value) {
                       FixedField(value, 17, 4)};
 }
 
+// The fixed-width forms all open with the item's rectangle.
+TsMaskData FixedFormItem(TacItemKind kind, std::string_view value) {
+    TsMaskData item;
+    item.ItemKind = kind;
+    item.SourceRect = FixedRect(value);
+    return item;
+}
+
 std::vector<std::string> SplitOn(std::string_view text, std::string_view separators) {
     std::vector<std::string> words;
     std::string word;
@@ -169,18 +177,14 @@ TsImageForm ImageFormOf(std::string_view value) {
 }
 
 TsMaskData ParseGlyphValue(std::string_view value) {
-    TsMaskData item;
-    item.ItemKind = ikGlyph;
-    item.SourceRect = FixedRect(value);
+    TsMaskData item = FixedFormItem(ikGlyph, value);
     item.FrameCount = ToInt16(FixedField(value, 22, 1));
     item.MaskKind = ToInt16(FixedField(value, 24, 1));
     return item;
 }
 
 TsMaskData ParseBordersFixedValue(std::string_view value) {
-    TsMaskData item;
-    item.ItemKind = ikBorders;
-    item.SourceRect = FixedRect(value);
+    TsMaskData item = FixedFormItem(ikBorders, value);
     item.BorderLeft = ToInt16(FixedField(value, 22, 4));
     item.BorderTop = ToInt16(FixedField(value, 27, 4));
     item.BorderRight = ToInt16(FixedField(value, 32, 4));
@@ -193,9 +197,7 @@ TsMaskData ParseBordersFixedValue(std::string_view value) {
 }
 
 TsMaskData ParseTextureFixedValue(std::string_view value) {
-    TsMaskData item;
-    item.ItemKind = ikTexture;
-    item.SourceRect = FixedRect(value);
+    TsMaskData item = FixedFormItem(ikTexture, value);
     item.FrameCount = 1;
     item.PaintFlags = ToInt16(FixedField(value, 22, 2));
     item.MaskKind = value.size() >= 25 ? ToInt16(FixedField(value, 25, 1)) : std::int16_t{0};
