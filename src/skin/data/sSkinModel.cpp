@@ -5,6 +5,30 @@
 
 namespace sj {
 
+namespace {
+
+// Position of the first element that matches, or -1.
+template <class T, class Match> std::int32_t IndexOfFirst(const std::vector<T>& items, const Match& match) {
+    const auto found = std::find_if(items.begin(), items.end(), match);
+    return found == items.end() ? -1 : static_cast<std::int32_t>(found - items.begin());
+}
+
+// The border width of item `index`: its own, else its common border, else the whole
+// frame; 0 when there is no such item.
+std::int32_t BorderWithFallback(const std::vector<TsMaskData>& items, std::int32_t index,
+                                std::int16_t TsMaskData::*border, std::int32_t (*frameSize)(const TsMaskData&)) {
+    if (index < 0 || static_cast<std::size_t>(index) >= items.size()) {
+        return 0;
+    }
+    const TsMaskData& item = items[static_cast<std::size_t>(index)];
+    if (item.*border > 0) {
+        return item.*border;
+    }
+    return item.CommonBorder > 0 ? item.CommonBorder : frameSize(item);
+}
+
+} // namespace
+
 void TsSkinData::ResetValues() {
     Version = 0;
     Author.clear();
@@ -72,12 +96,7 @@ std::int32_t TsSkinModel::SectionIndexOf(const std::string& name) const {
     if (name.empty()) {
         return -1;
     }
-    for (std::size_t i = 0; i < GeneralData.size(); ++i) {
-        if (GeneralData[i].SectionName == name) {
-            return static_cast<std::int32_t>(i);
-        }
-    }
-    return -1;
+    return IndexOfFirst(GeneralData, [&](const TsGeneralData& s) { return s.SectionName == name; });
 }
 
 bool TsSkinModel::HasSection(std::int32_t index) const {
@@ -121,12 +140,7 @@ std::int32_t TsSkinModel::ExactImageIndexOf(const std::string& section, const st
     if (section.empty()) {
         return -1;
     }
-    for (std::size_t i = 0; i < Masks.size(); ++i) {
-        if (Masks[i].Section == section && Masks[i].Key == key) {
-            return static_cast<std::int32_t>(i);
-        }
-    }
-    return -1;
+    return IndexOfFirst(Masks, [&](const TsMaskData& m) { return m.Section == section && m.Key == key; });
 }
 
 std::int32_t TsSkinModel::TextureIndexOf(std::int32_t sectionIndex, const std::string& section,
@@ -135,12 +149,8 @@ std::int32_t TsSkinModel::TextureIndexOf(std::int32_t sectionIndex, const std::s
         return -1;
     }
     return InheritedIndexOf(sectionIndex, section, key, [this](const std::string& s, const std::string& k) {
-        for (std::size_t i = 0; i < Masks.size(); ++i) {
-            if (Masks[i].ItemKind == ikTexture && Masks[i].Section == s && Masks[i].Key == k) {
-                return static_cast<std::int32_t>(i);
-            }
-        }
-        return std::int32_t{-1};
+        return IndexOfFirst(
+            Masks, [&](const TsMaskData& m) { return m.ItemKind == ikTexture && m.Section == s && m.Key == k; });
     });
 }
 
@@ -150,12 +160,7 @@ std::int32_t TsSkinModel::JpegPatternIndexOf(std::int32_t sectionIndex, const st
         return -1;
     }
     return InheritedIndexOf(sectionIndex, section, key, [this](const std::string& s, const std::string& k) {
-        for (std::size_t i = 0; i < Patterns.size(); ++i) {
-            if (Patterns[i].Section == s && Patterns[i].Key == k) {
-                return static_cast<std::int32_t>(i);
-            }
-        }
-        return std::int32_t{-1};
+        return IndexOfFirst(Patterns, [&](const TsPatternData& p) { return p.Section == s && p.Key == k; });
     });
 }
 
@@ -164,44 +169,25 @@ bool TsSkinModel::HasImage(std::int32_t index) const {
 }
 
 std::int32_t TsSkinModel::BorderLeftOf(std::int32_t index) {
-    if (!HasImage(index)) {
-        return 0;
+    if (HasImage(index)) {
+        TsMaskData& item = Masks[static_cast<std::size_t>(index)];
+        if (item.BorderLeft <= 0 && item.CommonBorder <= 0 && item.FrameCount == 0) {
+            item.FrameCount = 1;
+        }
     }
-    TsMaskData& item = Masks[static_cast<std::size_t>(index)];
-    if (item.BorderLeft > 0) {
-        return item.BorderLeft;
-    }
-    if (item.CommonBorder > 0) {
-        return item.CommonBorder;
-    }
-    if (item.FrameCount == 0) {
-        item.FrameCount = 1;
-    }
-    return FrameWidth(item);
+    return BorderWithFallback(Masks, index, &TsMaskData::BorderLeft, FrameWidth);
 }
 
 std::int32_t TsSkinModel::BorderTopOf(std::int32_t index) const {
-    if (!HasImage(index)) {
-        return 0;
-    }
-    const TsMaskData& item = Masks[static_cast<std::size_t>(index)];
-    return item.BorderTop > 0 ? item.BorderTop : item.CommonBorder > 0 ? item.CommonBorder : FrameHeight(item);
+    return BorderWithFallback(Masks, index, &TsMaskData::BorderTop, FrameHeight);
 }
 
 std::int32_t TsSkinModel::BorderRightOf(std::int32_t index) const {
-    if (!HasImage(index)) {
-        return 0;
-    }
-    const TsMaskData& item = Masks[static_cast<std::size_t>(index)];
-    return item.BorderRight > 0 ? item.BorderRight : item.CommonBorder > 0 ? item.CommonBorder : FrameWidth(item);
+    return BorderWithFallback(Masks, index, &TsMaskData::BorderRight, FrameWidth);
 }
 
 std::int32_t TsSkinModel::BorderBottomOf(std::int32_t index) const {
-    if (!HasImage(index)) {
-        return 0;
-    }
-    const TsMaskData& item = Masks[static_cast<std::size_t>(index)];
-    return item.BorderBottom > 0 ? item.BorderBottom : item.CommonBorder > 0 ? item.CommonBorder : FrameHeight(item);
+    return BorderWithFallback(Masks, index, &TsMaskData::BorderBottom, FrameHeight);
 }
 
 } // namespace sj
