@@ -5,9 +5,11 @@
 #include "skin/paint/acBmpImage.h"
 #include "skin/paint/acJpegImage.h"
 #include "skin/paint/acPNG.h"
+#include "skin/paint/sGraphUtils.h"
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace sj {
 
@@ -106,14 +108,7 @@ public:
     }
 
     void AddLooseBmp(const std::string& section, const std::string& key, const std::string& value) {
-        const auto bytes = C.Files.FindLoose(value);
-        if (!bytes) {
-            return;
-        }
-        auto image = Shared(DecodeSkinBmp(C.Decoders, *bytes));
-        if (image->Width() > 0) {
-            Append(PlainBitmapItem(std::move(image)), UpperCase(section), UpperCase(key), true);
-        }
+        AddPlainBitmap(C.Files.FindLoose(value), section, key);
     }
 
 private:
@@ -178,7 +173,10 @@ private:
     }
 
     void AddPlainBmp(const std::string& section, const std::string& key, const std::string& value) {
-        const auto bytes = C.Files.Find(value, UpperCase(value));
+        AddPlainBitmap(C.Files.Find(value, UpperCase(value)), section, key);
+    }
+
+    void AddPlainBitmap(const std::optional<TacBytes>& bytes, const std::string& section, const std::string& key) {
         if (!bytes) {
             return;
         }
@@ -222,6 +220,23 @@ void AddJpeg(TsSkinModel& model, TacPixmap image, const std::string& section, co
     item.FrameCount = 1;
     item.Owner = &model;
     model.Masks.push_back(std::move(item));
+}
+
+template <class Visit> void ForEachEntry(const TacMemIni& ini, const Visit& visit) {
+    for (const TacIniSection& section : ini.Sections()) {
+        for (const TacIniEntry& entry : section.Entries) {
+            visit(section, entry);
+        }
+    }
+}
+
+// The manager's extra lines as a description; empty when it has none.
+TacMemIni ExtraLinesOf(const TsImageLoadContext& c) {
+    TacMemIni lines;
+    if (c.CommonSections != nullptr && !c.CommonSections->Empty()) {
+        lines.SetLines(c.CommonSectionLines);
+    }
+    return lines;
 }
 
 TacPixmap CopyArea(const TacPixmap& source, int left, int top, int width, int height) {
@@ -268,20 +283,9 @@ void SetOpaqueExceptKey(TacPixmap& image) {
 }
 
 void PrepareSkinPng(TacPixmap& image, double skinVersion) {
-    const bool premultiply = skinVersion > 7.45;
-    for (int y = 0; y < image.Height(); ++y) {
-        TPixel32* row = image.Row(y);
-        for (int x = 0; x < image.Width(); ++x) {
-            const TPixel32 p = row[x];
-            if (p == 0x00FFFFFF) {
-                row[x] = 0;
-            } else if (premultiply) {
-                const unsigned a = PixelA(p);
-                row[x] = MakePixel(static_cast<std::uint8_t>((PixelR(p) * a) >> 8),
-                                   static_cast<std::uint8_t>((PixelG(p) * a) >> 8),
-                                   static_cast<std::uint8_t>((PixelB(p) * a) >> 8), static_cast<std::uint8_t>(a));
-            }
-        }
+    ClearTransparentWhite(image);
+    if (skinVersion > 7.45) {
+        PremultiplyAlpha(image.View());
     }
 }
 
@@ -310,63 +314,41 @@ void LoadImageItems(const TsImageLoadContext& c, TsSkinModel& model) {
     }
 
     TsItemBuilder builder(c, model);
-    for (const TacIniSection& section : c.Description.Sections()) {
-        for (const TacIniEntry& entry : section.Entries) {
-            if (entry.Value.empty() || (section.Name == sGlobalInfo && entry.Key == "MASTERBITMAP")) {
-                continue;
-            }
+    ForEachEntry(c.Description, [&](const TacIniSection& section, const TacIniEntry& entry) {
+        if (!entry.Value.empty() && !(section.Name == sGlobalInfo && entry.Key == "MASTERBITMAP")) {
             builder.AddValue(section.Name, entry.Key, entry.Value);
         }
-    }
-
-    if (c.CommonSections == nullptr || c.CommonSections->Empty()) {
-        return;
-    }
-    TacMemIni lines;
-    lines.SetLines(c.CommonSectionLines);
-    for (const TacIniSection& section : lines.Sections()) {
+    });
+    ForEachEntry(ExtraLinesOf(c), [&](const TacIniSection& section, const TacIniEntry& entry) {
+        const std::string& v = entry.Value;
         if (UpperCase(section.Name) == sGlobalInfo) {
-            continue;
+            return;
         }
-        for (const TacIniEntry& entry : section.Entries) {
-            const std::string& v = entry.Value;
-            if (!model.MasterBitmap.Empty() && Contains(v, "#") && v != "#") {
-                builder.AddBordersFree(section.Name, entry.Key, v);
-            } else if (Contains(UpperCase(v), ".BMP")) {
-                builder.AddLooseBmp(section.Name, entry.Key, v);
-            }
+        if (!model.MasterBitmap.Empty() && Contains(v, "#") && v != "#") {
+            builder.AddBordersFree(section.Name, entry.Key, v);
+        } else if (Contains(UpperCase(v), ".BMP")) {
+            builder.AddLooseBmp(section.Name, entry.Key, v);
         }
-    }
+    });
 }
 
 void LoadJpegPatterns(const TsImageLoadContext& c, TsSkinModel& model) {
     model.Patterns.clear();
-    for (const TacIniSection& section : c.Description.Sections()) {
-        for (const TacIniEntry& entry : section.Entries) {
+    // The extra lines name loose files only, and their pictures always stay patterns.
+    const auto addJpegs = [&](const TacMemIni& ini, bool extraLines) {
+        ForEachEntry(ini, [&](const TacIniSection& section, const TacIniEntry& entry) {
             if (!IsJpegValue(entry.Value)) {
-                continue;
+                return;
             }
-            const auto bytes = c.Files.Find(entry.Value, UpperCase(entry.Value));
+            const auto bytes =
+                extraLines ? c.Files.FindLoose(entry.Value) : c.Files.Find(entry.Value, UpperCase(entry.Value));
             if (bytes) {
-                AddJpeg(model, DecodeWith(c.Decoders.Jpeg, *bytes, "JPEG"), section.Name, entry.Key, false);
+                AddJpeg(model, DecodeWith(c.Decoders.Jpeg, *bytes, "JPEG"), section.Name, entry.Key, extraLines);
             }
-        }
-    }
-    if (c.CommonSections == nullptr || c.CommonSections->Empty()) {
-        return;
-    }
-    TacMemIni lines;
-    lines.SetLines(c.CommonSectionLines);
-    for (const TacIniSection& section : lines.Sections()) {
-        for (const TacIniEntry& entry : section.Entries) {
-            if (!IsJpegValue(entry.Value)) {
-                continue;
-            }
-            if (const auto bytes = c.Files.FindLoose(entry.Value)) {
-                AddJpeg(model, DecodeWith(c.Decoders.Jpeg, *bytes, "JPEG"), section.Name, entry.Key, true);
-            }
-        }
-    }
+        });
+    };
+    addJpegs(c.Description, false);
+    addJpegs(ExtraLinesOf(c), true);
 }
 
 void CacheStandardIndexes(TsSkinModel& m, bool extBordersUsable, const TsBuiltinBorders& builtins) {
@@ -380,32 +362,33 @@ void CacheStandardIndexes(TsSkinModel& m, bool extBordersUsable, const TsBuiltin
     const bool hasGlobal = section("GLOBALINFO") >= 0;
     const auto global = [&](const char* key) { return hasGlobal ? i16("GLOBALINFO", key) : std::int16_t{-1}; };
 
+    // Bordered sections: the section and its borders image.
+    const auto bordered = [&](const char* name, std::int16_t& sectionIndex, std::int16_t& borders) {
+        sectionIndex = s16(name);
+        borders = i16(name, "BORDERSMASK");
+    };
+    // Scroll parts: bordered sections with a texture for the normal and the hot state.
+    const auto textured = [&](const char* name, std::int16_t& sectionIndex, std::int16_t& borders,
+                              std::int16_t& pattern, std::int16_t& hotPattern) {
+        bordered(name, sectionIndex, borders);
+        pattern = i16(name, "PATTERN");
+        hotPattern = i16(name, "HOTPATTERN");
+    };
+
     x.GlobalInfoSection = s16("GLOBALINFO");
     x.ExBorderImage = global("EXBORDER");
-    x.TabTopSection = s16("TABTOP");
-    x.TabBottomSection = s16("TABBOTTOM");
-    x.TabLeftSection = s16("TABLEFT");
-    x.TabRightSection = s16("TABRIGHT");
-    x.TabTopBorders = i16("TABTOP", "BORDERSMASK");
-    x.TabBottomBorders = i16("TABBOTTOM", "BORDERSMASK");
-    x.TabLeftBorders = i16("TABLEFT", "BORDERSMASK");
-    x.TabRightBorders = i16("TABRIGHT", "BORDERSMASK");
-    x.ScrollBtnTopSection = s16("SCROLLBTNTOP");
-    x.ScrollBtnBottomSection = s16("SCROLLBTNBOTTOM");
-    x.ScrollBtnLeftSection = s16("SCROLLBTNLEFT");
-    x.ScrollBtnRightSection = s16("SCROLLBTNRIGHT");
-    x.ScrollBtnTopBorders = i16("SCROLLBTNTOP", "BORDERSMASK");
-    x.ScrollBtnBottomBorders = i16("SCROLLBTNBOTTOM", "BORDERSMASK");
-    x.ScrollBtnLeftBorders = i16("SCROLLBTNLEFT", "BORDERSMASK");
-    x.ScrollBtnRightBorders = i16("SCROLLBTNRIGHT", "BORDERSMASK");
-    x.ScrollBtnTopPattern = i16("SCROLLBTNTOP", "PATTERN");
-    x.ScrollBtnBottomPattern = i16("SCROLLBTNBOTTOM", "PATTERN");
-    x.ScrollBtnLeftPattern = i16("SCROLLBTNLEFT", "PATTERN");
-    x.ScrollBtnRightPattern = i16("SCROLLBTNRIGHT", "PATTERN");
-    x.ScrollBtnTopHotPattern = i16("SCROLLBTNTOP", "HOTPATTERN");
-    x.ScrollBtnBottomHotPattern = i16("SCROLLBTNBOTTOM", "HOTPATTERN");
-    x.ScrollBtnLeftHotPattern = i16("SCROLLBTNLEFT", "HOTPATTERN");
-    x.ScrollBtnRightHotPattern = i16("SCROLLBTNRIGHT", "HOTPATTERN");
+    bordered("TABTOP", x.TabTopSection, x.TabTopBorders);
+    bordered("TABBOTTOM", x.TabBottomSection, x.TabBottomBorders);
+    bordered("TABLEFT", x.TabLeftSection, x.TabLeftBorders);
+    bordered("TABRIGHT", x.TabRightSection, x.TabRightBorders);
+    textured("SCROLLBTNTOP", x.ScrollBtnTopSection, x.ScrollBtnTopBorders, x.ScrollBtnTopPattern,
+             x.ScrollBtnTopHotPattern);
+    textured("SCROLLBTNBOTTOM", x.ScrollBtnBottomSection, x.ScrollBtnBottomBorders, x.ScrollBtnBottomPattern,
+             x.ScrollBtnBottomHotPattern);
+    textured("SCROLLBTNLEFT", x.ScrollBtnLeftSection, x.ScrollBtnLeftBorders, x.ScrollBtnLeftPattern,
+             x.ScrollBtnLeftHotPattern);
+    textured("SCROLLBTNRIGHT", x.ScrollBtnRightSection, x.ScrollBtnRightBorders, x.ScrollBtnRightPattern,
+             x.ScrollBtnRightHotPattern);
     x.TitleCloseImage = global("BICONCLOSE");
     x.TitleCloseAloneImage = global("BICLOSEALONE");
     x.TitleMaxImage = global("BICONMAX");
@@ -421,32 +404,14 @@ void CacheStandardIndexes(TsSkinModel& m, bool extBordersUsable, const TsBuiltin
     x.ScrollBtnBottomGlyph = i16("SCROLLBTNBOTTOM", "GLYPHMASK");
     x.ScrollBtnLeftGlyph = i16("SCROLLBTNLEFT", "GLYPHMASK");
     x.ScrollBtnRightGlyph = i16("SCROLLBTNRIGHT", "GLYPHMASK");
-    x.SliderVertSection = s16("SCROLLSLIDERV");
-    x.SliderHorzSection = s16("SCROLLSLIDERH");
-    x.SliderVertBorders = i16("SCROLLSLIDERV", "BORDERSMASK");
-    x.SliderHorzBorders = i16("SCROLLSLIDERH", "BORDERSMASK");
+    textured("SCROLLSLIDERV", x.SliderVertSection, x.SliderVertBorders, x.SliderVertPattern, x.SliderVertHotPattern);
+    textured("SCROLLSLIDERH", x.SliderHorzSection, x.SliderHorzBorders, x.SliderHorzPattern, x.SliderHorzHotPattern);
     x.SliderVertGlyph = i16("SCROLLSLIDERV", "GLYPHMASK");
     x.SliderHorzGlyph = i16("SCROLLSLIDERH", "GLYPHMASK");
-    x.SliderHorzPattern = i16("SCROLLSLIDERH", "PATTERN");
-    x.SliderHorzHotPattern = i16("SCROLLSLIDERH", "HOTPATTERN");
-    x.SliderVertPattern = i16("SCROLLSLIDERV", "PATTERN");
-    x.SliderVertHotPattern = i16("SCROLLSLIDERV", "HOTPATTERN");
-    x.ScrollBar1HSection = s16("SCROLLBAR1H");
-    x.ScrollBar1VSection = s16("SCROLLBAR1V");
-    x.ScrollBar2HSection = s16("SCROLLBAR2H");
-    x.ScrollBar2VSection = s16("SCROLLBAR2V");
-    x.ScrollBar1HBorders = i16("SCROLLBAR1H", "BORDERSMASK");
-    x.ScrollBar1VBorders = i16("SCROLLBAR1V", "BORDERSMASK");
-    x.ScrollBar2HBorders = i16("SCROLLBAR2H", "BORDERSMASK");
-    x.ScrollBar2VBorders = i16("SCROLLBAR2V", "BORDERSMASK");
-    x.ScrollBar1HPattern = i16("SCROLLBAR1H", "PATTERN");
-    x.ScrollBar1VPattern = i16("SCROLLBAR1V", "PATTERN");
-    x.ScrollBar2HPattern = i16("SCROLLBAR2H", "PATTERN");
-    x.ScrollBar2VPattern = i16("SCROLLBAR2V", "PATTERN");
-    x.ScrollBar1HHotPattern = i16("SCROLLBAR1H", "HOTPATTERN");
-    x.ScrollBar1VHotPattern = i16("SCROLLBAR1V", "HOTPATTERN");
-    x.ScrollBar2HHotPattern = i16("SCROLLBAR2H", "HOTPATTERN");
-    x.ScrollBar2VHotPattern = i16("SCROLLBAR2V", "HOTPATTERN");
+    textured("SCROLLBAR1H", x.ScrollBar1HSection, x.ScrollBar1HBorders, x.ScrollBar1HPattern, x.ScrollBar1HHotPattern);
+    textured("SCROLLBAR1V", x.ScrollBar1VSection, x.ScrollBar1VBorders, x.ScrollBar1VPattern, x.ScrollBar1VHotPattern);
+    textured("SCROLLBAR2H", x.ScrollBar2HSection, x.ScrollBar2HBorders, x.ScrollBar2HPattern, x.ScrollBar2HHotPattern);
+    textured("SCROLLBAR2V", x.ScrollBar2VSection, x.ScrollBar2VBorders, x.ScrollBar2VPattern, x.ScrollBar2VHotPattern);
     x.CheckBoxChecked = global("BOXCHECKED");
     x.CheckBoxUnchecked = global("BOXUNCHECKED");
     x.CheckBoxGrayed = global("BOXGRAYED");
