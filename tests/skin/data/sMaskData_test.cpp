@@ -4,8 +4,40 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <utility>
+
 namespace sj {
 namespace {
+
+// The numbers a value form gives an item, compared at once so that a failure shows them all.
+struct TItemNumbers {
+    TsMaskRect Rect;
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    int Frames = 0, Mask = 0, Common = 0, Flags = 0;
+    friend bool operator==(const TItemNumbers&, const TItemNumbers&) = default;
+};
+
+void PrintTo(const TItemNumbers& n, std::ostream* os) {
+    *os << "rect (" << n.Rect.Left << "," << n.Rect.Top << "," << n.Rect.Right << "," << n.Rect.Bottom << ") borders ("
+        << n.Left << "," << n.Top << "," << n.Right << "," << n.Bottom << ") frames " << n.Frames << " mask " << n.Mask
+        << " common " << n.Common << " flags " << n.Flags;
+}
+
+TItemNumbers NumbersOf(const TsMaskData& item) {
+    return {item.SourceRect, item.BorderLeft, item.BorderTop,    item.BorderRight, item.BorderBottom,
+            item.FrameCount, item.MaskKind,   item.CommonBorder, item.PaintFlags};
+}
+
+// A borders item of `frames` frames and `maskKind`, with one width for all four borders.
+TsMaskData BordersItem(TsMaskRect rect, std::int16_t frames, std::int16_t maskKind, std::int16_t border) {
+    TsMaskData item;
+    item.SourceRect = rect;
+    item.FrameCount = frames;
+    item.MaskKind = maskKind;
+    item.BorderLeft = item.BorderTop = item.BorderRight = item.BorderBottom = border;
+    return item;
+}
 
 TEST(ImageValues, FormsAreRecognisedByTheirMarks) {
     EXPECT_EQ(ImageFormOf("@0163@0015@0208@0030@3@0"), TsImageForm::Glyph);
@@ -24,9 +56,7 @@ TEST(ImageValues, FormsAreRecognisedByTheirMarks) {
 TEST(ImageValues, GlyphOfThreeFramesWithoutMask) {
     TsMaskData item = ParseGlyphValue("@0163@0015@0208@0030@3@0");
     EXPECT_EQ(item.ItemKind, ikGlyph);
-    EXPECT_EQ(item.SourceRect, (TsMaskRect{163, 15, 208, 30}));
-    EXPECT_EQ(item.FrameCount, 3);
-    EXPECT_EQ(item.MaskKind, 0);
+    EXPECT_EQ(NumbersOf(item), (TItemNumbers{{163, 15, 208, 30}, 0, 0, 0, 0, 3, 0, 0, 0}));
     EXPECT_EQ(FrameWidth(item), 15);
     EXPECT_EQ(FrameHeight(item), 15);
     EXPECT_EQ(FrameLeft(item, 1), 178);
@@ -34,16 +64,9 @@ TEST(ImageValues, GlyphOfThreeFramesWithoutMask) {
 }
 
 TEST(ImageValues, FixedBordersReadEveryField) {
-    const TsMaskData item = ParseBordersFixedValue("^0000^0003^0005^0008^0002^0002^0002^0002^1^0^1^1");
-    EXPECT_EQ(item.SourceRect, (TsMaskRect{0, 3, 5, 8}));
-    EXPECT_EQ(item.BorderLeft, 2);
-    EXPECT_EQ(item.BorderTop, 2);
-    EXPECT_EQ(item.BorderRight, 2);
-    EXPECT_EQ(item.BorderBottom, 2);
-    EXPECT_EQ(item.FrameCount, 1);
-    EXPECT_EQ(item.MaskKind, 0);
-    EXPECT_EQ(item.PaintFlags, 1);
-    EXPECT_EQ(item.CommonBorder, 1);
+    const TsMaskData item = ParseBordersFixedValue("^0000^0003^0005^0008^0002^0003^0004^0005^2^1^4^6");
+    EXPECT_EQ(item.ItemKind, ikBorders);
+    EXPECT_EQ(NumbersOf(item), (TItemNumbers{{0, 3, 5, 8}, 2, 3, 4, 5, 2, 1, 6, 4}));
 }
 
 TEST(ImageValues, MalformedFixedFieldsFailTheLoad) {
@@ -60,9 +83,7 @@ TEST(ImageValues, MalformedFixedFieldsFailTheLoad) {
 TEST(ImageValues, TextureTakesItsMaskKindOnlyWhenWritten) {
     const TsMaskData withMask = ParseTextureFixedValue("~0028~0028~0030~0030~10~1");
     EXPECT_EQ(withMask.ItemKind, ikTexture);
-    EXPECT_EQ(withMask.FrameCount, 1);
-    EXPECT_EQ(withMask.PaintFlags, 10);
-    EXPECT_EQ(withMask.MaskKind, 1);
+    EXPECT_EQ(NumbersOf(withMask), (TItemNumbers{{28, 28, 30, 30}, 0, 0, 0, 0, 1, 1, 0, 10}));
     EXPECT_EQ(ParseTextureFixedValue("~0028~0028~0030~0030~02").MaskKind, 0);
 }
 
@@ -82,45 +103,29 @@ TEST(ImageValues, OwnFileFieldsAndSeparatorRuns) {
 }
 
 TEST(ImageValues, FreeFormBordersWithDefaults) {
-    const TsMaskData item = ParseBordersFreeValue("BORDER#(10, 20, 70, 60) (3 1 2)");
-    EXPECT_EQ(item.SourceRect, (TsMaskRect{10, 20, 70, 60}));
-    EXPECT_EQ(item.FrameCount, 3);
-    EXPECT_EQ(item.MaskKind, 1);
-    EXPECT_EQ(item.CommonBorder, 2);
-    EXPECT_EQ(item.PaintFlags, 1);
-
-    const TsMaskData bare = ParseBordersFreeValue("#(1,2,3,4)(0,-2)");
-    EXPECT_EQ(bare.FrameCount, 1);
-    EXPECT_EQ(bare.MaskKind, 0);
-    EXPECT_EQ(bare.CommonBorder, 0);
+    EXPECT_EQ(NumbersOf(ParseBordersFreeValue("BORDER#(10, 20, 70, 60) (3 1 2)")),
+              (TItemNumbers{{10, 20, 70, 60}, 0, 0, 0, 0, 3, 1, 2, 1}));
+    EXPECT_EQ(NumbersOf(ParseBordersFreeValue("#(1,2,3,4)(0,-2)")),
+              (TItemNumbers{{1, 2, 3, 4}, 0, 0, 0, 0, 1, 0, 0, 1}))
+        << "frames at least 1, mask kind at least 0";
 }
 
 TEST(FrameArithmetic, SizesFollowFrameCountAndMaskKind) {
     TsMaskData item;
     item.SourceRect = {0, 0, 90, 60};
-    item.FrameCount = 0;
-    EXPECT_EQ(FrameWidth(item), 0);
-    item.FrameCount = 1;
-    EXPECT_EQ(FrameWidth(item), 90);
-    item.FrameCount = 4;
-    EXPECT_EQ(FrameWidth(item), 22);
-    item.MaskKind = -1;
-    EXPECT_EQ(FrameHeight(item), 0);
-    item.MaskKind = 0;
-    EXPECT_EQ(FrameHeight(item), 60);
-    item.MaskKind = 1;
-    EXPECT_EQ(FrameHeight(item), 30);
-    item.MaskKind = 2;
-    EXPECT_EQ(FrameHeight(item), 20);
+    for (const auto& [frames, width] : {std::pair{0, 0}, {1, 90}, {4, 22}}) {
+        item.FrameCount = static_cast<std::int16_t>(frames);
+        EXPECT_EQ(FrameWidth(item), width) << frames << " frames";
+    }
+    for (const auto& [maskKind, height] : {std::pair{-1, 0}, {0, 60}, {1, 30}, {2, 20}}) {
+        item.MaskKind = static_cast<std::int16_t>(maskKind);
+        EXPECT_EQ(FrameHeight(item), height) << "mask kind " << maskKind;
+    }
 }
 
 TEST(CornerKind, FoundFromKeyPixelsOfTheFirstFrameCorners) {
     TacPixmap image(40, 20, 0xFF808080);
-    TsMaskData item;
-    item.SourceRect = {0, 0, 40, 20};
-    item.FrameCount = 2; // frames 20 wide
-    item.MaskKind = 1;   // frames 10 high
-    item.BorderLeft = item.BorderTop = item.BorderRight = item.BorderBottom = 3;
+    TsMaskData item = BordersItem({0, 0, 40, 20}, 2, 1, 3); // frames 20 wide, 10 high
     EXPECT_EQ(ComputeCornerKind(item, &image), 0);
 
     image.At(25, 0) = clKeyPixel; // second frame: not examined
@@ -138,10 +143,7 @@ TEST(CornerKind, FoundFromKeyPixelsOfTheFirstFrameCorners) {
 TEST(CornerKind, CornerScanStopsBeforeTheLastColumnAndRow) {
     TacPixmap image(10, 10, 0xFF000000);
     image.At(9, 9) = clKeyPixel;
-    TsMaskData item;
-    item.SourceRect = {0, 0, 10, 10};
-    item.FrameCount = 1;
-    item.BorderLeft = item.BorderTop = item.BorderRight = item.BorderBottom = 2;
+    const TsMaskData item = BordersItem({0, 0, 10, 10}, 1, 0, 2);
     EXPECT_EQ(ComputeCornerKind(item, &image), 0);
     image.At(8, 8) = clKeyPixel;
     EXPECT_EQ(ComputeCornerKind(item, &image), 1);
