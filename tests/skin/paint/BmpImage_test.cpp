@@ -10,6 +10,11 @@ namespace sj {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using ::testing::ElementsAre;
+
+std::vector<TPixel32> RowOf(const TacPixmap& image, int y) {
+    return std::vector<TPixel32>(image.Row(y), image.Row(y) + image.Width());
+}
 
 void Put16(Bytes& b, std::size_t at, std::uint32_t v) {
     b[at] = static_cast<std::uint8_t>(v);
@@ -89,12 +94,9 @@ TEST(BmpDecode, TrueColourRowsAndKeyColour) {
         ASSERT_EQ(img.Pixels.Height(), 2);
         EXPECT_EQ(img.BitsPerPixel, 24);
         EXPECT_FALSE(img.HasAlpha);
-        EXPECT_EQ(img.Pixels.At(0, 0), 0xFF0000FFu);
-        EXPECT_EQ(img.Pixels.At(1, 0), clKeyPixel) << "magenta is the clear key pixel";
-        EXPECT_EQ(img.Pixels.At(2, 0), 0xFFFFFFFFu);
-        EXPECT_EQ(img.Pixels.At(0, 1), 0xFFFF0000u);
-        EXPECT_EQ(img.Pixels.At(1, 1), 0xFF00FF00u);
-        EXPECT_EQ(img.Pixels.At(2, 1), 0xFFFF00FEu);
+        EXPECT_THAT(RowOf(img.Pixels, 0), ElementsAre(0xFF0000FFu, clKeyPixel, 0xFFFFFFFFu))
+            << "magenta is the clear key pixel";
+        EXPECT_THAT(RowOf(img.Pixels, 1), ElementsAre(0xFFFF0000u, 0xFF00FF00u, 0xFFFF00FEu));
     }
     s.TopDown = false;
     EXPECT_EQ(ReadBmp(BuildBmp(s), TacNoAlpha::Opaque).Pixels.At(1, 0), 0xFFFF00FFu);
@@ -146,29 +148,23 @@ TEST(BmpDecode, PalettedDepths) {
     s.Rows = {{0, 1, 2, 3, 255, 0, 1, 2, 0}};
     TacBmpImage img = ReadBmp(BuildBmp(s));
     EXPECT_EQ(img.BitsPerPixel, 8);
-    EXPECT_EQ(img.Pixels.At(1, 0), clKeyPixel);
-    EXPECT_EQ(img.Pixels.At(2, 0), 0xFF123456u);
-    EXPECT_EQ(img.Pixels.At(3, 0), 0xFF000000u) << "index beyond a short palette shows black";
-    EXPECT_EQ(img.Pixels.At(4, 0), 0xFF000000u);
+    const TPixel32 black = 0xFF000000u, other = 0xFF123456u;
+    EXPECT_THAT(RowOf(img.Pixels, 0),
+                ElementsAre(black, clKeyPixel, other, black, black, black, clKeyPixel, other, black))
+        << "index beyond a short palette shows black";
 
     s.Bits = 4;
     s.Rows = {{0x01, 0x20, 0x12, 0x00, 0x20}};
     img = ReadBmp(BuildBmp(s));
-    EXPECT_EQ(img.Pixels.At(0, 0), 0xFF000000u);
-    EXPECT_EQ(img.Pixels.At(1, 0), clKeyPixel);
-    EXPECT_EQ(img.Pixels.At(2, 0), 0xFF123456u);
-    EXPECT_EQ(img.Pixels.At(5, 0), 0xFF123456u);
-    EXPECT_EQ(img.Pixels.At(8, 0), 0xFF123456u);
+    EXPECT_THAT(RowOf(img.Pixels, 0),
+                ElementsAre(black, clKeyPixel, other, black, clKeyPixel, other, black, black, other));
 
     s.Bits = 1;
     s.Palette = {0xFFFFFF, 0x0000FF};
     s.Rows = {{0b10100000, 0b10000000}};
     img = ReadBmp(BuildBmp(s));
-    EXPECT_EQ(img.Pixels.At(0, 0), 0xFF0000FFu);
-    EXPECT_EQ(img.Pixels.At(1, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(img.Pixels.At(2, 0), 0xFF0000FFu);
-    EXPECT_EQ(img.Pixels.At(7, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(img.Pixels.At(8, 0), 0xFF0000FFu);
+    const TPixel32 white = 0xFFFFFFFFu, blue = 0xFF0000FFu;
+    EXPECT_THAT(RowOf(img.Pixels, 0), ElementsAre(blue, white, blue, white, white, white, white, white, blue));
 }
 
 TEST(BmpDecode, OldOs2Header) {
@@ -185,8 +181,7 @@ TEST(BmpDecode, OldOs2Header) {
     b.push_back(0x40); // pixels 0 and 1: indexes 0, 1
     b.insert(b.end(), 3, 0);
     const TacPixmap img = DecodeBmp(b);
-    EXPECT_EQ(img.At(0, 0), 0xFF000000u);
-    EXPECT_EQ(img.At(1, 0), 0xFFFF0000u);
+    EXPECT_THAT(RowOf(img, 0), ElementsAre(0xFF000000u, 0xFFFF0000u));
 }
 
 TEST(BmpDecode, RunLengthEncoded) {
@@ -201,24 +196,17 @@ TEST(BmpDecode, RunLengthEncoded) {
     // of 2s past the width, end of bitmap.
     s.Rle = {1, 1, 0, 3, 2, 1, 2, 0, 0, 0, 0, 2, 1, 1, 8, 2, 0, 1};
     const TacPixmap img = DecodeBmp(BuildBmp(s));
-    EXPECT_EQ(img.At(0, 2), 0xFF222222u);
-    EXPECT_EQ(img.At(1, 2), 0xFF333333u);
-    EXPECT_EQ(img.At(2, 2), 0xFF222222u);
-    EXPECT_EQ(img.At(3, 2), 0xFF333333u);
-    EXPECT_EQ(img.At(0, 1), 0xFF111111u) << "pixels the data skips keep palette entry 0";
-    EXPECT_EQ(img.At(0, 0), 0xFF111111u);
-    EXPECT_EQ(img.At(1, 0), 0xFF333333u);
-    EXPECT_EQ(img.At(3, 0), 0xFF333333u);
+    const TPixel32 one = 0xFF111111u, two = 0xFF222222u, three = 0xFF333333u;
+    EXPECT_THAT(RowOf(img, 2), ElementsAre(two, three, two, three));
+    EXPECT_THAT(RowOf(img, 1), ElementsAre(one, one, one, one)) << "pixels the data skips keep palette entry 0";
+    EXPECT_THAT(RowOf(img, 0), ElementsAre(one, three, three, three));
 
     s.Bits = 4;
     s.Compression = 2;
     s.Height = 1;
     s.Rle = {3, 0x12, 0, 3, 0x20, 0x10, 0, 1};
     const TacPixmap four = DecodeBmp(BuildBmp(s));
-    EXPECT_EQ(four.At(0, 0), 0xFF222222u);
-    EXPECT_EQ(four.At(1, 0), 0xFF333333u);
-    EXPECT_EQ(four.At(2, 0), 0xFF222222u);
-    EXPECT_EQ(four.At(3, 0), 0xFF333333u);
+    EXPECT_THAT(RowOf(four, 0), ElementsAre(two, three, two, three));
 }
 
 TEST(BmpDecode, BadFilesThrowClearErrors) {
