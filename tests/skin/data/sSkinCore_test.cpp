@@ -1,13 +1,11 @@
 #include "skin/data/sSkinCore.h"
 
 #include "SkinTestKit.h"
+#include "tests/skin/paint/JpegBuilder.h"
 #include "tools/common/PngWriter.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <jpeglib.h>
 
 namespace sj {
 namespace {
@@ -30,30 +28,10 @@ TacPixmap MasterImage() {
     return master;
 }
 
+// A plain light grey picture.
 TacBytes Jpeg(int width, int height) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr jerr{};
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(width);
-    cinfo.image_height = static_cast<JDIMENSION>(height);
-    cinfo.input_components = 3;
-    cinfo.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<unsigned char> row(static_cast<std::size_t>(width) * 3, 200);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    TacBytes out(buffer, buffer + size);
-    jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
-    return out;
+    return test::EncodeJpeg(width, height, 3, JCS_RGB,
+                            std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 3, 200));
 }
 
 const char* const Description = "[GLOBALINFO]\r\n"

@@ -1,48 +1,16 @@
 #include "skin/paint/acJpegImage.h"
 
+#include "JpegBuilder.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
-
-#include <jpeglib.h>
 
 namespace sj {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// Compresses width x height pixels of `components` samples each with libjpeg.
-Bytes EncodeJpeg(int width, int height, int components, J_COLOR_SPACE space, const Bytes& samples,
-                 bool progressive = false) {
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = static_cast<JDIMENSION>(width);
-    info.image_height = static_cast<JDIMENSION>(height);
-    info.input_components = components;
-    info.in_color_space = space;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 100, TRUE);
-    if (progressive)
-        jpeg_simple_progression(&info);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row =
-            const_cast<JSAMPROW>(samples.data() + info.next_scanline * static_cast<std::size_t>(width * components));
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    Bytes out(buffer, buffer + size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return out;
-}
+using test::EncodeJpeg;
 
 // Lossy: channels within a small tolerance.
 void ExpectNear(TPixel32 actual, std::uint8_t r, std::uint8_t g, std::uint8_t b, int tolerance = 3) {
