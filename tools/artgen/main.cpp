@@ -4,8 +4,8 @@
 
 #include "Artwork.h"
 #include "IcoWriter.h"
-#include "common/PngWriter.h"
 #include "shell/SuppliedFiles.h"
+#include "tools/common/PngWriter.h"
 
 #include <cstdio>
 #include <exception>

@@ -22,8 +22,7 @@ double WorstContrast(std::initializer_list<TColorF> faces, const TColorF& text) 
 } // namespace
 
 TColorF Rgb(unsigned rgb) {
-    return {static_cast<float>((rgb >> 16) & 0xFF) / 255.0f, static_cast<float>((rgb >> 8) & 0xFF) / 255.0f,
-            static_cast<float>(rgb & 0xFF) / 255.0f, 1.0f};
+    return tools::Rgb<float>(rgb);
 }
 
 unsigned RefOf(const TColorF& c) {

@@ -2,9 +2,14 @@
 // ratio and lightness changes, so that every text colour is chosen readable.
 #pragma once
 
-#include "Raster.h"
+#include "tools/common/Raster.h"
+
+#include <initializer_list>
 
 namespace sj::skingen {
+
+// Skins are drawn in single precision.
+using tools::TColorF;
 
 TColorF Rgb(unsigned rgb); // 0xRRGGBB
 unsigned RefOf(const TColorF& c);

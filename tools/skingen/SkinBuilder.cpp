@@ -3,10 +3,10 @@
 #include "ImageFiles.h"
 #include "Palette.h"
 #include "PreviewSheet.h"
-#include "Raster.h"
 #include "SkinPackWriter.h"
 #include "platform/Exception.h"
 #include "tools/common/PngWriter.h"
+#include "tools/common/Raster.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +14,9 @@
 #include <functional>
 
 namespace sj::skingen {
+
+using namespace tools;
+
 namespace {
 
 constexpr int kAtlasWidth = 512;
@@ -45,7 +48,7 @@ TColorF Over(const TColorF& c, const TColorF& matte) {
 }
 
 // Writes frames side by side at (x, y); masked items get their mask rows below.
-void StoreFrames(TacPixmap& dst, int x, int y, const std::vector<TLayer>& frames, TForm form, const TColorF& matte,
+void StoreFrames(TacPixmap& dst, int x, int y, const std::vector<TLayerF>& frames, TForm form, const TColorF& matte,
                  bool pngMask = false) {
     const int w = frames[0].Width(), h = frames[0].Height();
     for (std::size_t f = 0; f < frames.size(); ++f)
@@ -152,11 +155,7 @@ struct TFaceLook {
     float Highlight = 0;
 };
 
-TShape Rect(float l, float t, float r, float b) {
-    return RoundRect(l, t, r, b, 0);
-}
-
-void PaintFace(TLayer& l, float x0, float y0, float x1, float y1, float radius, const TFaceLook& f) {
+void PaintFace(TLayerF& l, float x0, float y0, float x1, float y1, float radius, const TFaceLook& f) {
     l.Fill(RoundRect(x0, y0, x1, y1, radius), f.Border);
     const float ri = std::max(0.0f, radius - 1);
     l.Fill(RoundRect(x0 + 1, y0 + 1, x1 - 1, y1 - 1, ri), VerticalGradient(y0 + 1, f.Top, y1 - 1, f.Bottom));
@@ -172,7 +171,7 @@ void PaintFace(TLayer& l, float x0, float y0, float x1, float y1, float radius, 
 
 enum class TGlyph { Close, Max, Norm, Min, Help, Up, Down, Left, Right, Tick, Cross, Dot, Square };
 
-void DrawGlyph(TLayer& l, TGlyph g, float cx, float cy, float s, float stroke, const TColorF& c, bool chevron) {
+void DrawGlyph(TLayerF& l, TGlyph g, float cx, float cy, float s, float stroke, const TColorF& c, bool chevron) {
     const float h = s / 2;
     switch (g) {
     case TGlyph::Close:
@@ -259,24 +258,24 @@ void DrawGlyph(TLayer& l, TGlyph g, float cx, float cy, float s, float stroke, c
 }
 
 // Layer transforms for the tab sides.
-TLayer Transposed(const TLayer& src) {
-    TLayer out(src.Height(), src.Width());
+TLayerF Transposed(const TLayerF& src) {
+    TLayerF out(src.Height(), src.Width());
     for (int y = 0; y < src.Height(); ++y)
         for (int x = 0; x < src.Width(); ++x)
             out.Set(y, x, src.At(x, y));
     return out;
 }
 
-TLayer FlippedV(const TLayer& src) {
-    TLayer out(src.Width(), src.Height());
+TLayerF FlippedV(const TLayerF& src) {
+    TLayerF out(src.Width(), src.Height());
     for (int y = 0; y < src.Height(); ++y)
         for (int x = 0; x < src.Width(); ++x)
             out.Set(x, src.Height() - 1 - y, src.At(x, y));
     return out;
 }
 
-TLayer FlippedH(const TLayer& src) {
-    TLayer out(src.Width(), src.Height());
+TLayerF FlippedH(const TLayerF& src) {
+    TLayerF out(src.Width(), src.Height());
     for (int y = 0; y < src.Height(); ++y)
         for (int x = 0; x < src.Width(); ++x)
             out.Set(src.Width() - 1 - x, y, src.At(x, y));
@@ -408,10 +407,10 @@ public:
 
 private:
     // Items
-    std::string MasterItem(const std::string& label, const std::vector<TLayer>& frames, TForm form,
+    std::string MasterItem(const std::string& label, const std::vector<TLayerF>& frames, TForm form,
                            const std::function<std::string(const TRectI&)>& value, const TColorF& matte = {1, 1, 1, 1});
-    std::string Glyph(const std::string& label, const std::vector<TLayer>& frames, bool masked = true);
-    std::string Borders(const std::string& label, const std::vector<TLayer>& frames, int l, int t, int r, int b,
+    std::string Glyph(const std::string& label, const std::vector<TLayerF>& frames, bool masked = true);
+    std::string Borders(const std::string& label, const std::vector<TLayerF>& frames, int l, int t, int r, int b,
                         int paintFlags, int common = 0);
     void AddFile(const std::string& name, std::vector<std::uint8_t> bytes);
     void Preview(const std::string& label, TacPixmap image, int frames);
@@ -440,11 +439,11 @@ private:
     void Textures();
     void ExtendedBorder();
 
-    TLayer FaceFrame(int w, int h, float radius, const TFaceLook& look) const;
+    TLayerF FaceFrame(int w, int h, float radius, const TFaceLook& look) const;
     TFaceLook ButtonLook(int state) const;
-    TLayer TitleButtonFrame(TGlyph g, int w, int h, int state, bool small) const;
-    TLayer CheckFrame(bool radio, int mark, int state, int size) const;
-    TLayer GlowImage(int w, int h, int margin, const TColorF& c) const;
+    TLayerF TitleButtonFrame(TGlyph g, int w, int h, int state, bool small) const;
+    TLayerF CheckFrame(bool radio, int mark, int state, int size) const;
+    TLayerF GlowImage(int w, int h, int margin, const TColorF& c) const;
 
     const TSkinTheme& T;
     TPalette P;
@@ -456,7 +455,7 @@ private:
     std::vector<TPreviewEntry> FPreviews;
 };
 
-std::string TSkinBuilder::MasterItem(const std::string& label, const std::vector<TLayer>& frames, TForm form,
+std::string TSkinBuilder::MasterItem(const std::string& label, const std::vector<TLayerF>& frames, TForm form,
                                      const std::function<std::string(const TRectI&)>& value, const TColorF& matte) {
     const int w = frames[0].Width(), h = frames[0].Height();
     const int rows = form == TForm::Masked ? 2 : 1;
@@ -467,14 +466,14 @@ std::string TSkinBuilder::MasterItem(const std::string& label, const std::vector
     return value(r);
 }
 
-std::string TSkinBuilder::Glyph(const std::string& label, const std::vector<TLayer>& frames, bool masked) {
+std::string TSkinBuilder::Glyph(const std::string& label, const std::vector<TLayerF>& frames, bool masked) {
     const int n = static_cast<int>(frames.size());
     return MasterItem(
         label, frames, masked ? TForm::Masked : TForm::Keyed,
         [&](const TRectI& r) { return GlyphValue(r, n, masked ? 1 : 0); }, P.Window);
 }
 
-std::string TSkinBuilder::Borders(const std::string& label, const std::vector<TLayer>& frames, int l, int t, int r,
+std::string TSkinBuilder::Borders(const std::string& label, const std::vector<TLayerF>& frames, int l, int t, int r,
                                   int b, int paintFlags, int common) {
     const int n = static_cast<int>(frames.size());
     const std::string value = MasterItem(label, frames, TForm::Masked, [&](const TRectI& rc) {
@@ -520,8 +519,8 @@ std::string TSkinBuilder::Gradient(const TColorF& a, const TColorF& b, int mode)
     return std::to_string(RefOf(a)) + ";" + std::to_string(RefOf(b)) + ";100;" + std::to_string(mode) + ";0";
 }
 
-TLayer TSkinBuilder::FaceFrame(int w, int h, float radius, const TFaceLook& look) const {
-    TLayer l(w, h);
+TLayerF TSkinBuilder::FaceFrame(int w, int h, float radius, const TFaceLook& look) const {
+    TLayerF l(w, h);
     PaintFace(l, 0, 0, static_cast<float>(w), static_cast<float>(h), radius, look);
     return l;
 }
@@ -582,7 +581,7 @@ void TSkinBuilder::GlobalInfo() {
 
     // Size grips: dots in a triangle, and rows of dots for grip bars.
     auto dots = [&](int w, int h, const std::function<bool(int, int)>& keep) {
-        TLayer l(w, h);
+        TLayerF l(w, h);
         for (int y = 1; y + 2 <= h; y += 4)
             for (int x = 1; x + 2 <= w; x += 4)
                 if (keep(x, y)) {
@@ -600,8 +599,8 @@ void TSkinBuilder::GlobalInfo() {
     Set(g, "GRIPVERT", Glyph("grip v", {dots(5, 17, [](int, int) { return true; })}));
 }
 
-TLayer TSkinBuilder::TitleButtonFrame(TGlyph g, int w, int h, int state, bool small) const {
-    TLayer l(w, h);
+TLayerF TSkinBuilder::TitleButtonFrame(TGlyph g, int w, int h, int state, bool small) const {
+    TLayerF l(w, h);
     const float fw = static_cast<float>(w), fh = static_cast<float>(h);
     const float s = std::min(fw, fh) * (small ? 0.40f : 0.38f);
     const float stroke = small ? 1.3f : (T.Radius >= 4 ? 1.6f : 1.4f);
@@ -669,9 +668,9 @@ TLayer TSkinBuilder::TitleButtonFrame(TGlyph g, int w, int h, int state, bool sm
     return l;
 }
 
-TLayer TSkinBuilder::GlowImage(int w, int h, int margin, const TColorF& c) const {
+TLayerF TSkinBuilder::GlowImage(int w, int h, int margin, const TColorF& c) const {
     // A soft halo around a w x h hole, margin pixels wide.
-    TLayer l(w + 2 * margin, h + 2 * margin);
+    TLayerF l(w + 2 * margin, h + 2 * margin);
     const float m = static_cast<float>(margin);
     for (int y = 0; y < l.Height(); ++y)
         for (int x = 0; x < l.Width(); ++x) {
@@ -706,7 +705,7 @@ void TSkinBuilder::TitleButtons() {
         int w = k.Small ? std::max(15, bw * 3 / 4) : bw, h = k.Small ? std::max(13, bh * 3 / 4) : bh;
         if (std::string(k.Key) == "BICLOSEALONE" && T.Buttons != TTitleButtons::Orb)
             w = bw + 8; // a lone close button gets a wider plate
-        std::vector<TLayer> frames;
+        std::vector<TLayerF> frames;
         for (int state = 0; state < 3; ++state)
             frames.push_back(TitleButtonFrame(k.Glyph, w, h, state, k.Small));
         if (png && !k.Small) {
@@ -724,9 +723,9 @@ void TSkinBuilder::TitleButtons() {
     }
     // User title buttons: an empty plate.
     {
-        std::vector<TLayer> frames;
+        std::vector<TLayerF> frames;
         for (int state = 0; state < 3; ++state) {
-            TLayer l(bw, bh);
+            TLayerF l(bw, bh);
             PaintFace(l, 0.5f, 0.5f, static_cast<float>(bw) - 0.5f, static_cast<float>(bh) - 0.5f,
                       static_cast<float>(std::min(T.Radius, 4)), ButtonLook(state));
             frames.push_back(std::move(l));
@@ -738,7 +737,7 @@ void TSkinBuilder::TitleButtons() {
         const char* files[] = {"GlowClose.png", "GlowMax.png", "GlowMin.png"};
         for (int i = 0; i < 3; ++i) {
             const TColorF c = i == 0 ? Rgb(0xFF5A4A) : Lighten(P.Accent, 0.3f);
-            const TLayer glow = GlowImage(bw, bh, 8, c);
+            const TLayerF glow = GlowImage(bw, bh, 8, c);
             AddFile(files[i], tools::EncodePng(glow.ToPixmap()));
             Set(g, std::string(keys[i]) + "GLOW0", FileValue(Upper(files[i]), 1, 0, 4));
             Set(g, std::string(keys[i]) + "GLOW", 1);
@@ -748,8 +747,8 @@ void TSkinBuilder::TitleButtons() {
     }
 }
 
-TLayer TSkinBuilder::CheckFrame(bool radio, int mark, int state, int size) const {
-    TLayer l(size, size);
+TLayerF TSkinBuilder::CheckFrame(bool radio, int mark, int state, int size) const {
+    TLayerF l(size, size);
     const float s = static_cast<float>(size);
     const TColorF border = state == 0 ? P.EditBorder : Mix(P.EditBorder, P.Accent, 0.75f);
     const TColorF fill =
@@ -794,7 +793,7 @@ void TSkinBuilder::CheckBoxes() {
                           {"SMALLCHECKED", false, 1, FSmall - 2}, {"SMALLUNCHECKED", false, 0, FSmall - 2},
                           {"SMALLGRAYED", false, 2, FSmall - 2}};
     for (const TBox& b : boxes) {
-        std::vector<TLayer> frames;
+        std::vector<TLayerF> frames;
         for (int state = 0; state < 3; ++state)
             frames.push_back(CheckFrame(b.Radio, b.Mark, state, b.Size));
         if (T.Classic && std::string(b.Key) == "BOXCHECKED") {
@@ -808,9 +807,9 @@ void TSkinBuilder::CheckBoxes() {
         Set(g, b.Key, Glyph(b.Key, frames, !T.Classic));
     }
     // Menu check mark: normal and selected item.
-    std::vector<TLayer> frames;
+    std::vector<TLayerF> frames;
     for (const TColorF& c : {P.MenuText, P.MenuHotText}) {
-        TLayer l(16, 16);
+        TLayerF l(16, 16);
         DrawGlyph(l, T.Check == TCheckMark::Cross ? TGlyph::Cross : TGlyph::Tick, 8, 8, 9, 1.8f, c, false);
         frames.push_back(std::move(l));
     }
@@ -827,9 +826,9 @@ void TSkinBuilder::Frame() {
     // FORM: the side and bottom frame; frame 0 inactive, frame 1 active.
     {
         const int size = 2 * bw + 6;
-        std::vector<TLayer> frames;
+        std::vector<TLayerF> frames;
         for (int active = 0; active < 2; ++active) {
-            TLayer l(size, size);
+            TLayerF l(size, size);
             const TColorF body = active ? P.TitleBottom : P.TitleInBottom;
             const float s = static_cast<float>(size), b = static_cast<float>(bw);
             l.Fill(RoundRect(0, -20, s, s, br), active ? Darken(P.TitleBottom, 0.35f) : P.Border);
@@ -847,9 +846,9 @@ void TSkinBuilder::Frame() {
     {
         const int side = std::max(bw, T.TitleRadius + 1);
         const int w = 2 * side + 10;
-        std::vector<TLayer> frames;
+        std::vector<TLayerF> frames;
         for (int active = 0; active < 2; ++active) {
-            TLayer l(w, th);
+            TLayerF l(w, th);
             const TColorF top = active ? P.TitleTop : P.TitleInTop, bottom = active ? P.TitleBottom : P.TitleInBottom;
             const float fw = static_cast<float>(w), fh = static_cast<float>(th);
             l.Fill(RoundRect(0, 0, fw, fh + tr + 2, tr), active ? Darken(P.TitleBottom, 0.35f) : P.Border);
@@ -891,9 +890,9 @@ void TSkinBuilder::Frame() {
         Section("CAPTION", 2, midIn, P.TitleInText);
         Hot("CAPTION", mid, P.TitleText);
         if (T.Has(tfCaptionPill)) {
-            std::vector<TLayer> frames;
+            std::vector<TLayerF> frames;
             for (int active = 0; active < 2; ++active) {
-                TLayer l(16, 16);
+                TLayerF l(16, 16);
                 const TColorF base = active ? mid : midIn;
                 const TColorF plate = IsDark(base) ? Lighten(base, 0.12f) : Darken(base, 0.08f);
                 l.Fill(RoundRect(0.5f, 0.5f, 15.5f, 15.5f, 6), WithAlpha(Darken(plate, 0.2f), 0.8f));
@@ -919,7 +918,7 @@ void TSkinBuilder::Buttons() {
     const int r = std::max(T.Radius, 2);
     const int bord = std::max(r, 3);
     const int w = 2 * bord + 8, h = 22;
-    std::vector<TLayer> frames;
+    std::vector<TLayerF> frames;
     for (int state = 0; state < 4; ++state)
         frames.push_back(FaceFrame(w, h, static_cast<float>(r), ButtonLook(state)));
 
@@ -948,7 +947,7 @@ void TSkinBuilder::Buttons() {
         Set("BUTTON", "BORDERSMASK", Borders("BUTTON", frames, bord, bord, bord, bord, 5));
     }
     if (T.Has(tfControlGlow)) {
-        const TLayer glow = GlowImage(24, 24, 7, Lighten(P.Accent, 0.25f));
+        const TLayerF glow = GlowImage(24, 24, 7, Lighten(P.Accent, 0.25f));
         AddFile("GlowButton.png", tools::EncodePng(glow.ToPixmap()));
         Set("BUTTON", "GLOW", 1);
         Set("BUTTON", "GLOWMARGIN", 4);
@@ -960,11 +959,11 @@ void TSkinBuilder::Buttons() {
 
     // Speed buttons: flat until hovered in the skins that want it.
     const bool flat = T.Has(tfFlatTools);
-    std::vector<TLayer> speed;
+    std::vector<TLayerF> speed;
     for (int state = 0; state < 4; ++state) {
         TFaceLook look = ButtonLook(state == 3 ? 2 : state);
         if (state == 0 && flat) {
-            speed.push_back(TLayer(w, h)); // never painted: PaintFlags bit 2 skips state 0
+            speed.push_back(TLayerF(w, h)); // never painted: PaintFlags bit 2 skips state 0
             continue;
         }
         speed.push_back(FaceFrame(w, h, static_cast<float>(r), look));
@@ -973,7 +972,7 @@ void TSkinBuilder::Buttons() {
     Set("SPEEDBUTTON", "TRANSPARENCY", flat ? 100 : 0);
     Hot("SPEEDBUTTON", P.FaceHot, P.FaceHotText);
     Set("SPEEDBUTTON", "BORDERSMASK", Borders("SPEEDBUTTON", speed, bord, bord, bord, bord, flat ? 7 : 5));
-    std::vector<TLayer> smallSpeed;
+    std::vector<TLayerF> smallSpeed;
     for (int state = 0; state < 3; ++state)
         smallSpeed.push_back(FaceFrame(10, 10, 2, ButtonLook(state)));
     Section("SPEEDBUTTON_SMALL", 3, P.Face, P.FaceText);
@@ -984,7 +983,7 @@ void TSkinBuilder::Buttons() {
     Set("MENUBTN", "PARENTCLASS", "SPEEDBUTTON");
 
     // Up-down buttons: three states, small corners.
-    std::vector<TLayer> updown;
+    std::vector<TLayerF> updown;
     for (int state = 0; state < 3; ++state)
         updown.push_back(FaceFrame(12, 12, static_cast<float>(std::min(r, 3)), ButtonLook(state)));
     Section("UPDOWNBTN", 3, P.Face, P.FaceText);
@@ -1012,9 +1011,9 @@ void TSkinBuilder::Edits() {
     } else {
         const int b = std::max(2, std::min(T.Radius, 4));
         const int size = 2 * b + 4;
-        std::vector<TLayer> frames;
+        std::vector<TLayerF> frames;
         for (int state = 0; state < 2; ++state) {
-            TLayer l(size, size);
+            TLayerF l(size, size);
             const float s = static_cast<float>(size);
             l.Fill(RoundRect(0, 0, s, s, static_cast<float>(std::min(T.Radius, 4))),
                    state ? focusBorder : P.EditBorder);
@@ -1034,17 +1033,17 @@ void TSkinBuilder::Edits() {
     Set("COMBOBOX", "PARENTCLASS", "EDIT");
     Section("COMBOBOX", 2, P.Edit, P.EditText);
     Hot("COMBOBOX", P.EditFocus, ReadableOn({P.EditFocus}, P.EditText, 7.0));
-    std::vector<TLayer> arrows;
+    std::vector<TLayerF> arrows;
     for (int state = 0; state < 3; ++state) {
-        TLayer l(11, 11);
+        TLayerF l(11, 11);
         DrawGlyph(l, TGlyph::Down, 5.5f, 5.5f, 7, 1.6f, state ? P.Accent : P.EditText, T.Radius >= 4);
         arrows.push_back(std::move(l));
     }
     Set("COMBOBOX", "GLYPHMASK", Glyph("COMBOBOX GLYPHMASK", arrows));
     Set("ALPHACOMBOBOX", "PARENTCLASS", "COMBOBOX");
-    std::vector<TLayer> btn;
+    std::vector<TLayerF> btn;
     for (int state = 0; state < 3; ++state)
-        btn.push_back(state == 0 ? TLayer(12, 16)
+        btn.push_back(state == 0 ? TLayerF(12, 16)
                                  : FaceFrame(12, 16, static_cast<float>(std::min(T.Radius, 3)), ButtonLook(state)));
     Section("COMBOBTN", 3, P.Edit, P.EditText);
     Hot("COMBOBTN", P.FaceHot, P.FaceHotText);
@@ -1057,7 +1056,7 @@ void TSkinBuilder::Groups() {
     const int b = r + 1;
     const int size = 2 * b + 4;
     auto outline = [&](const TColorF& c, bool sunken) {
-        TLayer l(size, size);
+        TLayerF l(size, size);
         const float s = static_cast<float>(size);
         l.Fill(Difference(RoundRect(0, 0, s, s, static_cast<float>(r)),
                           RoundRect(1, 1, s - 1, s - 1, static_cast<float>(r - 1))),
@@ -1073,7 +1072,7 @@ void TSkinBuilder::Groups() {
     Section("GROUPBOX", 1, P.Window, P.Text);
     Set("GROUPBOX", "TRANSPARENCY", 100);
     if (T.Has(tfFreeForm)) {
-        const TLayer l = outline(P.Border, false);
+        const TLayerF l = outline(P.Border, false);
         Set("GROUPBOX", "BORDERSMASK", MasterItem("GROUPBOX", {l}, TForm::Masked, [&](const TRectI& rc) {
                 return FreeBordersValue(rc, 1, 1, b, 1);
             }));
@@ -1086,9 +1085,9 @@ void TSkinBuilder::Groups() {
     if (T.Has(tfPlainBmp)) {
         // Whole-bitmap form: three frames and a mask row, borders of a ninth and a sixth.
         const int fw = 9, fh = 9;
-        std::vector<TLayer> frames;
+        std::vector<TLayerF> frames;
         for (int state = 0; state < 3; ++state) {
-            TLayer l(fw, fh);
+            TLayerF l(fw, fh);
             l.Fill(Rect(0, 0, fw, fh), state ? P.Accent : P.Border);
             l.Fill(Rect(1, 1, fw - 1, fh - 1), Lighten(P.Window, 0.3f));
             l.Fill(Rect(2, 2, fw - 2, fh - 2), P.Window);
@@ -1124,7 +1123,7 @@ void TSkinBuilder::Groups() {
     {
         const int hb = std::max(3, std::min(T.Radius, 5));
         const int s = 2 * hb + 4;
-        TLayer l(s, s);
+        TLayerF l(s, s);
         l.Fill(RoundRect(0, 0, static_cast<float>(s), static_cast<float>(s), static_cast<float>(hb)), P.Border);
         l.Fill(RoundRect(1, 1, static_cast<float>(s) - 1, static_cast<float>(s) - 1, static_cast<float>(hb - 1)),
                P.Hint);
@@ -1138,9 +1137,9 @@ void TSkinBuilder::Tabs() {
     const int side = r + 1;
     const int w = 2 * side + 8, h = 22;
     // Top tabs: 0 normal, 1 hot, 2 selected (merges into the page below it).
-    std::vector<TLayer> top;
+    std::vector<TLayerF> top;
     for (int state = 0; state < 3; ++state) {
-        TLayer l(w, h);
+        TLayerF l(w, h);
         const float fw = static_cast<float>(w), fh = static_cast<float>(h);
         const float inset = state == 2 ? 0.0f : 1.0f;
         const TColorF face = state == 2 ? P.Page : (state == 1 ? P.TabHot : P.TabFace);
@@ -1153,8 +1152,8 @@ void TSkinBuilder::Tabs() {
             l.Fill(Rect(0, fh - 1, fw, fh), P.Border);
         top.push_back(std::move(l));
     }
-    std::vector<TLayer> bottom, left, right;
-    for (const TLayer& l : top) {
+    std::vector<TLayerF> bottom, left, right;
+    for (const TLayerF& l : top) {
         bottom.push_back(FlippedV(l));
         left.push_back(Transposed(l));
         right.push_back(FlippedH(Transposed(l)));
@@ -1182,7 +1181,7 @@ void TSkinBuilder::Tabs() {
     Set("TB_TAB", "PARENTCLASS", "TABTOP");
 
     // The page under the tabs.
-    TLayer page(10, 10);
+    TLayerF page(10, 10);
     page.Fill(Rect(0, 0, 10, 10), P.Border);
     page.Fill(Rect(1, 1, 9, 9), P.Page);
     Section("PAGECONTROL", 1, P.Page, P.PageText);
@@ -1204,7 +1203,7 @@ void TSkinBuilder::Menus() {
     const int b = 3;
     {
         const int s = 2 * b + 4;
-        TLayer l(s, s);
+        TLayerF l(s, s);
         const float fs = static_cast<float>(s), rr = static_cast<float>(std::min(T.Radius, 3));
         l.Fill(RoundRect(0, 0, fs, fs, rr), P.Border);
         l.Fill(RoundRect(1, 1, fs - 1, fs - 1, std::max(0.0f, rr - 1)), P.Menu);
@@ -1215,8 +1214,8 @@ void TSkinBuilder::Menus() {
     {
         const int r = std::max(2, std::min(T.Radius, 4));
         const int s = 2 * r + 6;
-        std::vector<TLayer> frames{TLayer(s, s)};
-        TLayer sel(s, s);
+        std::vector<TLayerF> frames{TLayerF(s, s)};
+        TLayerF sel(s, s);
         const float fs = static_cast<float>(s);
         PaintFace(
             sel, 0, 0, fs, fs, static_cast<float>(r),
@@ -1238,12 +1237,12 @@ void TSkinBuilder::Menus() {
 
     // Separators.
     {
-        TLayer l(8, 2);
+        TLayerF l(8, 2);
         l.Fill(Rect(0, 0, 8, 1), Mix(P.Border, P.Menu, 0.3f));
         l.Fill(Rect(0, 1, 8, 2), P.Dark ? Darken(P.Menu, 0.3f) : Lighten(P.Menu, 0.7f));
         Section("DIVIDERV", 1, P.Menu, P.MenuText);
         Set("DIVIDERV", "BORDERSMASK", Borders("DIVIDERV", {l}, 1, 0, 1, 0, 5));
-        TLayer d(6, 6);
+        TLayerF d(6, 6);
         d.Fill(Rect(0, 0, 6, 6), P.Border);
         d.Fill(Rect(1, 1, 6, 6), P.Dark ? Darken(P.Window, 0.3f) : Lighten(P.Window, 0.6f));
         d.Fill(Rect(1, 1, 5, 5), P.Status);
@@ -1259,10 +1258,10 @@ void TSkinBuilder::ScrollBars() {
     const int r = std::max(1, std::min(T.Radius, 4));
     const bool chevron = T.Radius >= 4;
     // Buttons: shared frames, one glyph per direction.
-    std::vector<TLayer> frames;
+    std::vector<TLayerF> frames;
     for (int state = 0; state < 3; ++state) {
         if (state == 0 && T.Depth < 0.15f) {
-            TLayer l(16, 16);
+            TLayerF l(16, 16);
             l.Fill(Rect(0, 0, 16, 16), P.Track);
             frames.push_back(std::move(l));
         } else {
@@ -1280,9 +1279,9 @@ void TSkinBuilder::ScrollBars() {
                           TDir{"SCROLLBTNLEFT", TGlyph::Left}, TDir{"SCROLLBTNRIGHT", TGlyph::Right}}) {
         if (std::string(d.Section) != "SCROLLBTNBOTTOM")
             Set(d.Section, "PARENTCLASS", "SCROLLBTNBOTTOM");
-        std::vector<TLayer> glyphs;
+        std::vector<TLayerF> glyphs;
         for (const TColorF& c : {P.FaceText, P.FaceHotText, P.FacePressedText}) {
-            TLayer l(9, 9);
+            TLayerF l(9, 9);
             DrawGlyph(l, d.Glyph, 4.5f, 4.5f, 7, 1.5f, c, chevron);
             glyphs.push_back(std::move(l));
         }
@@ -1291,19 +1290,19 @@ void TSkinBuilder::ScrollBars() {
     // Sliders (thumbs) with a grip in the middle.
     for (bool horz : {true, false}) {
         const std::string s = horz ? "SCROLLSLIDERH" : "SCROLLSLIDERV";
-        std::vector<TLayer> thumbs, grips;
+        std::vector<TLayerF> thumbs, grips;
         for (int state = 0; state < 3; ++state) {
             TFaceLook look = ButtonLook(state);
             if (horz) {
-                TLayer l(16, 16);
+                TLayerF l(16, 16);
                 PaintFace(l, 0, 1, 16, 15, static_cast<float>(r), look);
                 thumbs.push_back(std::move(l));
             } else {
-                TLayer l(16, 16);
+                TLayerF l(16, 16);
                 PaintFace(l, 1, 0, 15, 16, static_cast<float>(r), look);
                 thumbs.push_back(std::move(l));
             }
-            TLayer g(7, 7);
+            TLayerF g(7, 7);
             const TColorF gc = WithAlpha(state == 1 ? P.FaceHotText : P.FaceText, 0.55f);
             for (int i = 0; i < 3; ++i) {
                 const float at = 1.5f + 2.0f * static_cast<float>(i);
@@ -1323,7 +1322,7 @@ void TSkinBuilder::ScrollBars() {
     for (bool horz : {true, false}) {
         const std::string one = horz ? "SCROLLBAR1H" : "SCROLLBAR1V";
         const std::string two = horz ? "SCROLLBAR2H" : "SCROLLBAR2V";
-        TLayer l(8, 8);
+        TLayerF l(8, 8);
         l.Fill(Rect(0, 0, 8, 8), P.Track);
         if (horz)
             l.Fill(Rect(0, 0, 8, 1), Mix(P.Track, P.Border, 0.5f));
@@ -1343,15 +1342,15 @@ void TSkinBuilder::Tools() {
     Set("TOOLBAR", "GRADIENTPERCENT", T.Depth > 0.1f ? 100 : 0);
     Section("STATUSBAR", 1, P.Status, P.StatusText);
     {
-        TLayer l(6, 6);
+        TLayerF l(6, 6);
         l.Fill(Rect(0, 0, 6, 6), P.Status);
         l.Fill(Rect(0, 0, 6, 1), P.Border);
         Set("STATUSBAR", "BORDERSMASK", Borders("STATUSBAR", {l}, 2, 2, 2, 2, 5));
     }
     // Column headers.
-    std::vector<TLayer> headers;
+    std::vector<TLayerF> headers;
     for (int state = 0; state < 3; ++state) {
-        TLayer l(12, 20);
+        TLayerF l(12, 20);
         const TColorF face =
             state == 0 ? P.Header : (state == 1 ? Mix(P.Header, P.Accent, 0.15f) : Darken(P.Header, 0.1f));
         l.Fill(Rect(0, 0, 12, 20),
@@ -1370,18 +1369,18 @@ void TSkinBuilder::Tools() {
     Set("TRACKBAR", "TRANSPARENCY", 100);
     Set("TRACKBAR", "HOTTRANSPARENCY", 100);
     {
-        TLayer ch(8, 5);
+        TLayerF ch(8, 5);
         ch.Fill(RoundRect(0, 0, 8, 5, 2), P.Border);
         ch.Fill(RoundRect(1, 1, 7, 4, 1), P.Track);
         Set("TRACKBAR", "SLIDERCHANNEL", Borders("SLIDERCHANNEL", {ch}, 2, 2, 2, 2, 5));
-        std::vector<TLayer> h, v;
+        std::vector<TLayerF> h, v;
         for (int state = 0; state < 3; ++state) {
             h.push_back(FaceFrame(11, 19, static_cast<float>(std::min(T.Radius, 4)), ButtonLook(state)));
             v.push_back(FaceFrame(19, 11, static_cast<float>(std::min(T.Radius, 4)), ButtonLook(state)));
         }
         Set("TRACKBAR", "SLIDERMASK", Glyph("SLIDERMASK", h));
         Set("TRACKBAR", "SLIDERVMASK", Glyph("SLIDERVMASK", v));
-        TLayer th(1, 4), tv(4, 1);
+        TLayerF th(1, 4), tv(4, 1);
         th.Fill(Rect(0, 0, 1, 4), P.Border);
         tv.Fill(Rect(0, 0, 4, 1), P.Border);
         Set("TRACKBAR", "TICKHORZ", Glyph("TICKHORZ", {th}));
@@ -1390,7 +1389,7 @@ void TSkinBuilder::Tools() {
     // Progress bars: the accent with a gloss.
     for (bool horz : {true, false}) {
         const std::string s = horz ? "PROGRESSH" : "PROGRESSV";
-        TLayer l(12, 12);
+        TLayerF l(12, 12);
         const TFaceLook look{Darken(P.Accent, 0.25f), Lighten(P.Accent, 0.25f * T.Depth + 0.05f),
                              Darken(P.Accent, 0.1f * T.Depth), std::max(T.Gloss, 0.3f), 0.3f};
         PaintFace(l, 0, 0, 12, 12, static_cast<float>(std::min(T.Radius, 3)), look);
@@ -1416,7 +1415,7 @@ void TSkinBuilder::Misc() {
     Set("BARTITLE", "PARENTCLASS", "FORMTITLE");
     Set("TB_MENUBTN", "PARENTCLASS", "TB_BTN");
     if (T.Has(tfControlGlow)) {
-        const TLayer glow = GlowImage(20, 20, 6, P.Accent);
+        const TLayerF glow = GlowImage(20, 20, 6, P.Accent);
         AddFile("GlowEdit.png", tools::EncodePng(glow.ToPixmap()));
         Set("EDIT", "GLOW", 1);
         Set("EDIT", "GLOWMARGIN", 3);
@@ -1427,7 +1426,7 @@ void TSkinBuilder::Misc() {
 void TSkinBuilder::Textures() {
     const TColorF base = P.Window;
     auto tile = [&](int size, const std::function<float(int, int)>& shade) {
-        TLayer l(size, size);
+        TLayerF l(size, size);
         for (int y = 0; y < size; ++y)
             for (int x = 0; x < size; ++x) {
                 const float v = shade(x, y);
@@ -1439,14 +1438,14 @@ void TSkinBuilder::Textures() {
     case TTexture::None:
         return;
     case TTexture::Noise: {
-        const TLayer l = tile(64, [&](int x, int y) { return (Noise(x, y, FSeed) - 0.5f) * 0.12f; });
+        const TLayerF l = tile(64, [&](int x, int y) { return (Noise(x, y, FSeed) - 0.5f) * 0.12f; });
         Set("FORM", "PATTERN",
             MasterItem("FORM PATTERN", {l}, TForm::Opaque, [](const TRectI& r) { return TextureValue(r, 0, 0); }));
         Set("FORM", "IMAGEPERCENT", 100);
         break;
     }
     case TTexture::Lines: {
-        const TLayer l = tile(48, [&](int x, int y) {
+        const TLayerF l = tile(48, [&](int x, int y) {
             return (Noise(x / 16, y, FSeed) - 0.5f) * 0.1f + ((y % 3) == 0 ? 0.04f : 0.0f) +
                    0.0f * static_cast<float>(x);
         });
@@ -1458,7 +1457,7 @@ void TSkinBuilder::Textures() {
         break;
     }
     case TTexture::Weave: {
-        const TLayer l = tile(32, [&](int x, int y) {
+        const TLayerF l = tile(32, [&](int x, int y) {
             const bool over = ((x / 4) + (y / 4)) % 2 == 0;
             const int along = over ? x % 4 : y % 4;
             return (over ? 0.05f : -0.05f) + (along == 0 ? -0.04f : 0.0f) + (Noise(x, y, FSeed) - 0.5f) * 0.04f;
@@ -1470,7 +1469,7 @@ void TSkinBuilder::Textures() {
     }
     case TTexture::Jpeg: {
         // The one JPEG texture: sandy grain with soft waves.
-        const TLayer l = tile(256, [&](int x, int y) {
+        const TLayerF l = tile(256, [&](int x, int y) {
             const float wave = std::sin((static_cast<float>(x) * 0.05f + static_cast<float>(y) * 0.11f)) * 0.03f;
             return wave + (Noise(x, y, FSeed) - 0.5f) * 0.10f + (Noise(x / 8, y / 8, FSeed + 1) - 0.5f) * 0.05f;
         });
@@ -1482,7 +1481,7 @@ void TSkinBuilder::Textures() {
         break;
     }
     case TTexture::Paper: {
-        const TLayer l = tile(96, [&](int x, int y) {
+        const TLayerF l = tile(96, [&](int x, int y) {
             return (Noise(x, y, FSeed) - 0.5f) * 0.06f + (Noise(x / 3, y / 5, FSeed + 7) - 0.5f) * 0.05f;
         });
         AddFile("Paper.png", tools::EncodePng(l.ToPixmap()));
@@ -1505,9 +1504,9 @@ void TSkinBuilder::ExtendedBorder() {
     const int top = wholeFrame ? f + th : shadow + f;
     const int w = 2 * left + 12, h = top + left + 12;
     const float tr = static_cast<float>(T.TitleRadius);
-    std::vector<TLayer> frames;
+    std::vector<TLayerF> frames;
     for (int active = 0; active < 2; ++active) {
-        TLayer l(w, h);
+        TLayerF l(w, h);
         // The window's outline inside the image.
         const float wx0 = static_cast<float>(wholeFrame ? f : left), wy0 = static_cast<float>(wholeFrame ? f : top);
         const float wx1 = static_cast<float>(w) - wx0, wy1 = static_cast<float>(h) - wx0;
@@ -1537,7 +1536,7 @@ void TSkinBuilder::ExtendedBorder() {
         }
         frames.push_back(std::move(l));
     }
-    TLayer sheet(w * 2, h);
+    TLayerF sheet(w * 2, h);
     sheet.Draw(frames[0], 0, 0);
     sheet.Draw(frames[1], w, 0);
     AddFile("ExtB.PNG", tools::EncodePng(sheet.ToPixmap()));

@@ -1,54 +1,10 @@
-#include "tools/skingen/Raster.h"
 #include "tools/skingen/ImageFiles.h"
 #include "tools/skingen/Palette.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 namespace sj::skingen {
 namespace {
-
-float AlphaSum(const TLayer& l) {
-    float sum = 0;
-    for (int y = 0; y < l.Height(); ++y)
-        for (int x = 0; x < l.Width(); ++x)
-            sum += l.At(x, y).A;
-    return sum;
-}
-
-TEST(Raster, CoverageFollowsTheShapeArea) {
-    TLayer rect(10, 10);
-    rect.Fill(RoundRect(2, 2, 5.5f, 4, 0), TColorF{1, 0, 0, 1});
-    EXPECT_FLOAT_EQ(rect.At(3, 2).A, 1.0f);
-    EXPECT_FLOAT_EQ(rect.At(5, 3).A, 0.5f); // half a pixel covered
-    EXPECT_FLOAT_EQ(rect.At(6, 3).A, 0.0f);
-    EXPECT_NEAR(AlphaSum(rect), 3.5f * 2, 1e-4);
-
-    TLayer disc(40, 40);
-    disc.Fill(Circle(20, 20, 12), TColorF{0, 0, 1, 1});
-    EXPECT_NEAR(AlphaSum(disc), 3.14159f * 144, 144 * 0.02f);
-
-    TLayer tri(20, 20);
-    tri.Fill(Polygon({{0, 0}, {16, 0}, {0, 16}}), TColorF{0, 1, 0, 1});
-    EXPECT_NEAR(AlphaSum(tri), 128, 128 * 0.03f);
-}
-
-TEST(Raster, SourceOverKeepsStraightColours) {
-    TLayer l(1, 1);
-    l.Fill(RoundRect(0, 0, 1, 1, 0), TColorF{1, 1, 1, 1});
-    l.Fill(RoundRect(0, 0, 1, 1, 0), TColorF{0, 0, 0, 0.5f});
-    const TColorF c = l.At(0, 0);
-    EXPECT_NEAR(c.R, 0.5f, 1e-5);
-    EXPECT_NEAR(c.A, 1.0f, 1e-5);
-    // A half-covered pixel of an opaque colour keeps that colour, with half the alpha.
-    TLayer edge(2, 1);
-    edge.Fill(RoundRect(0, 0, 1.5f, 1, 0), TColorF{0.2f, 0.4f, 0.6f, 1});
-    EXPECT_NEAR(edge.At(1, 0).R, 0.2f, 1e-5);
-    EXPECT_NEAR(edge.At(1, 0).A, 0.5f, 1e-5);
-    const TacPixmap pix = edge.ToPixmap();
-    EXPECT_EQ(pix.At(0, 0), MakePixel(51, 102, 153, 255));
-}
 
 TEST(Palette, ContrastAndReadableText) {
     EXPECT_NEAR(ContrastRatio(Rgb(0xFFFFFF), Rgb(0x000000)), 21.0, 1e-9);
