@@ -37,23 +37,27 @@ std::vector<WORD> SkinCommandsOf(const std::vector<TRecordedMessage>& messages) 
     return commands;
 }
 
+// Records the skin commands `control` receives. A skinned control answers the
+// question whether it is skinned itself, and that question is then not recorded.
+TWindowProcHook RecordSkinCommands(TControl& control, std::vector<WORD>& commands, bool skinned) {
+    return control.HookWindowProc([&commands, skinned](TMessage& message, const TWndNext& next) {
+        if (message.Msg == SkinCommandMessage) {
+            if (skinned && SkinCommandCode(message.WParam) == scIsSkinned) {
+                message.Result = 1;
+                return;
+            }
+            commands.push_back(SkinCommandCode(message.WParam));
+        }
+        next(message);
+    });
+}
+
 // An edit that takes skin commands itself, as a skinned control does.
 class TSkinAwareEdit : public TEdit {
     SJ_CLASS(TSkinAwareEdit, TEdit)
 
 public:
-    explicit TSkinAwareEdit(TComponent* owner) : TEdit(owner) {
-        hook_ = HookWindowProc([this](TMessage& message, const TWndNext& next) {
-            if (message.Msg == SkinCommandMessage) {
-                if (SkinCommandCode(message.WParam) == scIsSkinned) {
-                    message.Result = 1;
-                    return;
-                }
-                Commands.push_back(SkinCommandCode(message.WParam));
-            }
-            next(message);
-        });
-    }
+    explicit TSkinAwareEdit(TComponent* owner) : TEdit(owner) { hook_ = RecordSkinCommands(*this, Commands, true); }
     std::vector<WORD> Commands;
 
 private:
@@ -64,13 +68,7 @@ class TSkinAwareLabel : public TLabel {
     SJ_CLASS(TSkinAwareLabel, TLabel)
 
 public:
-    explicit TSkinAwareLabel(TComponent* owner) : TLabel(owner) {
-        hook_ = HookWindowProc([this](TMessage& message, const TWndNext& next) {
-            if (message.Msg == SkinCommandMessage)
-                Commands.push_back(SkinCommandCode(message.WParam));
-            next(message);
-        });
-    }
+    explicit TSkinAwareLabel(TComponent* owner) : TLabel(owner) { hook_ = RecordSkinCommands(*this, Commands, false); }
     std::vector<WORD> Commands;
 
 private:
