@@ -1,7 +1,7 @@
 #include "IcoWriter.h"
 
-#include "common/PngWriter.h"
 #include "platform/Exception.h"
+#include "tools/common/PngWriter.h"
 
 #include <cstdio>
 #include <memory>

@@ -151,7 +151,8 @@ public:
     using TColorType = TBasicColor<TReal>;
 
     // `scale` pixels per drawing unit; `samplesPerAxis` rows and columns of sample
-    // points per pixel. Throws sj::Exception for a scale or sample count below one step.
+    // points per pixel. Throws sj::Exception unless the scale is a positive number and
+    // the sample count lies in 1..64. Negative sizes give an empty layer.
     TBasicLayer(int width, int height, TReal scale = 1, int samplesPerAxis = 4);
 
     int Width() const { return FWidth; }
