@@ -1,6 +1,7 @@
 #include "shell/ConfigFile.h"
 
 #include "platform/Exception.h"
+#include "platform/IniText.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -63,22 +64,8 @@ std::string DecodeConfigText(std::string_view stored) {
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (!IsLineBreak(text[i])) {
-            ++i;
-            continue;
-        }
-        lines.emplace_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        start = ++i;
-    }
-    if (start < text.size())
-        lines.emplace_back(text.substr(start));
-    return lines;
+    const std::vector<std::string_view> views = SplitIniLines(text);
+    return std::vector<std::string>(views.begin(), views.end());
 }
 
 std::string ReadFileBytes(const std::string& path) {
