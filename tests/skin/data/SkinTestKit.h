@@ -2,16 +2,15 @@
 // skin folders, all made in memory by the tests themselves.
 #pragma once
 
+#include "platform/TempDir.h"
 #include "skin/data/acSkinPack.h"
 #include "skin/paint/acPixmap.h"
 
 #include <zlib.h>
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -104,18 +103,8 @@ inline TacBytes MakeBmp(const TacPixmap& image, int bits) {
 // A folder under the system's temporary folder, removed with everything in it.
 class TTempFolder {
 public:
-    TTempFolder() {
-        static std::atomic<int> counter{0};
-        FPath = std::filesystem::temp_directory_path() /
-                ("sj_skindata_" + std::to_string(std::random_device{}()) + "_" + std::to_string(counter++));
-        std::filesystem::create_directories(FPath);
-    }
-    ~TTempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(FPath, ec);
-    }
-    TTempFolder(const TTempFolder&) = delete;
-    TTempFolder& operator=(const TTempFolder&) = delete;
+    // The kit's own temporary folder, kept without its trailing separator.
+    TTempFolder() : FPath(std::filesystem::path(FDir.Folder()).parent_path()) {}
 
     const std::filesystem::path& Path() const { return FPath; }
     // The folder as the skin layer writes folders: with a trailing separator.
@@ -129,6 +118,7 @@ public:
     }
 
 private:
+    TTempDir FDir;
     std::filesystem::path FPath;
 };
 
