@@ -62,3 +62,23 @@ function(sj_add_subdirectories)
         endif()
     endforeach()
 endfunction()
+
+# sj_add_host_tool(<name> <sources>... [LIBS <libs>...]): a generator that the build
+# runs on the build machine. The native build compiles it; the Windows build runs the
+# native build's copy from SPLITJOIN_HOST_BIN (scripts/build.sh builds the native side
+# first). Sets SJ_<NAME>_COMMAND and SJ_<NAME>_DEPENDS in the caller's scope, for
+# add_custom_command's COMMAND and DEPENDS.
+function(sj_add_host_tool name)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    string(TOUPPER ${name} upper)
+    if(NOT WIN32)
+        add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+        sj_target_defaults(${name})
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+        set(SJ_${upper}_COMMAND $<TARGET_FILE:${name}> PARENT_SCOPE)
+        set(SJ_${upper}_DEPENDS ${name} PARENT_SCOPE)
+    else()
+        set(SJ_${upper}_COMMAND ${SPLITJOIN_HOST_BIN}/${name} PARENT_SCOPE)
+        set(SJ_${upper}_DEPENDS ${SPLITJOIN_HOST_BIN}/${name} PARENT_SCOPE)
+    endif()
+endfunction()

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds and runs the libFuzzer targets of fuzz/ (every target fuzz/CMakeLists.txt
 # adds with sj_add_fuzzer), each seeded from fuzz/corpus/<target>/.
-#   scripts/fuzz.sh smoke            a short fixed number of runs per target (the test run)
+#   scripts/fuzz.sh smoke            each target for a short fixed time (the test run)
 #   scripts/fuzz.sh long [SECONDS]   each target for SECONDS (default 600)
-# Environment: SPLITJOIN_BUILD (build root, default build/), FUZZ_RUNS (smoke runs,
-# default 2000), FUZZ_TARGETS (space-separated subset of targets).
+# Environment: SPLITJOIN_BUILD (build root, default build/), FUZZ_SECONDS (smoke time per
+# target, default 30: enough to go past the seeds), FUZZ_TARGETS (space-separated subset).
 # Exits non-zero when a target crashes or a sanitizer reports; the crashing input is
 # kept in <build>/fuzz/artifacts/.
 set -uo pipefail
@@ -13,7 +13,7 @@ build="${SPLITJOIN_BUILD:-$root/build}/fuzz"
 mode=${1:-smoke}
 
 case "$mode" in
-smoke) limit=(-runs="${FUZZ_RUNS:-2000}") ;;
+smoke) limit=(-max_total_time="${FUZZ_SECONDS:-30}") ;;
 long) limit=(-max_total_time="${2:-600}") ;;
 *)
     echo "usage: $0 smoke | long [SECONDS]" >&2

@@ -32,4 +32,22 @@ sj_start_wine() {
     # program and inherit ctest's output pipe, so ctest would wait for them forever.
     wineserver -p >/dev/null 2>&1 </dev/null || true
     wineboot --init >/dev/null 2>&1 </dev/null || true
+    sj_install_wine_fonts
+}
+
+# Wine's own Tahoma, Tahoma Bold and Marlett (Debian's fonts-wine) in the prefix's
+# Fonts folder. Debian's Wine does not look in the package's folder itself, and without
+# them "Tahoma" and "MS Shell Dlg" fall back to whatever fontconfig offers (DejaVu Sans
+# is far wider) and the caption buttons show letters instead of Marlett's glyphs. With
+# the files in the prefix every machine draws the same text.
+sj_install_wine_fonts() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" name
+    mkdir -p "$fonts"
+    for name in tahoma.ttf tahomabd.ttf marlett.ttf; do
+        if [ ! -f "/usr/share/wine/fonts/$name" ]; then
+            echo "wine-env: /usr/share/wine/fonts/$name is missing: install Debian's fonts-wine" >&2
+            continue
+        fi
+        cmp -s "/usr/share/wine/fonts/$name" "$fonts/$name" || cp "/usr/share/wine/fonts/$name" "$fonts/$name"
+    done
 }

@@ -10,7 +10,7 @@
 
 #include "forms/GdiHandles.h"
 #include "forms/Graphics.h"
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <windows.h>
 

@@ -76,7 +76,9 @@ bool TWindowProcHook::Hooked() const {
 namespace {
 
 std::function<void(std::exception_ptr)>& BoundaryHandler() {
-    static std::function<void(std::exception_ptr)> handler;
+    // Never destroyed: windows and objects torn down at exit (after the C++ runtime has
+    // begun destroying statics) still look it up.
+    static auto& handler = *new std::function<void(std::exception_ptr)>();
     return handler;
 }
 
@@ -90,7 +92,9 @@ struct TClassInfo {
 };
 
 std::map<std::string, TClassInfo>& RegisteredClasses() {
-    static std::map<std::string, TClassInfo> classes;
+    // Never destroyed: windows and objects torn down at exit (after the C++ runtime has
+    // begun destroying statics) still look it up.
+    static auto& classes = *new std::map<std::string, TClassInfo>();
     return classes;
 }
 

@@ -19,16 +19,22 @@ struct TGlobalObjects {
         Screen = new TScreen(nullptr);
         Application = new TApplication(nullptr);
     }
-    ~TGlobalObjects() {
-        delete Application;
-        Application = nullptr;
-        delete Screen;
-        Screen = nullptr;
-    }
+    ~TGlobalObjects() { DoneApplication(); }
 };
 TGlobalObjects gGlobalObjects;
 
 const UINT kReleaseMessage = CM_RELEASE;
+
+} // namespace
+
+void DoneApplication() {
+    delete Application;
+    Application = nullptr;
+    delete Screen;
+    Screen = nullptr;
+}
+
+namespace {
 
 HWND ApplicationHandle() {
     return Application != nullptr ? Application->Handle() : nullptr;

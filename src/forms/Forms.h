@@ -277,6 +277,11 @@ private:
 
 // The process-wide objects, made when the program starts.
 extern TApplication* Application;
+
+// Frees the application with its forms, then the screen. A program calls it when its
+// message loop has ended, so its windows go while the whole process is still there;
+// otherwise it runs when the statics are destroyed. Safe to call more than once.
+void DoneApplication();
 extern TScreen* Screen;
 
 // The form a control sits on, or none.

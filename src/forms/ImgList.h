@@ -9,7 +9,7 @@
 
 #include "forms/Classes.h"
 #include "forms/Graphics.h"
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <windows.h>
 

@@ -19,7 +19,9 @@ namespace {
 // ---- Command numbers -----------------------------------------------------------
 
 std::map<WORD, TMenuItem*>& Commands() {
-    static std::map<WORD, TMenuItem*> commands;
+    // Never destroyed: windows and objects torn down at exit (after the C++ runtime has
+    // begun destroying statics) still look it up.
+    static auto& commands = *new std::map<WORD, TMenuItem*>();
     return commands;
 }
 

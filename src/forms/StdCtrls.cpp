@@ -18,7 +18,9 @@ HIMAGELIST StandardImageList(TComponent* component) {
 }
 
 std::vector<TImageListHandleQuery>& ImageListQueries() {
-    static std::vector<TImageListHandleQuery> queries{StandardImageList};
+    // Never destroyed: windows and objects torn down at exit (after the C++ runtime has
+    // begun destroying statics) still look it up.
+    static auto& queries = *new std::vector<TImageListHandleQuery>{StandardImageList};
     return queries;
 }
 

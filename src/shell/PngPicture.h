@@ -5,7 +5,7 @@
 
 #include "forms/Bitmap.h"
 #include "forms/Graphics.h"
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <cstdint>
 #include <memory>

@@ -25,6 +25,7 @@ int RunProgram() {
         TFormMain* mainForm = nullptr;
         Application->CreateForm(mainForm);
         Application->Run();
+        DoneApplication();
         return 0;
     } catch (...) {
         Application->HandleException(std::current_exception());

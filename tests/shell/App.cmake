@@ -5,3 +5,9 @@ if(WIN32)
     set_source_files_properties(${SJ_APP_RC} PROPERTIES OBJECT_DEPENDS "${SJ_APP_RC_DEPENDS}")
     add_dependencies(test_app sj_supplied_files)
 endif()
+
+# The program's own process: started, closed, and ended cleanly.
+if(WIN32)
+    sj_add_test(test_app_exit AppExit_test.cpp LIBS user32 advapi32 TIMEOUT 180)
+    add_dependencies(test_app_exit SplitJoin)
+endif()

@@ -1,6 +1,7 @@
 #include "shell/ConfigFile.h"
 
 #include "platform/Exception.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,12 +14,10 @@ namespace {
 
 class ConfigFileTest : public testing::Test {
 protected:
-    void SetUp() override {
-        FPath = (std::filesystem::temp_directory_path() /
-                 ("sj_config_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + ".dll"))
-                    .string();
-    }
-    void TearDown() override { std::remove(FPath.c_str()); }
+    // A folder of the test's own: ctest runs tests in parallel processes, where a name
+    // made from an address can repeat and one test would delete another's file.
+    test::TTempDir FDir;
+    std::string FPath = FDir / "lamecore.dll";
 
     void WriteRaw(const std::string& bytes) {
         std::ofstream out(FPath, std::ios::binary);
@@ -26,7 +25,6 @@ protected:
     }
     void WriteEncoded(const std::string& text) { WriteRaw(EncodeConfigText(text)); }
 
-    std::string FPath;
 };
 
 TEST(DecodeConfigLine, ComplementsEveryByteAndIsItsOwnInverse) {

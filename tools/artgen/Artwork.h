@@ -3,7 +3,7 @@
 // white paper with blue edges, orange for splitting, green for joining and starting.
 #pragma once
 
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 // ones as device-independent bitmaps with their AND mask.
 #pragma once
 
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 // 8-bit RGBA, non-interlaced, one zlib stream.
 #pragma once
 
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <cstdint>
 #include <string>

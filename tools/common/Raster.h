@@ -9,7 +9,7 @@
 // the same from build to build.
 #pragma once
 
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <cmath>
 #include <cstdint>

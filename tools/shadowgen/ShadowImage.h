@@ -3,7 +3,7 @@
 // 9-pixel margins. The active look casts a darker, slightly deeper shadow.
 #pragma once
 
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 namespace sj::tools {
 

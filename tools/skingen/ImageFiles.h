@@ -2,7 +2,7 @@
 // and the bitmap members, whose key colour must survive exactly) and baseline JPEG.
 #pragma once
 
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <cstdint>
 #include <vector>

@@ -2,7 +2,7 @@
 // enlarged, on a checkerboard so that clear and half-clear pixels show.
 #pragma once
 
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <string>
 #include <vector>

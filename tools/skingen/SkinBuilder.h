@@ -4,7 +4,7 @@
 
 #include "SkinDescription.h"
 #include "Theme.h"
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <cstdint>
 #include <string>

@@ -149,6 +149,11 @@ void TacSkinConvertor::ReadPackage(std::span<const std::uint8_t> bytes) {
             throw Exception(sNotPackedSkin);
         }
         const std::int32_t count = source.ReadInt32();
+        // Each member takes at least its two length fields: a negative count, or one the
+        // remaining bytes cannot hold, is a damaged package.
+        if (count < 0 || static_cast<std::size_t>(count) > source.Remaining() / 8) {
+            throw EFileError(sStreamReadError);
+        }
         ImageMemberCount = count - 1;
         for (std::int32_t i = 0; i < count; ++i) {
             const std::int32_t nameLength = source.ReadInt32();

@@ -6,7 +6,7 @@
 // there and give back whatever it read ahead.
 #pragma once
 
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // standard elements.
 #pragma once
 
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <cstdint>
 #include <memory>

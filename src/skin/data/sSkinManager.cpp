@@ -165,7 +165,9 @@ void SendToFormAndControls(TCustomForm& form, WORD command, LPARAM lParam) {
 }
 
 std::vector<TCustomForm*>& HookedFormList() {
-    static std::vector<TCustomForm*> forms;
+    // Never destroyed: windows and objects torn down at exit (after the C++ runtime has
+    // begun destroying statics) still look it up.
+    static auto& forms = *new std::vector<TCustomForm*>();
     return forms;
 }
 
@@ -176,7 +178,9 @@ TsSkinManager* PrimaryManager() {
 }
 
 THoverQuery& SkinDataHoveredQuery() {
-    static THoverQuery query;
+    // Never destroyed: windows and objects torn down at exit (after the C++ runtime has
+    // begun destroying statics) still look it up.
+    static auto& query = *new THoverQuery();
     return query;
 }
 

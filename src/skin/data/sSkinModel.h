@@ -6,7 +6,7 @@
 
 #include "skin/data/acGradData.h"
 #include "skin/data/sMaskData.h"
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <array>
 #include <cstdint>

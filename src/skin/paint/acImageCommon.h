@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/Exception.h"
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -18,7 +18,7 @@
 #pragma once
 
 #include "skin/paint/acImageCommon.h"
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <cstdint>
 #include <functional>

@@ -9,7 +9,7 @@
 // Nothing here throws; rectangles are clipped to the bitmaps.
 #pragma once
 
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <cstdint>
 

@@ -4,7 +4,7 @@
 
 #include "platform/TempDir.h"
 #include "skin/data/acSkinPack.h"
-#include "skin/paint/acPixmap.h"
+#include "platform/Pixmap.h"
 
 #include <zlib.h>
 

@@ -132,8 +132,18 @@ TEST(SkinPackage, HostileCountsAndLengthsAreRejected) {
     test::PutInt32(negativeName, -5);
     EXPECT_THROW(reader.ReadPackage(negativeName), EFileError);
 
+    // Member counts no package can hold, down to the lowest 32-bit number (where
+    // "count - 1" would overflow), and more members than bytes left.
+    for (const std::int32_t count : {-3, -2147483647 - 1, 1000}) {
+        TacBytes badCount = Bytes("ASzf");
+        test::PutInt32(badCount, count);
+        test::PutInt32(badCount, 0);
+        EXPECT_THAT(ErrorOf([&] { reader.ReadPackage(badCount); }), HasSubstr("Stream read error")) << count;
+        EXPECT_EQ(reader.ImageMemberCount, 0);
+    }
+
     TacBytes noMembers = Bytes("ASzf");
-    test::PutInt32(noMembers, -3);
+    test::PutInt32(noMembers, 0);
     EXPECT_THAT(ErrorOf([&] { reader.ReadPackage(noMembers); }), HasSubstr("Options.dat"));
 }
 
