@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 #include "forms/Classes.h"
 
@@ -272,8 +273,11 @@ private:
             }
             if (digits == 0)
                 Fail("Hexadecimal digits expected");
-            value.kind = TValueKind::vaInteger;
             // Colours are written as 32-bit words, so $FF00000F is a positive value.
+            // A negated word must still be a number: -$8000000000000000 has no negative.
+            if (negative && number > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+                Fail("Number out of range");
+            value.kind = TValueKind::vaInteger;
             auto signedNumber = static_cast<std::int64_t>(number);
             value.integer = negative ? -signedNumber : signedNumber;
             return;

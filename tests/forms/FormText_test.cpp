@@ -125,6 +125,10 @@ TEST(FormText, MalformedTextNamesTheLine) {
     EXPECT_EQ(errorOf("object A: TA\n  D = {0F1}\nend"), "Line 2: Odd number of hexadecimal digits");
     EXPECT_EQ(errorOf("object A: TA\n  C = #300\nend"), "Line 2: Character code out of range");
     EXPECT_EQ(errorOf("object A: TA\n  N = 99999999999999999999\nend"), "Line 2: Number out of range");
+    // A hexadecimal word beyond the largest 64-bit number has no negative.
+    EXPECT_EQ(errorOf("object A: TA\n  N = -$8000000000000000\nend"), "Line 2: Number out of range");
+    EXPECT_EQ(ParseFormText("object A: TA\n  N = -$7FFFFFFFFFFFFFFF\nend").properties[0].value.integer,
+              -0x7FFFFFFFFFFFFFFFLL);
     EXPECT_EQ(errorOf("thing A: TA\nend"), "Line 1: 'object' expected");
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Exception.h"
 #include "skin/data/acMemIni.h"
 #include "skin/data/sSkinModel.h"
+#include "skin/paint/acImageCommon.h"
 
 #include <algorithm>
 
@@ -69,6 +70,14 @@ std::int32_t FreeNumber(const std::vector<std::string>& numbers, std::size_t ind
         return def;
     }
     return ParseInteger(numbers[index]).value_or(0);
+}
+
+// A corner of an item's rectangle. One further out than any image reaches is as unusable
+// as a word that is no number, and reads as 0 like it: unbounded corners would overflow
+// the frame arithmetic (Right - Left, a width divided by a frame count of -1).
+std::int32_t FreeCoordinate(const std::vector<std::string>& numbers, std::size_t index) {
+    const std::int32_t v = FreeNumber(numbers, index, 0);
+    return v >= -MaxImageSide && v <= MaxImageSide ? v : 0;
 }
 
 // Scans [x0, min(x0 + w, width - 1)) x [y0, min(y0 + h, height - 1)) for the key colour.
@@ -224,7 +233,7 @@ TsMaskData ParseBordersFreeValue(std::string_view value) {
     TsMaskData item;
     item.ItemKind = ikBorders;
     item.SourceRect =
-        TsMaskRect{FreeNumber(rect, 0, 0), FreeNumber(rect, 1, 0), FreeNumber(rect, 2, 0), FreeNumber(rect, 3, 0)};
+        TsMaskRect{FreeCoordinate(rect, 0), FreeCoordinate(rect, 1), FreeCoordinate(rect, 2), FreeCoordinate(rect, 3)};
     item.FrameCount = ToInt16(std::max(FreeNumber(frames, 0, 1), 1));
     item.MaskKind = ToInt16(std::max(FreeNumber(frames, 1, 0), 0));
     item.CommonBorder = ToInt16(std::max(FreeNumber(frames, 2, 0), 0));

@@ -239,15 +239,17 @@ TacMemIni ExtraLinesOf(const TsImageLoadContext& c) {
     return lines;
 }
 
+// The part of the area that lies in the source. A frame reaching past its image (a
+// damaged description) must not size the copy: the source bounds what is allocated.
 TacPixmap CopyArea(const TacPixmap& source, int left, int top, int width, int height) {
-    TacPixmap result(std::max(width, 0), std::max(height, 0));
+    const int x0 = std::clamp(left, 0, source.Width());
+    const int y0 = std::clamp(top, 0, source.Height());
+    const auto x1 = std::clamp<std::int64_t>(std::int64_t{left} + std::max(width, 0), x0, source.Width());
+    const auto y1 = std::clamp<std::int64_t>(std::int64_t{top} + std::max(height, 0), y0, source.Height());
+    TacPixmap result(static_cast<int>(x1 - x0), static_cast<int>(y1 - y0));
     for (int y = 0; y < result.Height(); ++y) {
         for (int x = 0; x < result.Width(); ++x) {
-            const int sx = left + x;
-            const int sy = top + y;
-            if (sx >= 0 && sy >= 0 && sx < source.Width() && sy < source.Height()) {
-                result.At(x, y) = source.At(sx, sy);
-            }
+            result.At(x, y) = source.At(x0 + x, y0 + y);
         }
     }
     return result;

@@ -63,6 +63,7 @@ struct TsBuiltinBorders {
 // Standard indexes, section image indexes, then the extended-border images.
 // `extBordersUsable` is the manager's setting (active and usable).
 void CacheStandardIndexes(TsSkinModel& model, bool extBordersUsable, const TsBuiltinBorders& builtins);
+// The copies of an item's frames hold only what lies inside the item's image.
 void PrepareExtBorderImages(TsSkinModel& model, bool extBordersUsable, const TsBuiltinBorders& builtins);
 
 } // namespace sj

@@ -45,8 +45,9 @@ void TsSkinData::ResetValues() {
 }
 
 const TsGenState& TsGeneralData::PropsOfState(int state) const {
-    const int clamped = std::min(state, States - 1);
-    return StateProps[clamped > 0 ? 1 : 0];
+    // min(state, States - 1) > 0, without States - 1: STATES is read unchecked and may
+    // be the smallest integer.
+    return StateProps[state > 0 && States > 1 ? 1 : 0];
 }
 
 TsSkinModel::TsSkinModel(TsSkinModel&& other) noexcept

@@ -110,6 +110,25 @@ TEST(ImageValues, FreeFormBordersWithDefaults) {
         << "frames at least 1, mask kind at least 0";
 }
 
+TEST(ImageValues, FreeFormCornersBeyondAnyImageReadAsZero) {
+    // Frame counts and mask kinds wrap to 16 bits: 65535 frames is -1, mask kind 65534 is -2.
+    TsMaskData item = ParseBordersFreeValue("#(0,-32768,-2147483648,2147483647)(65535,65534,0,1)");
+    EXPECT_EQ(NumbersOf(item), (TItemNumbers{{0, -32768, 0, 0}, 0, 0, 0, 0, -1, -2, 0, 1}));
+    item = ParseBordersFreeValue("#(-2147483648,-32769,32768,1)(65535,65534)");
+    EXPECT_EQ(item.SourceRect, (TsMaskRect{0, 0, 32768, 1}));
+
+    // Corners at the limits keep the frame arithmetic in range for any frame count.
+    item = ParseBordersFreeValue("#(32768,-32768,-32768,32768)(65535,65534,0,1)");
+    EXPECT_EQ(FrameWidth(item), 65536);
+    EXPECT_EQ(FrameHeight(item), -65536);
+    EXPECT_EQ(FrameLeft(item, 3), 32768);
+    SetDefaultBorders(item);
+    EXPECT_EQ(item.BorderLeft, 21845);
+    EXPECT_EQ(item.BorderTop, -21845);
+    const TacPixmap image(4, 4, clKeyPixel);
+    EXPECT_EQ(ComputeCornerKind(item, &image), 0); // no corner lies on the image
+}
+
 TEST(FrameArithmetic, SizesFollowFrameCountAndMaskKind) {
     TsMaskData item;
     item.SourceRect = {0, 0, 90, 60};

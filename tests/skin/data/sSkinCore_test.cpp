@@ -403,6 +403,32 @@ TEST_F(SkinCore, ExtendedBorderImages) {
     EXPECT_NE(source.At(0, 0), source.At(20, 0));
 }
 
+TEST(ExtendedBorderImages, FramesAreCopiedOnlyAsFarAsTheirImageReaches) {
+    // An "EXBORDER" cut from the master image with a frame far larger than the image.
+    TsSkinModel m;
+    m.MasterBitmap = TacPixmap(8, 6);
+    for (int y = 0; y < 6; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            m.MasterBitmap.At(x, y) = MakePixel(static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 0);
+        }
+    }
+    TsMaskData item;
+    item.SourceRect = {-3, 2, 1'000'000'000, 1'000'000'000};
+    item.FrameCount = 2;
+    item.Owner = &m;
+    m.Masks.push_back(item);
+    m.StdIndexes.ExBorderImage = 0;
+    m.SkinGlobals.Version = 8;
+    PrepareExtBorderImages(m, true, TsBuiltinBorders{});
+    // Frame 0 from (-3, 2): the columns 0..7 and rows 2..5 the image has.
+    ASSERT_EQ(m.ExtBorderInactive.Width(), 8);
+    ASSERT_EQ(m.ExtBorderInactive.Height(), 4);
+    EXPECT_EQ(m.ExtBorderInactive.At(0, 0), m.MasterBitmap.At(0, 2));
+    EXPECT_EQ(m.ExtBorderInactive.At(7, 3), m.MasterBitmap.At(7, 5));
+    // Frame 1 starts half a billion pixels to the right: nothing of it is in the image.
+    EXPECT_TRUE(m.ExtBorderActive.Empty());
+}
+
 TEST_F(SkinCore, CommonSectionsAddSectionsAndImages) {
     Core.SetCommonSections(
         {"[MYPANEL]", "PARENTCLASS = edit", "BORDERSMASK = #(0, 0, 12, 12) (1, 1, 2)", "[EDIT]", "FONTCOLOR=1"});

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace sj {
 namespace {
 
@@ -107,6 +109,21 @@ TEST(SkinModel, MovedItemsPointAtTheirNewModel) {
     b.Clear();
     EXPECT_TRUE(b.Masks.empty());
     EXPECT_EQ(b.StdIndexes.GlobalInfoSection, -1);
+}
+
+TEST(GeneralData, StateValuesForAnyStateCount) {
+    TsGeneralData s;
+    for (const int states : {std::numeric_limits<int>::min(), -1, 0, 1}) {
+        s.States = states;
+        EXPECT_EQ(&s.PropsOfState(std::numeric_limits<int>::max()), &s.StateProps[0]) << states << " states";
+    }
+    s.States = 2;
+    EXPECT_EQ(&s.PropsOfState(-5), &s.StateProps[0]);
+    EXPECT_EQ(&s.PropsOfState(0), &s.StateProps[0]);
+    EXPECT_EQ(&s.PropsOfState(1), &s.StateProps[1]);
+    s.States = std::numeric_limits<int>::max();
+    EXPECT_EQ(&s.PropsOfState(std::numeric_limits<int>::min()), &s.StateProps[0]);
+    EXPECT_EQ(&s.PropsOfState(5), &s.StateProps[1]);
 }
 
 } // namespace
