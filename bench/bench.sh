@@ -2,6 +2,7 @@
 # Throughput and peak memory of splitjoin against coreutils split and cat on a 1 GiB
 # file, with the 100mb and cd700 part sizes. Uses a Release build without sanitizers
 # in build/bench; best of two rounds. Usage: bash bench/bench.sh [size-in-MiB]
+# The skin painters have their own benchmark: bash bench/paint_bench.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bench_build="$root/build/bench"

@@ -36,11 +36,11 @@ std::string PngResourceName(std::string_view fileName) {
     return name;
 }
 
-void AddPngResources(TImageList& list, std::initializer_list<const char*> fileNames) {
-    for (const char* fileName : fileNames) {
-        const std::vector<std::uint8_t> data = LoadDataResource(PngResourceName(fileName));
-        list.AddPixels(DecodePng(data));
-    }
+// The stored form carries no image data for the two lists: the supplied PNG files
+// become their items.
+void AddPngResources(TsAlphaImageList& list, std::initializer_list<const char*> fileNames) {
+    for (const char* fileName : fileNames)
+        list.AddImageData(LoadDataResource(PngResourceName(fileName)));
 }
 
 std::string Trimmed(const std::string& text) {
@@ -96,6 +96,7 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
     RegisterImageControlClass();
     RegisterPngPictureFormat();
     RegisterSkinManagerClasses();
+    RegisterAlphaImageListClass();
     BindFields();
     PublishHandlers();
     CreateFromResource();

@@ -12,6 +12,7 @@
 #include "forms/Menus.h"
 #include "forms/StdCtrls.h"
 #include "forms/ComCtrls.h"
+#include "skin/paint/acAlphaImageList.h"
 
 #include <cstdint>
 #include <functional>
@@ -109,8 +110,8 @@ public:
     TButton* btnFileJoin = nullptr;
     TButton* btnStartJoin = nullptr;
     TOpenDialog* OpenDialog = nullptr;
-    TImageList* sAlphaImageList16 = nullptr;
-    TImageList* sAlphaImageList32 = nullptr;
+    TsAlphaImageList* sAlphaImageList16 = nullptr;
+    TsAlphaImageList* sAlphaImageList32 = nullptr;
     TPopupMenu* PopupMenuHelp = nullptr;
     TMenuItem* menuHelpContent = nullptr;
     TMenuItem* menuHowTo = nullptr;

@@ -13,6 +13,8 @@
 #include "forms/FormResources.h"
 #include "forms/Forms.h"
 #include "skin/paint/acPNG.h"
+#include "skin/paint/sSectionPaint.h"
+#include "skin/paint/sSystemFunctions.h"
 
 namespace sj {
 
@@ -63,11 +65,6 @@ std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
-}
-
-bool LayeredWindowsAvailable() {
-    HMODULE user32 = ::GetModuleHandleA("user32.dll");
-    return user32 != nullptr && ::GetProcAddress(user32, "UpdateLayeredWindow") != nullptr;
 }
 
 bool IsNtFamily() {
@@ -211,6 +208,10 @@ void InitSkinLayer() {
     if (GSkinLayerStarted)
         return;
     GSkinLayerStarted = true;
+    InitSystemFunctions();
+    TsSkinHost colors = TsSkinHost::Defaults();
+    colors.SysColor = [](int index) { return static_cast<std::uint32_t>(::GetSysColor(index)); };
+    SetPaintSkinHost(colors);
     try {
         if (HasDataResource("ACSHDA"))
             GBuiltinBorders.Active = DecodePng(LoadDataResource("ACSHDA"));
