@@ -6,6 +6,7 @@
 // distance between rows in pixels (not bytes) and is at least `Width`.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -81,6 +82,44 @@ private:
     int FWidth = 0;
     int FHeight = 0;
     std::vector<TPixel32> FPixels;
+};
+
+// Width x Height pixels read at (SourceX, SourceY) and written at (TargetX, TargetY).
+// ClipTo shifts both ends together so that each stays inside its bitmap; the area is
+// empty when nothing is left.
+struct TacCopyArea {
+    int TargetX = 0, TargetY = 0, SourceX = 0, SourceY = 0, Width = 0, Height = 0;
+
+    bool Empty() const { return Width <= 0 || Height <= 0; }
+
+    void ClipTo(const TacPixelsView& target, const TacPixelsView& source) {
+        ClipStart(TargetX, SourceX, Width);
+        ClipStart(SourceX, TargetX, Width);
+        ClipStart(TargetY, SourceY, Height);
+        ClipStart(SourceY, TargetY, Height);
+        Width = std::min({Width, target.Width - TargetX, source.Width - SourceX});
+        Height = std::min({Height, target.Height - TargetY, source.Height - SourceY});
+    }
+
+    // fn(target pixel, source pixel, target x, target y) over the area; clip it first.
+    template <typename Fn> void ForEachPair(const TacPixelsView& target, const TacPixelsView& source, Fn fn) const {
+        for (int row = 0; row < Height; ++row) {
+            TPixel32* t = target.Row(TargetY + row) + TargetX;
+            const TPixel32* s = source.Row(SourceY + row) + SourceX;
+            for (int col = 0; col < Width; ++col)
+                fn(t[col], s[col], TargetX + col, TargetY + row);
+        }
+    }
+
+private:
+    // A start below 0 moves both starts on and shortens the run.
+    static void ClipStart(int& start, int& other, int& size) {
+        if (start < 0) {
+            other -= start;
+            size += start;
+            start = 0;
+        }
+    }
 };
 
 } // namespace sj

@@ -20,14 +20,6 @@ template <typename Fn> void ForEachPixelIn(TacPixelsView bitmap, TacRect rect, F
     }
 }
 
-void ClipStart(int& a, int& b, int& size) {
-    if (a < 0) {
-        b -= a;
-        size += a;
-        a = 0;
-    }
-}
-
 // Lays one straight-alpha pixel s over t.
 TPixel32 LayOver(TPixel32 t, TPixel32 s) {
     const int cover = PixelA(s);
@@ -36,15 +28,6 @@ TPixel32 LayOver(TPixel32 t, TPixel32 s) {
 }
 
 } // namespace
-
-void TacCopyArea::ClipTo(const TacPixelsView& target, const TacPixelsView& source) {
-    ClipStart(TargetX, SourceX, Width);
-    ClipStart(SourceX, TargetX, Width);
-    ClipStart(TargetY, SourceY, Height);
-    ClipStart(SourceY, TargetY, Height);
-    Width = std::min({Width, target.Width - TargetX, source.Width - SourceX});
-    Height = std::min({Height, target.Height - TargetY, source.Height - SourceY});
-}
 
 void BlendEqualBitmaps(TacPixelsView target, TacPixelsView source, std::uint8_t weight) {
     if (!HasPixels(target) || !HasPixels(source) || !SameSize(target, source))

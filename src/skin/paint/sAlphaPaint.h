@@ -74,25 +74,6 @@ inline TacPixelsView SubView(const TacPixelsView& v, TacRect r) {
     return {v.Row(r.Top) + r.Left, r.Width(), r.Height(), v.Stride};
 }
 
-// Width x Height pixels read at (SourceX, SourceY) and written at (TargetX, TargetY).
-// ClipTo shifts both ends together so that each stays inside its bitmap.
-struct TacCopyArea {
-    int TargetX = 0, TargetY = 0, SourceX = 0, SourceY = 0, Width = 0, Height = 0;
-
-    bool Empty() const { return Width <= 0 || Height <= 0; }
-    void ClipTo(const TacPixelsView& target, const TacPixelsView& source);
-
-    // fn(target pixel, source pixel, target x, target y) over the area; clip it first.
-    template <typename Fn> void ForEachPair(const TacPixelsView& target, const TacPixelsView& source, Fn fn) const {
-        for (int row = 0; row < Height; ++row) {
-            TPixel32* t = target.Row(TargetY + row) + TargetX;
-            const TPixel32* s = source.Row(SourceY + row) + SourceX;
-            for (int col = 0; col < Width; ++col)
-                fn(t[col], s[col], TargetX + col, TargetY + row);
-        }
-    }
-};
-
 // ---- Operations --------------------------------------------------------------------
 
 // Each colour channel t of target becomes s + floor(weight * (t - s) / 256), s from

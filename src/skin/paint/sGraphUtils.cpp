@@ -43,41 +43,6 @@ TacRect ClipToBitmap(TacRect r, const TacPixelsView& bitmap) {
     return r;
 }
 
-// A copy of w x h pixels from (SourceX, SourceY) to (TargetX, TargetY), clipped so that
-// both ends lie inside their bitmaps. Empty when nothing is left.
-struct TCopyArea {
-    int TargetX, TargetY, SourceX, SourceY, W, H;
-
-    bool Empty() const { return W <= 0 || H <= 0; }
-
-    // Calls fn(target pixel, source pixel, target x, target y) for every pixel of the area.
-    template <typename Fn> void ForEachPair(const TacPixelsView& target, const TacPixelsView& source, Fn fn) const {
-        for (int row = 0; row < H; ++row) {
-            TPixel32* t = target.Row(TargetY + row) + TargetX;
-            const TPixel32* s = source.Row(SourceY + row) + SourceX;
-            for (int col = 0; col < W; ++col)
-                fn(t[col], s[col], TargetX + col, TargetY + row);
-        }
-    }
-
-    void Clip(const TacPixelsView& target, const TacPixelsView& source) {
-        ClipStart(TargetX, SourceX, W);
-        ClipStart(SourceX, TargetX, W);
-        ClipStart(TargetY, SourceY, H);
-        ClipStart(SourceY, TargetY, H);
-        W = std::min({W, target.Width - TargetX, source.Width - SourceX});
-        H = std::min({H, target.Height - TargetY, source.Height - SourceY});
-    }
-
-private:
-    static void ClipStart(int& a, int& b, int& size) {
-        if (a < 0) {
-            b -= a;
-            size += a;
-            a = 0;
-        }
-    }
-};
 
 bool Usable(const TacPixelsView& v) {
     return v.Bits != nullptr && !v.Empty();
@@ -200,8 +165,8 @@ void BlendBitmaps(TacPixelsView target, TacPixelsView source, int weight, int x,
     if (!Usable(target) || !Usable(source))
         return;
     weight = std::clamp(weight, 0, 255);
-    TCopyArea area{x, y, sourceRect.Left, sourceRect.Top, sourceRect.Width(), sourceRect.Height()};
-    area.Clip(target, source);
+    TacCopyArea area{x, y, sourceRect.Left, sourceRect.Top, sourceRect.Width(), sourceRect.Height()};
+    area.ClipTo(target, source);
     if (area.Empty())
         return;
     // The target is the weighted side: weight 0 leaves the source colour.
@@ -268,16 +233,16 @@ void BlendAlphaImage(TacPixelsView target, TacRect targetRect, TacPixelsView sou
             t = b.At(bx, by);
     };
 
-    TCopyArea area{targetRect.Left,
+    TacCopyArea area{targetRect.Left,
                    targetRect.Top,
                    sourceRect.Left,
                    sourceRect.Top,
                    std::min(targetRect.Width(), sourceRect.Width()),
                    std::min(targetRect.Height(), sourceRect.Height())};
-    const int imageHeight = area.H;
+    const int imageHeight = area.Height;
     const int sourceTop = area.SourceY;
     const int targetTop = area.TargetY;
-    area.Clip(target, source);
+    area.ClipTo(target, source);
     if (area.Empty())
         return;
     area.ForEachPair(target, source, [&](TPixel32& t, TPixel32 s, int tx, int ty) {
@@ -300,7 +265,7 @@ void BlendAlphaImage(TacPixelsView target, TacRect targetRect, TacPixelsView sou
             continue;
         TPixel32* t = target.Row(ty) + area.TargetX;
         const TPixel32* s = source.Row(sy) + area.SourceX;
-        for (int col = 0; col < area.W; ++col) {
+        for (int col = 0; col < area.Width; ++col) {
             if (skipped(s[col]))
                 continue;
             const int a = static_cast<int>(opacity(s[col]) / 3 - k * fadeStep);
