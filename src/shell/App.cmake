@@ -24,7 +24,8 @@ if(WIN32)
     set(SJ_APP_RC_DEPENDS ${SJ_APP_RC_DEPENDS} CACHE INTERNAL "Files the program's resources are made of")
 
     sj_add_library(sj_app MainUnit.cpp About.cpp PngPicture.cpp
-        LIBS sj_forms sj_shell_util sj_engine sj_skinpaint sj_skinmanager sj_skinpaint_win)
+        LIBS sj_forms sj_shell_util sj_engine sj_skinpaint sj_skinmanager sj_skinpaint_win
+        sj_skincontrols)
 
     # The program's icon as Explorer shows it.
     set(SJ_APP_ICON_RC ${CMAKE_BINARY_DIR}/app_icon.rc)

@@ -13,9 +13,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <memory>
 
 namespace sj {
@@ -43,43 +41,12 @@ void AddPngResources(TsAlphaImageList& list, std::initializer_list<const char*> 
         list.AddImageData(LoadDataResource(PngResourceName(fileName)));
 }
 
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 } // namespace
 
 TMainEnvironment& MainEnvironment() {
     static TMainEnvironment environment{[] { return ConfigFileName(); },
                                         [](const std::string& valueName) { return GetShellFolder(valueName); }};
     return environment;
-}
-
-std::optional<double> ParseMegabytes(const std::string& text) {
-    std::string number = Trimmed(text);
-    // Either decimal mark is taken, whatever the user's locale shows.
-    std::replace(number.begin(), number.end(), ',', '.');
-    if (number.empty())
-        return std::nullopt;
-    double value = 0;
-    const char* end = number.data() + number.size();
-    const auto [next, error] = std::from_chars(number.data(), end, value);
-    if (error != std::errc() || next != end || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
-
-std::string FormatMegabytes(double megabytes) {
-    // Rounded as typed: 1.555 shows as 1.56 although its binary value lies just below.
-    const double nudge = megabytes >= 0 ? 1e-9 : -1e-9;
-    const double rounded = std::round(megabytes * 100.0 + nudge) / 100.0;
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.2f", rounded);
-    return buffer;
 }
 
 std::int64_t UserPartSize(double megabytes) {
@@ -97,6 +64,8 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
     RegisterPngPictureFormat();
     RegisterSkinManagerClasses();
     RegisterAlphaImageListClass();
+    RegisterSpinEditClasses();
+    RegisterSkinButtonClasses();
     BindFields();
     PublishHandlers();
     CreateFromResource();
@@ -169,8 +138,6 @@ void TFormMain::PublishHandlers() {
     PublishMethod("menuCheckUpdatesClick", &TFormMain::menuCheckUpdatesClick);
     PublishMethod("menuContactClick", &TFormMain::menuContactClick);
     PublishMethod("menuAboutClick", &TFormMain::menuAboutClick);
-    PublishMethod("sDecimalSpinEditMBChange", &TFormMain::sDecimalSpinEditMBChange);
-    PublishMethod("sDecimalSpinEditMBExit", &TFormMain::sDecimalSpinEditMBExit);
 }
 
 void TFormMain::Loaded() {
@@ -263,11 +230,8 @@ std::int64_t TFormMain::SelectedPartSize() const {
         return Size100PartSize;
     if (RadioButton700->Checked())
         return Cd700PartSize;
-    if (RadioButtonUser->Checked()) {
-        if (!sizeValue_)
-            throw Exception("'" + sDecimalSpinEditMB->Text() + "' is not a valid size in MB");
-        return UserPartSize(*sizeValue_);
-    }
+    if (RadioButtonUser->Checked())
+        return UserPartSize(sDecimalSpinEditMB->Value());
     return 0;
 }
 
@@ -336,20 +300,6 @@ void TFormMain::menuContactClick(TObject*) {
 void TFormMain::menuAboutClick(TObject*) {
     std::unique_ptr<TFormAbout> about(new TFormAbout(this));
     about->ShowModal();
-}
-
-void TFormMain::sDecimalSpinEditMBChange(TObject*) {
-    if (!formattingSize_)
-        sizeValue_ = ParseMegabytes(sDecimalSpinEditMB->Text());
-}
-
-void TFormMain::sDecimalSpinEditMBExit(TObject*) {
-    // The field shows two decimals once the user leaves it; the value keeps all.
-    if (!sizeValue_)
-        return;
-    formattingSize_ = true;
-    sDecimalSpinEditMB->SetText(FormatMegabytes(*sizeValue_));
-    formattingSize_ = false;
 }
 
 } // namespace sj

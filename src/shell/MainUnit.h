@@ -12,6 +12,8 @@
 #include "forms/Menus.h"
 #include "forms/StdCtrls.h"
 #include "forms/ComCtrls.h"
+#include "skin/controls/sButton.h"
+#include "skin/controls/sSpinEdit.h"
 #include "skin/paint/acAlphaImageList.h"
 
 #include <cstdint>
@@ -35,10 +37,6 @@ inline constexpr std::int64_t Cd650PartSize = 681574400;
 inline constexpr std::int64_t Size100PartSize = 104857600;
 inline constexpr std::int64_t Cd700PartSize = 734003200;
 
-// The decimal number of a size field ("1.555", " 2,5 "); empty for other text.
-std::optional<double> ParseMegabytes(const std::string& text);
-// The text a size field shows for a value: two decimals.
-std::string FormatMegabytes(double megabytes);
 // A user-defined size in bytes (truncated toward zero). Negative sizes and sizes of
 // 2048 MB and more, which no part can have, are refused with a message.
 std::int64_t UserPartSize(double megabytes);
@@ -51,8 +49,6 @@ public:
 
     // The part size the Split page's choice stands for.
     std::int64_t SelectedPartSize() const;
-    // The size field's value, with every decimal typed (the field may show fewer).
-    std::optional<double> SizeValue() const { return sizeValue_; }
 
     void FormCreate(TObject* sender);
     void FormClose(TObject* sender, TCloseAction& action);
@@ -70,8 +66,6 @@ public:
     void menuCheckUpdatesClick(TObject* sender);
     void menuContactClick(TObject* sender);
     void menuAboutClick(TObject* sender);
-    void sDecimalSpinEditMBChange(TObject* sender);
-    void sDecimalSpinEditMBExit(TObject* sender);
 
     TPageControl* PageControl1 = nullptr;
     TTabSheet* TabSheet1 = nullptr;
@@ -85,8 +79,8 @@ public:
     TEdit* EditFile = nullptr;
     TLabel* LabelOutput = nullptr;
     TEdit* EditOutputFolder = nullptr;
-    TButton* btnOutputFolder = nullptr;
-    TButton* btnSelectfile = nullptr;
+    TsButton* btnOutputFolder = nullptr;
+    TsButton* btnSelectfile = nullptr;
     TGroupBox* GroupBoxSize = nullptr;
     TLabel* LabelSizeTop = nullptr;
     TRadioButton* RadioButton144 = nullptr;
@@ -94,10 +88,10 @@ public:
     TRadioButton* RadioButton100 = nullptr;
     TRadioButton* RadioButton700 = nullptr;
     TRadioButton* RadioButtonUser = nullptr;
-    TEdit* sDecimalSpinEditMB = nullptr;
+    TsDecimalSpinEdit* sDecimalSpinEditMB = nullptr;
     TLabel* LabelMB = nullptr;
-    TButton* btnStart = nullptr;
-    TButton* btnHelp = nullptr;
+    TsButton* btnStart = nullptr;
+    TsButton* btnHelp = nullptr;
     TImage* ImageJoinTop = nullptr;
     TLabel* LabelTop2 = nullptr;
     TImage* ImageJoinTop2 = nullptr;
@@ -106,9 +100,9 @@ public:
     TEdit* EditFileJoin = nullptr;
     TLabel* LabelFileJoin2 = nullptr;
     TEdit* EditFileJoinFolder = nullptr;
-    TButton* btnFileJoinFolder = nullptr;
-    TButton* btnFileJoin = nullptr;
-    TButton* btnStartJoin = nullptr;
+    TsButton* btnFileJoinFolder = nullptr;
+    TsButton* btnFileJoin = nullptr;
+    TsButton* btnStartJoin = nullptr;
     TOpenDialog* OpenDialog = nullptr;
     TsAlphaImageList* sAlphaImageList16 = nullptr;
     TsAlphaImageList* sAlphaImageList32 = nullptr;
@@ -134,8 +128,6 @@ private:
     void PickFolder(TEdit& folderEdit);
     void ShowCompleted(const std::string& text);
 
-    std::optional<double> sizeValue_ = 1.0;
-    bool formattingSize_ = false;
 };
 
 } // namespace sj

@@ -1085,7 +1085,17 @@ bool Overlaps(const RECT& a, const RECT& b) {
     return IntersectRect(&r, &a, &b) != 0;
 }
 
-void BlitCache(TsCommonData& skinData, HDC dc, const RECT& cacheRect, const RECT& clipRect) {
+// The shared walk of both cache copies: corners first, then the DC clipped to clipRect,
+// the children cut out of it by excludeChildren, and the cache copied through what is left.
+template <class ExcludeChildren>
+void CopyCacheAroundChildren(TsCommonData& skinData, const RECT& cacheRect, bool fillCorners, HDC dc,
+                             const RECT& clipRect, ExcludeChildren excludeChildren) {
+    if (!skinData.CacheBitmap || dc == nullptr)
+        return;
+    if (fillCorners)
+        FillBackdropCorners(skinData, 0, bcAllCorners);
+    TClipRectGuard clip(dc, clipRect);
+    excludeChildren();
     TBitmap& cache = *skinData.CacheBitmap;
     BitBlt(dc, clipRect.left, clipRect.top, clipRect.right - clipRect.left, clipRect.bottom - clipRect.top,
            cache.Canvas().Handle(), cacheRect.left, cacheRect.top, SRCCOPY);
@@ -1095,13 +1105,9 @@ void BlitCache(TsCommonData& skinData, HDC dc, const RECT& cacheRect, const RECT
 
 void CopyCacheToDC(TWinControl* parent, TsCommonData& skinData, const RECT& cacheRect, int dy, int dx, bool fillCorners,
                    HDC dc, const RECT& clipRect) {
-    if (!skinData.CacheBitmap || dc == nullptr)
-        return;
-    if (fillCorners)
-        FillBackdropCorners(skinData, 0, bcAllCorners);
-    int saved = SaveDC(dc);
-    IntersectClipRect(dc, clipRect.left, clipRect.top, clipRect.right, clipRect.bottom);
-    if (parent != nullptr) {
+    CopyCacheAroundChildren(skinData, cacheRect, fillCorners, dc, clipRect, [&] {
+        if (parent == nullptr)
+            return;
         for (int i = 0; i < parent->ControlCount(); ++i) {
             TControl* child = parent->Controls(i);
             if (!child->Visible() || dynamic_cast<TWinControl*>(child) == nullptr)
@@ -1111,9 +1117,7 @@ void CopyCacheToDC(TWinControl* parent, TsCommonData& skinData, const RECT& cach
             if (Overlaps(r, clipRect))
                 ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
         }
-    }
-    BlitCache(skinData, dc, cacheRect, clipRect);
-    RestoreDC(dc, saved);
+    });
 }
 
 namespace {
@@ -1132,6 +1136,20 @@ void ExcludeGroupBoxFrame(const TChildExclusion& e, HWND child, RECT r) {
     ExcludeClipRect(e.DC, r.left, r.top, r.left + e.GroupBorders.left, r.bottom);
     ExcludeClipRect(e.DC, r.right - e.GroupBorders.right, r.top, r.right, r.bottom);
     ExcludeClipRect(e.DC, r.left, r.bottom - e.GroupBorders.bottom, r.right, r.bottom);
+}
+
+// The border widths of the skin's group box frame; zero without one.
+RECT GroupBoxBorders(const TsSkinModel* model) {
+    if (model == nullptr)
+        return RECT{};
+    std::int32_t group = model->SectionIndexOf("GROUPBOX");
+    if (!model->HasSection(group))
+        return RECT{};
+    std::int32_t item = model->GeneralData[static_cast<std::size_t>(group)].BordersMaskIndex;
+    if (!model->HasImage(item))
+        return RECT{};
+    const TsMaskData& m = model->Masks[static_cast<std::size_t>(item)];
+    return RECT{m.BorderLeft, m.BorderTop, m.BorderRight, m.BorderBottom};
 }
 
 BOOL CALLBACK ExcludeChildWindow(HWND child, LPARAM lParam) {
@@ -1159,27 +1177,12 @@ BOOL CALLBACK ExcludeChildWindow(HWND child, LPARAM lParam) {
 
 void CopyCacheToWindowDC(HWND window, TsCommonData& skinData, const RECT& cacheRect, int dy, int dx, bool fillCorners,
                          HDC dc, const RECT& clipRect) {
-    if (!skinData.CacheBitmap || dc == nullptr)
-        return;
-    if (fillCorners)
-        FillBackdropCorners(skinData, 0, bcAllCorners);
-    int saved = SaveDC(dc);
-    IntersectClipRect(dc, clipRect.left, clipRect.top, clipRect.right, clipRect.bottom);
-    TChildExclusion e{window, dc, dx, dy, RECT{}};
-    if (const TsSkinModel* model = skinData.Model()) {
-        std::int32_t group = model->SectionIndexOf("GROUPBOX");
-        if (model->HasSection(group)) {
-            std::int32_t item = model->GeneralData[static_cast<std::size_t>(group)].BordersMaskIndex;
-            if (model->HasImage(item)) {
-                const TsMaskData& m = model->Masks[static_cast<std::size_t>(item)];
-                e.GroupBorders = RECT{m.BorderLeft, m.BorderTop, m.BorderRight, m.BorderBottom};
-            }
-        }
-    }
-    if (window != nullptr)
+    CopyCacheAroundChildren(skinData, cacheRect, fillCorners, dc, clipRect, [&] {
+        if (window == nullptr)
+            return;
+        TChildExclusion e{window, dc, dx, dy, GroupBoxBorders(skinData.Model())};
         EnumChildWindows(window, ExcludeChildWindow, reinterpret_cast<LPARAM>(&e));
-    BlitCache(skinData, dc, cacheRect, clipRect);
-    RestoreDC(dc, saved);
+    });
 }
 
 // --- Backdrop corners and the border ring -------------------------------------------------
