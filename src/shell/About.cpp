@@ -57,6 +57,7 @@ TFormAbout::TFormAbout(TComponent* owner) : TForm(owner) {
 }
 
 void TFormAbout::FormCreate(TObject*) {
+    skinOwner_ = std::make_unique<TacFormSkinOwner>(*this, nullptr);
     const std::string& title = Application->Title();
     SetCaption(FillTemplate(Caption(), {title}));
     if (!Application->Icon().Empty())

@@ -6,8 +6,10 @@
 #include "forms/Forms.h"
 #include "forms/ImageControl.h"
 #include "forms/StdCtrls.h"
+#include "skin/controls/acSBUtils.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,10 @@ public:
     TLabel* LabelWarning = nullptr;
     TLabel* LabelWeb = nullptr;
     TButton* ButtonOK = nullptr;
+
+private:
+    // Skins the ordinary controls until the form gets its full skin provider.
+    std::unique_ptr<TacFormSkinOwner> skinOwner_;
 };
 
 } // namespace sj

@@ -151,6 +151,7 @@ void TFormMain::FillImageLists() {
 }
 
 void TFormMain::FormCreate(TObject*) {
+    skinOwner_ = std::make_unique<TacFormSkinOwner>(*this, nullptr);
     // A failure here (an unreadable configuration, a settings file that cannot be
     // written) is shown, and the window still comes up with what was done so far.
     try {

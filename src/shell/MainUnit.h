@@ -12,12 +12,14 @@
 #include "forms/Menus.h"
 #include "forms/StdCtrls.h"
 #include "forms/ComCtrls.h"
+#include "skin/controls/acSBUtils.h"
 #include "skin/controls/sButton.h"
 #include "skin/controls/sSpinEdit.h"
 #include "skin/paint/acAlphaImageList.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -127,6 +129,9 @@ private:
     void PickFile(TEdit& fileEdit, TEdit& folderEdit);
     void PickFolder(TEdit& folderEdit);
     void ShowCompleted(const std::string& text);
+
+    // Skins the ordinary controls until the form gets its full skin provider.
+    std::unique_ptr<TacFormSkinOwner> skinOwner_;
 
 };
 
