@@ -4,7 +4,11 @@
 #include "shell/About.h"
 #include "shell/MainUnit.h"
 #include "shell/UtilFuncs.h"
+#include "skin/data/sSkinCore.h"
 #include "skin/data/sSkinManager.h"
+#include "skin/data/sSkinModel.h"
+#include "skin/paint/sCanvasPaint.h"
+#include "skin/paint/sSectionPaint.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -513,6 +518,162 @@ TEST_F(AppTest, EmptyConfigurationGivesEmptyTexts) {
     EXPECT_EQ(about.LabelWeb->Caption(), "");
     form.menuContact->Click();
     EXPECT_THAT(opened_, ElementsAre(""));
+}
+
+// What a control shows for a print request, in a 32-bit bitmap of its size.
+std::unique_ptr<TBitmap> Printed(TWinControl& control) {
+    auto shot = CreateBitmap32(control.Width(), control.Height());
+    ::SendMessageA(control.Handle(), WM_PRINT, reinterpret_cast<WPARAM>(shot->Canvas().Handle()),
+                   PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND);
+    return shot;
+}
+
+// What the screen shows of a window, frame included, read back from its window DC after
+// it has painted: the edit adapter paints its border only there.
+std::unique_ptr<TBitmap> OnScreen(HWND window, bool clientOnly) {
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Application->ProcessMessages();
+    RECT rect{};
+    if (clientOnly)
+        ::GetClientRect(window, &rect);
+    else
+        ::GetWindowRect(window, &rect);
+    auto shot = CreateBitmap32(rect.right - rect.left, rect.bottom - rect.top);
+    HDC dc = clientOnly ? ::GetDC(window) : ::GetWindowDC(window);
+    ::BitBlt(shot->Canvas().Handle(), 0, 0, shot->Width(), shot->Height(), dc, 0, 0, SRCCOPY);
+    ::ReleaseDC(window, dc);
+    ::GdiFlush();
+    return shot;
+}
+
+// The button's pixels inside the borders of the active skin's BUTTON section, away from
+// the caption and the glyph (where only the section face shows), as (x, y, colour).
+struct TFacePixel {
+    int X = 0;
+    int Y = 0;
+    TPixel32 Color = 0;
+};
+std::vector<TFacePixel> PlainFacePixels(TsButton& button, TsSkinModel& model, TacPixelsView pixels) {
+    const std::int32_t section = model.SectionIndexOf("BUTTON");
+    const std::int32_t borders = model.HasSection(section) ? model.GeneralData[section].BordersMaskIndex : -1;
+    const int left = model.BorderLeftOf(borders), top = model.BorderTopOf(borders);
+    const int right = button.Width() - model.BorderRightOf(borders);
+    const int bottom = button.Height() - model.BorderBottomOf(borders);
+    auto inside = [](const TacRect& r, int x, int y, int margin) {
+        return x >= r.Left - margin && x < r.Right + margin && y >= r.Top - margin && y < r.Bottom + margin;
+    };
+    const TacRect caption = button.CaptionRect(), glyph = button.GlyphRect();
+    std::vector<TFacePixel> plain;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            if (!inside(caption, x, y, 0) && !inside(glyph, x, y, 0))
+                plain.push_back({x, y, pixels.At(x, y) & 0x00FFFFFF});
+    return plain;
+}
+
+// The core's face of the BUTTON section in state 0 over the button's own backdrop, at
+// the plain pixels of the button.
+std::vector<TFacePixel> CoreButtonFace(TsButton& button, TsSkinModel& model) {
+    auto face = CreateBitmap32(button.Width(), button.Height());
+    TBackdropRef backdrop;
+    button.SkinData().GetBackdrop(backdrop);
+    PaintSectionFace(face->Pixels(), TacRect{0, 0, button.Width(), button.Height()}, &model,
+                     model.SectionIndexOf("BUTTON"), "BUTTON", 0, true, backdrop, button.Left(), button.Top());
+    return PlainFacePixels(button, model, face->Pixels());
+}
+
+// The core's border of the EDIT section in state 0, at the middle of the left edge.
+TPixel32 CoreEditBorder(TEdit& edit, TsSkinManager& manager) {
+    TsCommonData reference(&edit, true);
+    reference.SetSkinManager(&manager);
+    reference.SetSkinSection("EDIT");
+    RECT client{};
+    PaintControlBorder(reference.CacheBitmap->Canvas().Handle(), RECT{0, 0, edit.Width(), edit.Height()}, 2, client, 0,
+                       reference);
+    return reference.CacheBitmap->Pixels().At(0, edit.Height() / 2) & 0x00FFFFFF;
+}
+
+std::string DescribeMismatch(const std::vector<TFacePixel>& shown, const std::vector<TFacePixel>& expected) {
+    if (shown.size() != expected.size())
+        return "different pixel sets";
+    for (size_t i = 0; i < shown.size(); ++i)
+        if (shown[i].Color != expected[i].Color)
+            return "first difference at (" + std::to_string(shown[i].X) + ", " + std::to_string(shown[i].Y) +
+                   "): " + std::to_string(shown[i].Color) + " instead of " + std::to_string(expected[i].Color);
+    return "none";
+}
+
+bool SameColors(const std::vector<TFacePixel>& a, const std::vector<TFacePixel>& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](const TFacePixel& p, const TFacePixel& q) {
+               return p.X == q.X && p.Y == q.Y && p.Color == q.Color;
+           });
+}
+
+// With SJ_SKIN_DUMP_DIR set, the form's client area as the screen shows it is kept there
+// as a BMP for a person to look at.
+void DumpClientArea(TFormMain& form, const std::string& skinName) {
+    const char* folder = std::getenv("SJ_SKIN_DUMP_DIR");
+    if (folder == nullptr || *folder == '\0')
+        return;
+    auto shot = OnScreen(form.Handle(), true);
+    std::string file = skinName.substr(0, skinName.find(" ("));
+    std::replace(file.begin(), file.end(), ' ', '_');
+    shot->SaveToFile(std::string(folder) + "\\" + file + ".bmp");
+}
+
+TEST_F(AppTest, ControlsFollowTheSkinChosenByName) {
+    ::SetCursorPos(0, 0); // no control is hot
+    // Owned by the application as the program creates it: the manager announces skin
+    // changes to the application's forms.
+    form_ = std::make_unique<TFormMain>(Application);
+    form_->Show();
+    TFormMain& form = Form();
+    Application->ProcessMessages();
+    auto* manager = form.FindComponentOf<TsSkinManager>("sSkinManager1");
+    ASSERT_NE(manager, nullptr);
+    TsSkinModel& model = manager->Core().Model();
+    TsButton& button = *form.btnOutputFolder;
+    TEdit& edit = *form.EditOutputFolder;
+    form.EditFile->SetText("C:\\Data\\report.doc"); // typed text shows in the dumps
+    ASSERT_NE(::GetFocus(), button.Handle());
+    ASSERT_NE(::GetFocus(), edit.Handle());
+
+    struct TLook {
+        std::vector<TFacePixel> Button;
+        TPixel32 EditBorder = 0;
+    };
+    auto check = [&](const std::string& skin) {
+        SCOPED_TRACE(skin);
+        TLook look;
+        EXPECT_EQ(manager->SkinName(), skin);
+        EXPECT_EQ(button.FaceState(), 0);
+        auto shot = Printed(button);
+        look.Button = PlainFacePixels(button, model, shot->Pixels());
+        const std::vector<TFacePixel> expected = CoreButtonFace(button, model);
+        EXPECT_GT(look.Button.size(), 50u) << "the caption and glyph leave face to compare";
+        EXPECT_TRUE(SameColors(look.Button, expected)) << DescribeMismatch(look.Button, expected);
+        look.EditBorder = OnScreen(edit.Handle(), false)->Pixels().At(0, edit.Height() / 2) & 0x00FFFFFF;
+        EXPECT_EQ(look.EditBorder, CoreEditBorder(edit, *manager));
+        DumpClientArea(form, skin);
+        return look;
+    };
+    auto switchTo = [&](const std::string& skin) {
+        manager->SetSkinName(skin);
+        Application->ProcessMessages();
+        return check(skin);
+    };
+
+    const TLook zest = check("Zest (internal)");
+    for (const char* skin : {"Marina Deck (internal)", "Aurora Veil (internal)", "Sandstone Court (internal)"}) {
+        const TLook other = switchTo(skin);
+        EXPECT_FALSE(SameColors(other.Button, zest.Button)) << skin << ": the button keeps the old face";
+        EXPECT_NE(other.EditBorder, zest.EditBorder) << skin << ": the edit keeps the old border";
+    }
+    const TLook back = switchTo("Zest (internal)");
+    EXPECT_TRUE(SameColors(back.Button, zest.Button)) << DescribeMismatch(back.Button, zest.Button);
+    EXPECT_EQ(back.EditBorder, zest.EditBorder);
+    EXPECT_TRUE(messages_.empty()) << (messages_.empty() ? "" : messages_[0].Text);
 }
 
 } // namespace

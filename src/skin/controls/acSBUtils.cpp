@@ -241,6 +241,8 @@ void TacMainWnd::AnswerSkinCommand(TMessage& message, const TWndNext& next) {
         message.Result = reinterpret_cast<LRESULT>(Application);
         return;
     case scRemoveSkin:
+        // The manager stops at a skinned window and leaves its children to it.
+        PassSkinCommandToChildren(Control(), scRemoveSkin, message.LParam);
         skinData_.HandleCommonMessage(message);
         Unhook();
         next(message);
@@ -252,6 +254,7 @@ void TacMainWnd::AnswerSkinCommand(TMessage& message, const TWndNext& next) {
         skinData_.CacheStale = true;
         ApplySkinHook();
         ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW);
+        PassSkinCommandToChildren(Control(), SkinCommandCode(message.WParam), message.LParam);
         return;
     case 6:
         skinData_.InUpdate = false;

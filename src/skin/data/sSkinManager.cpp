@@ -170,6 +170,10 @@ std::vector<TCustomForm*>& HookedFormList() {
 
 } // namespace
 
+void PassSkinCommandToChildren(TWinControl& parent, WORD command, LPARAM lParam) {
+    PassToControls(parent, command, lParam);
+}
+
 TsSkinManager* PrimaryManager() {
     return GPrimaryManager;
 }

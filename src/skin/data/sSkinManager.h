@@ -229,6 +229,13 @@ extern bool SkinChangeInProgress;
 using THoverQuery = std::function<bool(LRESULT skinData)>;
 THoverQuery& SkinDataHoveredQuery();
 
+// Hands a skin command on to the children of parent, as the manager does from a form:
+// windowless children get it directly, skinned windowed children by message (they pass
+// it on to their own children), and the children of unskinned windows are reached past
+// them. A control that answers the skin commands for a container calls it for the
+// commands that concern the whole tree (new skin, refresh, remove skin).
+void PassSkinCommandToChildren(TWinControl& parent, WORD command, LPARAM lParam);
+
 // Forms whose skin provider answers the skin command themselves register here to
 // be told of skin changes.
 void RegisterHookedForm(TCustomForm* form);
