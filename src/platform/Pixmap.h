@@ -52,6 +52,16 @@ struct TacPixelsView {
     bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < Width && y < Height; }
 };
 
+// A view with pixels behind it.
+inline bool HasPixels(const TacPixelsView& v) {
+    return v.Bits != nullptr && !v.Empty();
+}
+
+// The part of r that lies inside v (empty when none does).
+inline TacRect ClipRect(TacRect r, const TacPixelsView& v) {
+    return {std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, v.Width), std::min(r.Bottom, v.Height)};
+}
+
 // An owning 32-bit pixel buffer (Stride == Width).
 class TacPixmap {
 public:

@@ -61,14 +61,6 @@ template <typename Fn> constexpr TPixel32 MapChannels(TPixel32 a, TPixel32 b, st
 
 // ---- Views and areas ---------------------------------------------------------------
 
-inline bool HasPixels(const TacPixelsView& v) {
-    return v.Bits != nullptr && !v.Empty();
-}
-
-inline TacRect ClipRect(TacRect r, const TacPixelsView& v) {
-    return {std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, v.Width), std::min(r.Bottom, v.Height)};
-}
-
 // The part of v under r; r must lie inside v (clip it first).
 inline TacPixelsView SubView(const TacPixelsView& v, TacRect r) {
     return {v.Row(r.Top) + r.Left, r.Width(), r.Height(), v.Stride};

@@ -35,18 +35,6 @@ template <typename Fn> void ForEachPixel(TacPixelsView bitmap, Fn fn) {
     }
 }
 
-TacRect ClipToBitmap(TacRect r, const TacPixelsView& bitmap) {
-    r.Left = std::max(r.Left, 0);
-    r.Top = std::max(r.Top, 0);
-    r.Right = std::min(r.Right, bitmap.Width);
-    r.Bottom = std::min(r.Bottom, bitmap.Height);
-    return r;
-}
-
-
-bool Usable(const TacPixelsView& v) {
-    return v.Bits != nullptr && !v.Empty();
-}
 
 // T + floor(a * (S - T) / 256): moves the target channel toward the source by a / 256.
 std::uint8_t BlendToward(std::uint8_t t, std::uint8_t s, int a) {
@@ -162,7 +150,7 @@ void MakeGrayscale(TacPixelsView bitmap, TPixel32 key) {
 }
 
 void BlendBitmaps(TacPixelsView target, TacPixelsView source, int weight, int x, int y, TacRect sourceRect) {
-    if (!Usable(target) || !Usable(source))
+    if (!HasPixels(target) || !HasPixels(source))
         return;
     weight = std::clamp(weight, 0, 255);
     TacCopyArea area{x, y, sourceRect.Left, sourceRect.Top, sourceRect.Width(), sourceRect.Height()};
@@ -177,9 +165,9 @@ void BlendBitmaps(TacPixelsView target, TacPixelsView source, int weight, int x,
 }
 
 void BlendColorIntoRect(TacPixelsView bitmap, TacRect rect, int percent, TColor color) {
-    if (!Usable(bitmap))
+    if (!HasPixels(bitmap))
         return;
-    rect = ClipToBitmap(rect, bitmap);
+    rect = ClipRect(rect, bitmap);
     if (rect.Empty())
         return;
     const double keep = std::clamp(percent, 0, 100) / 100.0;
@@ -196,9 +184,9 @@ void BlendColorIntoRect(TacPixelsView bitmap, TacRect rect, int percent, TColor 
 }
 
 void FillPixels(TacPixelsView target, TacRect rect, TColor color, std::uint8_t alpha) {
-    if (!Usable(target))
+    if (!HasPixels(target))
         return;
-    rect = ClipToBitmap(rect, target);
+    rect = ClipRect(rect, target);
     if (rect.Empty())
         return;
     const TPixel32 value = (ColorToPixelOrder(color) & 0x00FFFFFFu) | (TPixel32{alpha} << 24);
@@ -217,7 +205,7 @@ void PremultiplyAlpha(TacPixelsView bitmap) {
 
 void BlendAlphaImage(TacPixelsView target, TacRect targetRect, TacPixelsView source, TacRect sourceRect,
                      const TacAlphaBlendOptions& options) {
-    if (!Usable(target) || !Usable(source))
+    if (!HasPixels(target) || !HasPixels(source))
         return;
     const int transparency = std::clamp(options.Transparency, 0, 100);
     auto opacity = [transparency](TPixel32 s) {

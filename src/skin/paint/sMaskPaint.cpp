@@ -97,10 +97,6 @@ TacRect RectAt(int x, int y, int width, int height) {
     return TacRect{x, y, x + width, y + height};
 }
 
-bool Usable(TacPixelsView view) {
-    return view.Bits != nullptr && !view.Empty();
-}
-
 // The part of a piece that can be copied: the overlap of the two rectangles, shifted past
 // negative coordinates on either side, limited by both bitmaps and, for masked pieces, by
 // the mask rows that still lie inside the source.
@@ -113,7 +109,7 @@ struct TacPieceSpan {
 
 TacPieceSpan ClipPiece(TacPixelsView target, TacRect targetRect, TacPixelsView source, TacRect sourceRect,
                        int maskOffset) {
-    if (!Usable(target) || !Usable(source)) {
+    if (!HasPixels(target) || !HasPixels(source)) {
         return {};
     }
     using I = std::int64_t;
@@ -275,7 +271,7 @@ void StretchMaskedPieceWith(TacPixelsView target, TacRect targetRect, TacPixelsV
     if (targetRect.Left < 0 || targetRect.Top < 0 || width <= 0 || height <= 0) {
         return;
     }
-    if (!Usable(target) || !Usable(source) || target.Width <= 1 || target.Height <= 1) {
+    if (!HasPixels(target) || !HasPixels(source) || target.Width <= 1 || target.Height <= 1) {
         return;
     }
     if (maskOffset == 0) {
@@ -603,7 +599,7 @@ private:
 
 void DrawBordersFrom(TacPixelsView target, TacRect rect, bool transparentCorners, int state, const TsMaskData& item,
                      const TacPixmap* image, const TBackdropRef& backdrop, bool keepAlpha) {
-    if (image == nullptr || !Usable(target) || (state == 0 && (item.PaintFlags & 2) != 0)) {
+    if (image == nullptr || !HasPixels(target) || (state == 0 && (item.PaintFlags & 2) != 0)) {
         return;
     }
     TacSliceGeometry g;
@@ -770,7 +766,7 @@ void DrawBordersMaskAlpha(TacPixelsView target, TacRect rect, bool transparentCo
 
 void DrawBordersMaskCutRegion(TacPixelsView target, int state, const TsMaskData& item, std::vector<TacRect>* cutRuns) {
     const TacPixmap* image = item.SourceImage();
-    if (item.Owner == nullptr || image == nullptr || !Usable(target)) {
+    if (item.Owner == nullptr || image == nullptr || !HasPixels(target)) {
         return;
     }
     TsMaskData oneFrameAtLeast = item;
@@ -873,7 +869,7 @@ void FillBackdropCorners(TacPixelsView cache, int controlX, int controlY, const 
                          unsigned corners, const TBackdropRef& backdrop) {
     const TacPixmap* image = item.SourceImage();
     TacSliceGeometry g;
-    if (item.Owner == nullptr || image == nullptr || !Usable(cache) ||
+    if (item.Owner == nullptr || image == nullptr || !HasPixels(cache) ||
         !SliceGeometryOf(item, RectAt(0, 0, cache.Width, cache.Height), state, g)) {
         return;
     }
