@@ -22,11 +22,20 @@ sj_start_display() {
         xdpyinfo >/dev/null 2>&1 && break
         sleep 0.1
     done
-    trap 'kill "$SJ_XVFB_PID" 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+    trap sj_cleanup EXIT
+}
+
+# Stops what this script started: its display and, when no Wine server ran before it,
+# the server (a server that was already running belongs to someone else's programs).
+sj_cleanup() {
+    [ -n "${SJ_XVFB_PID:-}" ] && kill "$SJ_XVFB_PID" 2>/dev/null
+    [ -n "${SJ_OWN_WINESERVER:-}" ] && wineserver -k 2>/dev/null
+    return 0
 }
 
 sj_start_wine() {
     mkdir -p "$WINEPREFIX"
+    pgrep -f "/wineserver" >/dev/null 2>&1 || SJ_OWN_WINESERVER=1
     # A persistent server, then wineboot with its output thrown away: wineboot starts
     # Wine's background services, which would otherwise be started by the first test
     # program and inherit ctest's output pipe, so ctest would wait for them forever.

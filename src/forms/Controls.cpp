@@ -733,6 +733,22 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND window, UINT msg, WPARAM wParam, L
     return message.Result;
 }
 
+namespace {
+
+TSystemPaintObserver& SystemPaintObserver() {
+    static auto& observer = *new TSystemPaintObserver;
+    return observer;
+}
+
+void ObserveSystemPaint(TWinControl& control, UINT msg) {
+    if ((msg == WM_PAINT || msg == WM_ERASEBKGND || msg == WM_NCPAINT) && SystemPaintObserver())
+        SystemPaintObserver()(control, msg);
+}
+
+} // namespace
+
+void SetSystemPaintObserver(TSystemPaintObserver observer) { SystemPaintObserver() = std::move(observer); }
+
 void TWinControl::DefaultHandler(TMessage& message) {
     if (IsFrameworkMessage(message.Msg)) {
         switch (message.Msg) {
@@ -758,6 +774,7 @@ void TWinControl::DefaultHandler(TMessage& message) {
         TControl::DefaultHandler(message);
         return;
     }
+    ObserveSystemPaint(*this, message.Msg);
     message.Result = ::CallWindowProcA(defWndProc_, handle_, message.Msg, message.WParam, message.LParam);
 }
 

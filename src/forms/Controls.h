@@ -131,6 +131,12 @@ private:
 void SetBoundaryExceptionHandler(std::function<void(std::exception_ptr)> handler);
 void HandleBoundaryException(std::exception_ptr error) noexcept;
 
+// Sees every paint message (WM_PAINT, WM_ERASEBKGND, WM_NCPAINT) that a windowed control
+// hands on to its system window procedure: how tests tell the system's own look from
+// the skin's. Empty (the default): nothing is observed.
+using TSystemPaintObserver = std::function<void(TWinControl& control, UINT msg)>;
+void SetSystemPaintObserver(TSystemPaintObserver observer);
+
 class TControl : public TComponent {
     SJ_CLASS(TControl, TComponent)
 

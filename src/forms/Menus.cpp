@@ -332,6 +332,32 @@ TBitmap& TMenuItem::Bitmap() {
     return *FBitmap;
 }
 
+void TMenuItem::SetSubMenuImages(TCustomImageList* images) {
+    if (images == FSubMenuImages) {
+        return;
+    }
+    if (FSubMenuImages != nullptr) {
+        FSubMenuImages->RemoveFreeNotification(this);
+    }
+    FSubMenuImages = images;
+    if (FSubMenuImages != nullptr) {
+        FSubMenuImages->FreeNotification(this);
+    }
+    Changed();
+}
+
+void TMenuItem::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == FSubMenuImages) {
+        FSubMenuImages = nullptr;
+        Changed();
+    }
+}
+
+HMENU TMenuItem::ShownSubMenu() const {
+    return FMenu != nullptr ? FMenu->BuiltHandle() : FBuiltSubMenu;
+}
+
 std::string TMenuItem::DisplayText() const {
     const std::string shortCut = ShortCutToText(FShortCut);
     return shortCut.empty() ? FCaption : FCaption + "\t" + shortCut;

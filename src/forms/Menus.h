@@ -102,6 +102,9 @@ public:
     // A picture shown instead of an image-list image; made when first asked for.
     TBitmap& Bitmap();
     bool HasBitmap() const { return FBitmap != nullptr; }
+    // The images of this item's sub-items, when they differ from the menu's list.
+    TCustomImageList* SubMenuImages() const { return FSubMenuImages; }
+    void SetSubMenuImages(TCustomImageList* images);
 
     bool IsLine() const { return FCaption == "-"; }
     // Caption plus a tab and the shortcut text, as the system menu shows it.
@@ -137,6 +140,9 @@ public:
 
     // True when this item paints itself (its menu is owner-drawn or it has handlers).
     bool IsOwnerDrawn() const;
+    // The system menu that shows this item's sub-items as last built, without
+    // rebuilding anything (an open menu must keep its handle); null when none is built.
+    HMENU ShownSubMenu() const;
 
     // What choosing the item does: AutoCheck toggles, then OnClick.
     virtual void Click();
@@ -148,6 +154,7 @@ public:
 
 protected:
     void Changed();
+    void Notification(TComponent* component, TOperation operation) override;
     void DrawDefault(TCanvas& canvas, const RECT& rect, TOwnerDrawState state);
 
 private:
@@ -167,6 +174,7 @@ private:
     int FImageIndex = -1;
     std::string FHint;
     std::unique_ptr<TBitmap> FBitmap;
+    TCustomImageList* FSubMenuImages = nullptr;
     std::vector<TMenuItem*> FItems;
     TMenuItem* FParent = nullptr;
     TMenu* FMenu = nullptr; // set on the root item of a menu
@@ -192,6 +200,8 @@ public:
 
     // The system menu, rebuilt when items changed since it was built.
     HMENU Handle();
+    // The system menu as last built; null when none is.
+    HMENU BuiltHandle() const { return FHandle; }
     // The item that opens `subMenu` in the built menu, or null.
     TMenuItem* FindItemBySubMenu(HMENU subMenu) const;
 

@@ -41,6 +41,7 @@ std::function<int()>& CurrentYearFunc() {
 
 TFormAbout::TFormAbout(TComponent* owner) : TForm(owner) {
     RegisterNonVisualClasses();
+    RegisterSkinProviderClasses();
     RegisterImageControlClass();
     RegisterPngPictureFormat();
     BindField("ImageIcon", ImageIcon);
@@ -50,6 +51,7 @@ TFormAbout::TFormAbout(TComponent* owner) : TForm(owner) {
     BindField("LabelWarning", LabelWarning);
     BindField("LabelWeb", LabelWeb);
     BindField("ButtonOK", ButtonOK);
+    BindField("sSkinProvider1", sSkinProvider1);
     PublishMethod("FormCreate", &TFormAbout::FormCreate);
     PublishMethod("ButtonOKClick", &TFormAbout::ButtonOKClick);
     PublishMethod("LabelWebClick", &TFormAbout::LabelWebClick);
@@ -57,7 +59,6 @@ TFormAbout::TFormAbout(TComponent* owner) : TForm(owner) {
 }
 
 void TFormAbout::FormCreate(TObject*) {
-    skinOwner_ = std::make_unique<TacFormSkinOwner>(*this, nullptr);
     const std::string& title = Application->Title();
     SetCaption(FillTemplate(Caption(), {title}));
     if (!Application->Icon().Empty())

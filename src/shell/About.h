@@ -6,7 +6,7 @@
 #include "forms/Forms.h"
 #include "forms/ImageControl.h"
 #include "forms/StdCtrls.h"
-#include "skin/controls/acSBUtils.h"
+#include "skin/frame/sSkinProvider.h"
 
 #include <functional>
 #include <memory>
@@ -39,10 +39,10 @@ public:
     TLabel* LabelWarning = nullptr;
     TLabel* LabelWeb = nullptr;
     TButton* ButtonOK = nullptr;
+    TsSkinProvider* sSkinProvider1 = nullptr;
 
 private:
     // Skins the ordinary controls until the form gets its full skin provider.
-    std::unique_ptr<TacFormSkinOwner> skinOwner_;
 };
 
 } // namespace sj

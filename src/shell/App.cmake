@@ -25,7 +25,7 @@ if(WIN32)
 
     sj_add_library(sj_app MainUnit.cpp About.cpp PngPicture.cpp
         LIBS sj_forms sj_shell_util sj_engine sj_skinpaint sj_skinmanager sj_skinpaint_win
-        sj_skincontrols)
+        sj_skincontrols sj_skinframe)
 
     # The program's icon as Explorer shows it.
     set(SJ_APP_ICON_RC ${CMAKE_BINARY_DIR}/app_icon.rc)

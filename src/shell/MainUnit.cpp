@@ -60,6 +60,7 @@ std::int64_t UserPartSize(double megabytes) {
 
 TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
     RegisterNonVisualClasses();
+    RegisterSkinProviderClasses();
     RegisterImageControlClass();
     RegisterPngPictureFormat();
     RegisterSkinManagerClasses();
@@ -119,6 +120,7 @@ void TFormMain::BindFields() {
     BindField("menuCheckUpdates", menuCheckUpdates);
     BindField("menuContact", menuContact);
     BindField("menuAbout", menuAbout);
+    BindField("sSkinProvider1", sSkinProvider1);
 }
 
 void TFormMain::PublishHandlers() {
@@ -151,7 +153,6 @@ void TFormMain::FillImageLists() {
 }
 
 void TFormMain::FormCreate(TObject*) {
-    skinOwner_ = std::make_unique<TacFormSkinOwner>(*this, nullptr);
     // A failure here (an unreadable configuration, a settings file that cannot be
     // written) is shown, and the window still comes up with what was done so far.
     try {
@@ -180,13 +181,28 @@ void TFormMain::RestoreSettings() {
     }
     LoadWindowPlacement(SettingsFormSection, placement);
     SetBounds(placement.Left, placement.Top, placement.Width, placement.Height);
+    RestoreSkin();
     SetWindowState(placement.Maximized ? TWindowState::wsMaximized : TWindowState::wsNormal);
+}
+
+// The skin chosen last comes back; a name no longer among the skins leaves the stored one.
+void TFormMain::RestoreSkin() {
+    auto* manager = FindComponentOf<TsSkinManager>("sSkinManager1");
+    const std::string name = LoadSkinName(SettingsFormSection);
+    if (manager == nullptr || name.empty() || name == manager->SkinName())
+        return;
+    std::vector<std::string> skins;
+    manager->ListSkins(skins);
+    if (std::find(skins.begin(), skins.end(), name) != skins.end())
+        manager->SetSkinName(name);
 }
 
 void TFormMain::FormClose(TObject*, TCloseAction&) {
     try {
         SaveLastFolders();
         SaveWindowPlacement(SettingsFormSection, Handle());
+        if (auto* manager = FindComponentOf<TsSkinManager>("sSkinManager1"))
+            SaveSkinName(SettingsFormSection, manager->SkinName());
     } catch (...) {
         Application->HandleException(std::current_exception());
     }

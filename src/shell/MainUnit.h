@@ -12,7 +12,7 @@
 #include "forms/Menus.h"
 #include "forms/StdCtrls.h"
 #include "forms/ComCtrls.h"
-#include "skin/controls/acSBUtils.h"
+#include "skin/frame/sSkinProvider.h"
 #include "skin/controls/sButton.h"
 #include "skin/controls/sSpinEdit.h"
 #include "skin/paint/acAlphaImageList.h"
@@ -116,6 +116,7 @@ public:
     TMenuItem* menuCheckUpdates = nullptr;
     TMenuItem* menuContact = nullptr;
     TMenuItem* menuAbout = nullptr;
+    TsSkinProvider* sSkinProvider1 = nullptr;
 
 protected:
     void Loaded() override;
@@ -126,12 +127,12 @@ private:
     void FillImageLists();
     void LoadProductConfiguration();
     void RestoreSettings();
+    void RestoreSkin();
     void PickFile(TEdit& fileEdit, TEdit& folderEdit);
     void PickFolder(TEdit& folderEdit);
     void ShowCompleted(const std::string& text);
 
     // Skins the ordinary controls until the form gets its full skin provider.
-    std::unique_ptr<TacFormSkinOwner> skinOwner_;
 
 };
 

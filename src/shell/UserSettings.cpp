@@ -18,6 +18,7 @@ constexpr char KeyTop[] = "y";
 constexpr char KeyWidth[] = "width";
 constexpr char KeyHeight[] = "height";
 constexpr char KeyMaximized[] = "maximized";
+constexpr char KeySkin[] = "skin";
 
 bool IsExistingFile(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
@@ -187,6 +188,14 @@ void ApplyWindowPlacement(HWND window, const TFormPlacement& placement) {
 
 SIZE PrimaryScreenSize() {
     return SIZE{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+}
+
+std::string LoadSkinName(const std::string& section, const std::string& file) {
+    return ReadIniString(SettingsPath(file), section.c_str(), KeySkin, "");
+}
+
+void SaveSkinName(const std::string& section, const std::string& name, const std::string& file) {
+    WriteIniString(SettingsPath(file), section.c_str(), KeySkin, name);
 }
 
 TFormPlacement RestoreUserSettings(const std::string& title, const TFormPlacement& current) {

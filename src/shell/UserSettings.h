@@ -56,6 +56,11 @@ void ApplyWindowPlacement(HWND window, const TFormPlacement& placement);
 // The size of the primary screen in pixels.
 SIZE PrimaryScreenSize();
 
+// The skin the user chose last, from beside the placement in section ("" when none is
+// stored); the previous versions of the file simply lack the key.
+std::string LoadSkinName(const std::string& section, const std::string& file = {});
+void SaveSkinName(const std::string& section, const std::string& name, const std::string& file = {});
+
 // The settings steps of the main window's creation: the data folder and last folders,
 // centring on the first run, then the stored placement over current. Returns the
 // placement to apply.

@@ -6,6 +6,12 @@ if(WIN32)
     add_dependencies(test_app sj_supplied_files)
 endif()
 
+# The skinned frames of the program's windows.
+if(WIN32)
+    sj_add_test(test_app_frame AppFrame_test.cpp ${SJ_APP_RC} LIBS sj_app TIMEOUT 300)
+    add_dependencies(test_app_frame sj_supplied_files)
+endif()
+
 # The program's own process: started, closed, and ended cleanly.
 if(WIN32)
     sj_add_test(test_app_exit AppExit_test.cpp LIBS user32 advapi32 TIMEOUT 180)

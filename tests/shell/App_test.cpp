@@ -455,6 +455,29 @@ TEST_F(AppTest, FirstRunCentresAndClosingSavesTheSettings) {
     EXPECT_TRUE(messages_.empty());
 }
 
+TEST_F(AppTest, ChosenSkinSurvivesARestart) {
+    auto managerOf = [](TFormMain& form) { return form.FindComponentOf<TsSkinManager>("sSkinManager1"); };
+    TFormMain& form = Form();
+    ASSERT_NE(managerOf(form), nullptr);
+    EXPECT_EQ(managerOf(form)->SkinName(), "Zest (internal)") << "no key: Zest";
+    managerOf(form)->SetSkinName("Marina Deck (internal)");
+    form.Close();
+    Application->ProcessMessages();
+    EXPECT_EQ(ReadSetting("Form", "skin"), "Marina Deck (internal)");
+    EXPECT_EQ(ReadSetting("Form", "x"), std::to_string(form.Left())) << "the placement stays beside it";
+    form_.reset();
+
+    TFormMain& again = Form();
+    EXPECT_EQ(managerOf(again)->SkinName(), "Marina Deck (internal)");
+    form_.reset();
+
+    // A skin that no longer exists falls back to Zest without a word.
+    ::WritePrivateProfileStringA("Form", "skin", "Gone Away", SettingsFile().c_str());
+    TFormMain& third = Form();
+    EXPECT_EQ(managerOf(third)->SkinName(), "Zest (internal)");
+    EXPECT_TRUE(messages_.empty()) << (messages_.empty() ? "" : messages_[0].Text);
+}
+
 TEST_F(AppTest, HelpMenuOpensTheConfiguredLinks) {
     TFormMain& form = Form();
     for (TMenuItem* item : {form.menuHelpContent, form.menuHowTo, form.menuHomePage, form.menuMoreFreeTools,
@@ -617,6 +640,11 @@ void DumpClientArea(TFormMain& form, const std::string& skinName) {
     if (folder == nullptr || *folder == '\0')
         return;
     auto shot = OnScreen(form.Handle(), true);
+    // GDI text leaves alpha 0 behind; viewers would show it as see-through.
+    auto pixels = shot->Pixels();
+    for (int y = 0; y < pixels.Height; ++y)
+        for (int x = 0; x < pixels.Width; ++x)
+            pixels.At(x, y) |= 0xFF000000u;
     std::string file = skinName.substr(0, skinName.find(" ("));
     std::replace(file.begin(), file.end(), ' ', '_');
     shot->SaveToFile(std::string(folder) + "\\" + file + ".bmp");
@@ -674,6 +702,61 @@ TEST_F(AppTest, ControlsFollowTheSkinChosenByName) {
     EXPECT_TRUE(SameColors(back.Button, zest.Button)) << DescribeMismatch(back.Button, zest.Button);
     EXPECT_EQ(back.EditBorder, zest.EditBorder);
     EXPECT_TRUE(messages_.empty()) << (messages_.empty() ? "" : messages_[0].Text);
+}
+
+// Paint messages that reached a system window procedure although the skin draws that
+// part of the control: an edit's client is the system's (in the skin's colours), an
+// owner-drawn button's WM_PAINT only asks its owner to draw, and a window without a
+// non-client area has no frame to show; everything else is ours.
+bool HasNonClientArea(HWND window) {
+    RECT bounds{}, client{};
+    ::GetWindowRect(window, &bounds);
+    ::GetClientRect(window, &client);
+    return bounds.right - bounds.left != client.right || bounds.bottom - bounds.top != client.bottom;
+}
+
+std::vector<std::string> UnskinnedPaints(const std::vector<std::pair<TWinControl*, UINT>>& seen) {
+    std::vector<std::string> found;
+    for (const auto& [control, msg] : seen) {
+        if (dynamic_cast<TCustomForm*>(control) != nullptr)
+            continue; // the frame stays the system's until forms have skinned frames
+        const bool edit = dynamic_cast<TEdit*>(control) != nullptr;
+        const bool ownerDrawn =
+            (::GetWindowLongA(control->Handle(), GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW &&
+            dynamic_cast<TsButton*>(control) != nullptr;
+        if ((msg == WM_PAINT || msg == WM_ERASEBKGND) && edit)
+            continue;
+        if (msg == WM_PAINT && ownerDrawn)
+            continue;
+        if (msg == WM_NCPAINT && !HasNonClientArea(control->Handle()))
+            continue;
+        const char* name = msg == WM_PAINT ? "WM_PAINT" : msg == WM_ERASEBKGND ? "WM_ERASEBKGND" : "WM_NCPAINT";
+        found.push_back(control->Name() + " (" + std::string(control->ClassName()) + "): " + name);
+    }
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    return found;
+}
+
+TEST_F(AppTest, NoControlShowsTheSystemLookAfterStartUp) {
+    std::vector<std::pair<TWinControl*, UINT>> seen;
+    SetSystemPaintObserver([&](TWinControl& control, UINT msg) { seen.emplace_back(&control, msg); });
+    form_ = std::make_unique<TFormMain>(Application);
+    form_->Show();
+    TFormMain& form = Form();
+    Application->ProcessMessages();
+    form.PageControl1->SetActivePage(form.TabSheet2); // the Join page's first showing
+    Application->ProcessMessages();
+    ::RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    auto* manager = form.FindComponentOf<TsSkinManager>("sSkinManager1");
+    ASSERT_NE(manager, nullptr);
+    manager->SetSkinName("Aurora Veil (internal)");
+    Application->ProcessMessages();
+    form.PageControl1->SetActivePage(form.TabSheet1);
+    Application->ProcessMessages();
+    SetSystemPaintObserver(nullptr);
+    EXPECT_THAT(UnskinnedPaints(seen), ::testing::IsEmpty());
+    EXPECT_GT(seen.size(), 0u) << "the edits' client areas are painted by the system";
 }
 
 } // namespace

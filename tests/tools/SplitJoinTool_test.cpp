@@ -1,6 +1,6 @@
 // The built splitjoin binary, run as users run it: exit codes, streams and files.
 // Natively the test starts the binary the build names; on Windows (under Wine) the
-// splitjoin.exe that lies next to the test program.
+// splitjoin-cli.exe that lies next to the test program.
 #include "platform/TempDir.h"
 
 #include <algorithm>
@@ -37,7 +37,7 @@ std::string ToolPath() {
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string folder(path);
-    return folder.substr(0, folder.find_last_of('\\') + 1) + "splitjoin.exe";
+    return folder.substr(0, folder.find_last_of('\\') + 1) + "splitjoin-cli.exe";
 }
 
 HANDLE InheritableFile(const std::string& path, DWORD access, DWORD disposition) {

@@ -3,6 +3,9 @@
 #include <uxtheme.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <unordered_map>
 
 #include <commctrl.h>
 
@@ -10,8 +13,8 @@
 #include "forms/ComCtrls.h"
 #include "forms/Forms.h"
 #include "skin/data/sMaskData.h"
-#include "skin/paint/acAlphaImageList.h"
 #include "skin/data/sSkinModel.h"
+#include "skin/paint/acAlphaImageList.h"
 #include "skin/paint/acBlit.h"
 #include "skin/paint/sAlphaPaint.h"
 #include "skin/paint/sCanvasPaint.h"
@@ -114,33 +117,164 @@ RECT GroupBoxCaptionRect(int width, int textWidth, int textHeight, bool rightToL
     return r;
 }
 
+LOGFONTA RotatedTabFont(const LOGFONTA& font, bool rightTabs) {
+    LOGFONTA rotated = font;
+    rotated.lfEscapement = rightTabs ? 2700 : 900;
+    rotated.lfOrientation = rotated.lfEscapement;
+    if (std::strncmp(rotated.lfFaceName, "MS Sans Serif", LF_FACESIZE) == 0)
+        std::snprintf(rotated.lfFaceName, LF_FACESIZE, "%s", "Arial");
+    return rotated;
+}
+
+// --- TacWndNext ------------------------------------------------------------------------
+
+void TacWndNext::operator()(TMessage& message) const {
+    if (chain_ != nullptr) {
+        (*chain_)(message);
+        return;
+    }
+    message.Result = previous_ != nullptr
+                         ? ::CallWindowProcA(previous_, window_, message.Msg, message.WParam, message.LParam)
+                         : ::DefWindowProcA(window_, message.Msg, message.WParam, message.LParam);
+}
+
+namespace {
+
+// Raw windows whose procedure could not be given back because another subclass was put
+// on top of the adapter's: the adapter's procedure stays in their chain and forwards to
+// the procedure it replaced. A later adapter of the same window takes that place over.
+std::unordered_map<HWND, WNDPROC>& ProceduresLeftInChain() {
+    static std::unordered_map<HWND, WNDPROC> procedures;
+    return procedures;
+}
+
+LRESULT ForwardLeftInChain(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto& procedures = ProceduresLeftInChain();
+    const auto found = procedures.find(window);
+    if (found == procedures.end())
+        return ::DefWindowProcA(window, msg, wParam, lParam);
+    const WNDPROC previous = found->second;
+    if (msg == WM_NCDESTROY)
+        procedures.erase(found);
+    return ::CallWindowProcA(previous, window, msg, wParam, lParam);
+}
+
+std::string ReadWindowText(HWND window) {
+    const int length = ::GetWindowTextLengthA(window);
+    if (length <= 0)
+        return {};
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const int copied = ::GetWindowTextA(window, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(std::max(0, copied)));
+    return text;
+}
+
+SIZE WindowSize(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    return SIZE{std::max<LONG>(0, r.right - r.left), std::max<LONG>(0, r.bottom - r.top)};
+}
+
+} // namespace
+
 // --- TacMainWnd ------------------------------------------------------------------------
 
 TacMainWnd::TacMainWnd(TWinControl& control, TsSkinManager* manager, TsCommonData& skinData)
-    : control_(control), manager_(manager), skinData_(skinData) {}
+    : control_(&control), manager_(manager), skinData_(&skinData) {}
+
+TacMainWnd::TacMainWnd(HWND window, const std::string& section, TsSkinManager* manager, TsCommonData* skinData)
+    : manager_(manager), skinData_(skinData), window_(window) {
+    if (skinData_ == nullptr) {
+        ownData_ = std::make_unique<TsCommonData>(nullptr, true);
+        ownData_->ControlKind = ckStdAdapter;
+        skinData_ = ownData_.get();
+    }
+    if (manager_ != nullptr)
+        skinData_->SetSkinManager(manager_);
+    if (skinData_->SkinSection().empty())
+        skinData_->SetSkinSection(section);
+}
 
 TacMainWnd::~TacMainWnd() {
     Unhook();
 }
 
 void TacMainWnd::Hook() {
-    if (hooked_ || !control_.HandleAllocated())
+    if (hooked_)
         return;
-    window_ = control_.HandleIfAllocated();
-    if (skinData_.SkinManager() != manager_ && manager_ != nullptr)
-        skinData_.SetSkinManager(manager_);
+    if (control_ != nullptr)
+        HookControl();
+    else
+        SubclassRawWindow();
+}
+
+void TacMainWnd::HookControl() {
+    if (!control_->HandleAllocated())
+        return;
+    window_ = control_->HandleIfAllocated();
+    if (skinData_->SkinManager() != manager_ && manager_ != nullptr)
+        skinData_->SetSkinManager(manager_);
     ::SetWindowTheme(window_, L" ", L" ");
     InitHook();
-    hook_ = control_.HookWindowProc([this](TMessage& message, const TWndNext& next) { WindowProc(message, next); });
+    hook_ = control_->HookWindowProc(
+        [this](TMessage& message, const TWndNext& next) { WindowProc(message, TacWndNext(next)); });
     ::SetPropA(window_, AdaptedWindowProperty, reinterpret_cast<HANDLE>(this));
-    savedStyle_ = control_.ControlStyle();
-    control_.SetControlStyle(savedStyle_ | csOpaque);
+    savedStyle_ = control_->ControlStyle();
+    control_->SetControlStyle(savedStyle_ | csOpaque);
     hooked_ = true;
     // A skin removed earlier left the data blocked; this window is painted again now.
-    skinData_.InUpdate = false;
-    skinData_.ResolveSection();
+    skinData_->InUpdate = false;
+    skinData_->ResolveSection();
     ApplySkinHook();
     ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void TacMainWnd::SubclassRawWindow() {
+    if (window_ == nullptr || !::IsWindow(window_) || destroyed_)
+        return;
+    ::SetWindowTheme(window_, L" ", L" ");
+    InitHook();
+    text_ = ReadWindowText(window_);
+    // The mark goes first: the adapter's procedure finds the adapter by it.
+    ::SetPropA(window_, AdaptedWindowProperty, reinterpret_cast<HANDLE>(this));
+    auto& leftInChain = ProceduresLeftInChain();
+    if (const auto found = leftInChain.find(window_); found != leftInChain.end()) {
+        previous_ = found->second;
+        leftInChain.erase(found);
+    } else {
+        previous_ = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TacMainWnd::SubclassProc)));
+    }
+    hooked_ = true;
+    skinData_->InUpdate = false;
+    skinData_->ResolveSection();
+    ApplySkinHook();
+    ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+LRESULT CALLBACK TacMainWnd::SubclassProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = static_cast<TacMainWnd*>(::GetPropA(window, AdaptedWindowProperty));
+    if (self == nullptr || self->window_ != window || !self->hooked_ || self->control_ != nullptr)
+        return ForwardLeftInChain(window, msg, wParam, lParam);
+    TMessage message{msg, wParam, lParam, 0};
+    const TacWndNext next(window, self->previous_);
+    try {
+        self->WindowProc(message, next);
+    } catch (...) {
+        HandleBoundaryException(std::current_exception());
+    }
+    return message.Result;
+}
+
+void TacMainWnd::RestoreWindowProc() {
+    if (!::IsWindow(window_))
+        return;
+    const auto own = reinterpret_cast<LONG_PTR>(&TacMainWnd::SubclassProc);
+    if (::GetWindowLongPtrA(window_, GWLP_WNDPROC) == own)
+        ::SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_));
+    else
+        ProceduresLeftInChain()[window_] = previous_;
+    previous_ = nullptr;
 }
 
 void TacMainWnd::Unhook() {
@@ -149,10 +283,14 @@ void TacMainWnd::Unhook() {
     hooked_ = false;
     destroyed_ = true;
     // A control being freed is past its own destructor: only its component part is left.
-    const bool controlAlive = !control_.HasState(csDestroying);
-    if (controlAlive)
-        control_.SetControlStyle(savedStyle_);
-    hook_.Unhook();
+    const bool controlAlive = control_ == nullptr || !control_->HasState(csDestroying);
+    if (control_ != nullptr) {
+        if (controlAlive)
+            control_->SetControlStyle(savedStyle_);
+        hook_.Unhook();
+    } else {
+        RestoreWindowProc();
+    }
     if (::IsWindow(window_)) {
         ::RemovePropA(window_, AdaptedWindowProperty);
         ::SetWindowTheme(window_, nullptr, nullptr);
@@ -165,41 +303,75 @@ void TacMainWnd::Unhook() {
 }
 
 bool TacMainWnd::Skinned() const {
-    return hooked_ && skinData_.IsSkinned(true);
+    return hooked_ && skinData_->IsSkinned(true);
+}
+
+bool TacMainWnd::Enabled() const {
+    return control_ != nullptr ? control_->Enabled() : ::IsWindowEnabled(window_) != FALSE;
+}
+
+POINT TacMainWnd::PositionInParent() const {
+    if (control_ != nullptr)
+        return POINT{control_->Left(), control_->Top()};
+    RECT r{};
+    ::GetWindowRect(window_, &r);
+    POINT p{r.left, r.top};
+    if (HWND parent = ::GetParent(window_))
+        ::ScreenToClient(parent, &p);
+    return p;
+}
+
+void TacMainWnd::PrepareCache() {
+    if (control_ != nullptr) {
+        skinData_->PrepareCacheBitmap();
+        return;
+    }
+    if (!skinData_->CacheBitmap)
+        skinData_->CacheBitmap = std::make_unique<TBitmap>();
+    const SIZE size = WindowSize(window_);
+    if (skinData_->CacheBitmap->Width() != size.cx || skinData_->CacheBitmap->Height() != size.cy)
+        skinData_->CacheBitmap->SetSize(size.cx, size.cy);
 }
 
 std::string TacMainWnd::WindowText() const {
-    return control_.Text();
+    return control_ != nullptr ? control_->Text() : text_;
 }
 
 TBackdropRef TacMainWnd::ParentBackdrop() {
     TBackdropRef ref;
-    skinData_.GetBackdrop(ref);
-    return ref;
+    if (control_ != nullptr) {
+        skinData_->GetBackdrop(ref);
+        return ref;
+    }
+    TBackdropQuery query;
+    QueryBackdrop(query, ::GetParent(window_), false);
+    return MakeBackdropRef(query);
 }
 
 bool TacMainWnd::RenderSectionFace(int state) {
-    skinData_.PrepareCacheBitmap();
-    TBitmap& cache = *skinData_.CacheBitmap;
+    PrepareCache();
+    TBitmap& cache = *skinData_->CacheBitmap;
     if (cache.Width() <= 0 || cache.Height() <= 0)
         return false;
     TBackdropRef backdrop = ParentBackdrop();
-    PaintControlFace(cache.Pixels(), TacRect{0, 0, cache.Width(), cache.Height()}, skinData_.Model(),
-                     skinData_.FaceParams(), state, true, backdrop, control_.Left(), control_.Top());
+    const POINT position = PositionInParent();
+    PaintControlFace(cache.Pixels(), TacRect{0, 0, cache.Width(), cache.Height()}, skinData_->Model(),
+                     skinData_->FaceParams(), state, true, backdrop, position.x, position.y);
     return true;
 }
 
 void TacMainWnd::DrawCaption(TBitmap& cache, const std::string& text, const RECT& rect, UINT flags, bool hot) {
     if (text.empty() || rect.right <= rect.left || rect.bottom <= rect.top)
         return;
-    cache.Canvas().Font().Assign(control_.Font());
-    DrawControlText(cache.Canvas(), text, control_.Enabled(), hot, skinData_, flags, rect);
+    if (control_ != nullptr)
+        cache.Canvas().Font().Assign(control_->Font());
+    DrawControlText(cache.Canvas(), text, Enabled(), hot, *skinData_, flags, rect);
 }
 
 void TacMainWnd::CopyFace(HDC dc) {
-    if (!skinData_.CacheBitmap)
+    if (!skinData_->CacheBitmap)
         return;
-    TBitmap& cache = *skinData_.CacheBitmap;
+    TBitmap& cache = *skinData_->CacheBitmap;
     const bool own = dc == nullptr;
     if (own)
         dc = ::GetDC(window_);
@@ -210,29 +382,44 @@ void TacMainWnd::CopyFace(HDC dc) {
         ::ReleaseDC(window_, dc);
 }
 
+void TacMainWnd::PaintGraphicChildren(HDC dc) {
+    if (control_ != nullptr)
+        control_->PaintControls(dc);
+}
+
 void TacMainWnd::PaintWindowFromFace(TMessage& message) {
     PAINTSTRUCT paint{};
     HDC dc = message.WParam != 0 ? reinterpret_cast<HDC>(message.WParam) : ::BeginPaint(window_, &paint);
-    skinData_.CacheStale = true;
+    skinData_->CacheStale = true;
     if (PaintFace()) {
-        skinData_.CacheStale = false;
+        skinData_->CacheStale = false;
         CopyFace(dc);
-        control_.PaintControls(dc);
+        PaintGraphicChildren(dc);
     }
     if (message.WParam == 0)
         ::EndPaint(window_, &paint);
     message.Result = 0;
 }
 
-void TacMainWnd::PassWithoutRedraw(TMessage& message, const TWndNext& next) {
-    ::SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
-    next(message);
-    ::SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
-    skinData_.CacheStale = true;
+void TacMainWnd::RedrawNow() {
     ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
 }
 
-void TacMainWnd::AnswerSkinCommand(TMessage& message, const TWndNext& next) {
+void TacMainWnd::PassWithoutRedraw(TMessage& message, const TacWndNext& next) {
+    ::SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
+    next(message);
+    ::SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+    skinData_->CacheStale = true;
+    RedrawNow();
+}
+
+void TacMainWnd::ReportPointerLeft() {
+    TsSkinManager* manager = skinData_->SkinManager();
+    if (manager != nullptr && manager->HotWindow() == window_)
+        manager->TrackHotWindow(nullptr);
+}
+
+void TacMainWnd::AnswerSkinCommand(TMessage& message, const TacWndNext& next) {
     switch (SkinCommandCode(message.WParam)) {
     case scIsSkinned:
         message.Result = 1;
@@ -242,44 +429,46 @@ void TacMainWnd::AnswerSkinCommand(TMessage& message, const TWndNext& next) {
         return;
     case scRemoveSkin:
         // The manager stops at a skinned window and leaves its children to it.
-        PassSkinCommandToChildren(Control(), scRemoveSkin, message.LParam);
-        skinData_.HandleCommonMessage(message);
+        if (control_ != nullptr)
+            PassSkinCommandToChildren(*control_, scRemoveSkin, message.LParam);
+        skinData_->HandleCommonMessage(message);
         Unhook();
         next(message);
         return;
     case scNewSkin:
     case scRefresh:
-        skinData_.HandleCommonMessage(message);
-        skinData_.ResolveSection();
-        skinData_.CacheStale = true;
+        skinData_->HandleCommonMessage(message);
+        skinData_->ResolveSection();
+        skinData_->CacheStale = true;
         ApplySkinHook();
         ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW);
-        PassSkinCommandToChildren(Control(), SkinCommandCode(message.WParam), message.LParam);
+        if (control_ != nullptr)
+            PassSkinCommandToChildren(*control_, SkinCommandCode(message.WParam), message.LParam);
         return;
     case 6:
-        skinData_.InUpdate = false;
+        skinData_->InUpdate = false;
         ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN);
         return;
     case scHotEnter:
     case scHotLeave:
-        skinData_.Hovered = SkinCommandCode(message.WParam) == scHotEnter;
-        skinData_.CacheStale = true;
+        skinData_->Hovered = SkinCommandCode(message.WParam) == scHotEnter;
+        skinData_->CacheStale = true;
         ::InvalidateRect(window_, nullptr, FALSE);
         return;
     default:
-        if (!skinData_.HandleCommonMessage(message))
+        if (!skinData_->HandleCommonMessage(message))
             next(message);
         return;
     }
 }
 
-void TacMainWnd::WindowProc(TMessage& message, const TWndNext& next) {
+void TacMainWnd::WindowProc(TMessage& message, const TacWndNext& next) {
     if (message.Msg == SkinCommandMessage) {
         AnswerSkinCommand(message, next);
         return;
     }
     if (message.Msg == WM_DESTROY || message.Msg == WM_NCDESTROY) {
-        skinData_.HideGlow();
+        skinData_->HideGlow();
         next(message);
         Unhook();
         return;
@@ -293,20 +482,25 @@ void TacMainWnd::WindowProc(TMessage& message, const TWndNext& next) {
         message.Result = 0;
         return;
     case WM_SIZE:
-        skinData_.CacheStale = true;
+        skinData_->CacheStale = true;
         break;
+    case WM_SETTEXT:
+        next(message);
+        if (control_ == nullptr)
+            text_ = ReadWindowText(window_);
+        return;
     case WM_MOUSEMOVE:
-        if (control_.Enabled())
-            if (TsSkinManager* manager = skinData_.SkinManager())
+        if (Enabled())
+            if (TsSkinManager* manager = skinData_->SkinManager())
                 manager->TrackHotWindow(window_);
         break;
     case WM_PRINT:
     case WM_PRINTCLIENT:
-        skinData_.CacheStale = true;
+        skinData_->CacheStale = true;
         if (PaintFace()) {
-            skinData_.CacheStale = false;
+            skinData_->CacheStale = false;
             CopyFace(reinterpret_cast<HDC>(message.WParam));
-            control_.PaintControls(reinterpret_cast<HDC>(message.WParam));
+            PaintGraphicChildren(reinterpret_cast<HDC>(message.WParam));
             message.Result = 0;
             return;
         }
@@ -369,7 +563,7 @@ void TacEditWnd::PaintBorder() {
     ::ReleaseDC(Handle(), dc);
 }
 
-void TacEditWnd::WindowProc(TMessage& message, const TWndNext& next) {
+void TacEditWnd::WindowProc(TMessage& message, const TacWndNext& next) {
     if (message.Msg == SkinCommandMessage || !Skinned()) {
         TacMainWnd::WindowProc(message, next);
         return;
@@ -440,7 +634,7 @@ bool TacGroupBoxWnd::PaintFace() {
     return true;
 }
 
-void TacGroupBoxWnd::WindowProc(TMessage& message, const TWndNext& next) {
+void TacGroupBoxWnd::WindowProc(TMessage& message, const TacWndNext& next) {
     if (message.Msg == SkinCommandMessage && SkinCommandCode(message.WParam) == scQueryCaptionHeight && Skinned()) {
         const RECT caption = CaptionRect();
         message.Result = caption.bottom - caption.top;
@@ -549,7 +743,15 @@ bool TacCheckBoxWnd::PaintFace() {
     return true;
 }
 
-void TacCheckBoxWnd::WindowProc(TMessage& message, const TWndNext& next) {
+void TacCheckBoxWnd::WindowProc(TMessage& message, const TacWndNext& next) {
+    if (message.Msg == SkinCommandMessage && Skinned() &&
+        (SkinCommandCode(message.WParam) == scHotEnter || SkinCommandCode(message.WParam) == scHotLeave)) {
+        // The glyph and text change with the hot state: shown at once, not at the next
+        // paint the system gets round to.
+        TacMainWnd::WindowProc(message, next);
+        RedrawNow();
+        return;
+    }
     if (message.Msg == SkinCommandMessage || !Skinned()) {
         TacMainWnd::WindowProc(message, next);
         return;
@@ -576,6 +778,16 @@ void TacCheckBoxWnd::WindowProc(TMessage& message, const TWndNext& next) {
     case WM_LBUTTONUP:
         TacMainWnd::WindowProc(message, next);
         ::InvalidateRect(Handle(), nullptr, FALSE);
+        return;
+    case WM_NCHITTEST:
+        TacMainWnd::WindowProc(message, next);
+        if (Enabled())
+            if (TsSkinManager* manager = SkinData().SkinManager())
+                manager->TrackHotWindow(Handle());
+        return;
+    case CM_MOUSELEAVE:
+        TacMainWnd::WindowProc(message, next);
+        ReportPointerLeft();
         return;
     default:
         TacMainWnd::WindowProc(message, next);
@@ -626,7 +838,7 @@ bool TacBtnWnd::PaintFace() {
     return true;
 }
 
-void TacBtnWnd::WindowProc(TMessage& message, const TWndNext& next) {
+void TacBtnWnd::WindowProc(TMessage& message, const TacWndNext& next) {
     if (message.Msg == SkinCommandMessage || !Skinned()) {
         TacMainWnd::WindowProc(message, next);
         return;
@@ -651,12 +863,464 @@ void TacBtnWnd::WindowProc(TMessage& message, const TWndNext& next) {
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
         TacMainWnd::WindowProc(message, next);
+        if (message.Msg == CM_MOUSELEAVE)
+            ReportPointerLeft();
         ::InvalidateRect(Handle(), nullptr, FALSE);
         return;
     default:
         TacMainWnd::WindowProc(message, next);
         return;
     }
+}
+
+// --- TacSpinWnd ---------------------------------------------------------------------------
+
+namespace {
+
+enum class TArrowDirection { Left, Up, Right, Down };
+
+// The painting core's small arrows point right and down; left and up are their mirror
+// images within the same rectangle.
+void DrawSpinArrow(TacPixelsView target, TColor color, const TacRect& rect, TArrowDirection direction) {
+    const bool horizontal = direction == TArrowDirection::Left || direction == TArrowDirection::Right;
+    if (direction == TArrowDirection::Right || direction == TArrowDirection::Down) {
+        DrawSmallArrow(target, color, rect, horizontal ? saRight : saDown);
+        return;
+    }
+    TacPixmap arrow(rect.Width(), rect.Height(), 0);
+    DrawSmallArrow(arrow.View(), color, TacRect{0, 0, arrow.Width(), arrow.Height()}, horizontal ? saRight : saDown);
+    for (int y = 0; y < arrow.Height(); ++y)
+        for (int x = 0; x < arrow.Width(); ++x) {
+            if (arrow.At(x, y) == 0)
+                continue;
+            const int tx = rect.Left + (horizontal ? arrow.Width() - 1 - x : x);
+            const int ty = rect.Top + (horizontal ? y : arrow.Height() - 1 - y);
+            if (target.Contains(tx, ty))
+                target.At(tx, ty) = arrow.At(x, y);
+        }
+}
+
+} // namespace
+
+TacSpinWnd::TacSpinWnd(HWND window, const std::string& section, TsSkinManager* manager)
+    : TacMainWnd(window, section, manager) {}
+
+bool TacSpinWnd::Horizontal() const {
+    return (::GetWindowLongA(Handle(), GWL_STYLE) & UDS_HORZ) != 0;
+}
+
+// The first part is the left (or upper) button, the second the right (or lower) one.
+RECT TacSpinWnd::PartRect(int part) const {
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    if (Horizontal()) {
+        const LONG middle = client.right / 2;
+        return part == spFirst ? RECT{0, 0, middle, client.bottom} : RECT{middle, 0, client.right, client.bottom};
+    }
+    const LONG middle = client.bottom / 2;
+    return part == spFirst ? RECT{0, 0, client.right, middle} : RECT{0, middle, client.right, client.bottom};
+}
+
+int TacSpinWnd::PartAt(LPARAM point) const {
+    const POINT p{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+    for (int part : {spFirst, spSecond}) {
+        const RECT r = PartRect(part);
+        if (::PtInRect(&r, p))
+            return part;
+    }
+    return spNone;
+}
+
+int TacSpinWnd::PartState(int part) const {
+    if (!Enabled())
+        return 0;
+    if (part == pressedPart_)
+        return 2;
+    return part == hotPart_ ? 1 : 0;
+}
+
+void TacSpinWnd::PaintPart(TBitmap& cache, int part, const TBackdropRef& backdrop) {
+    const RECT r = PartRect(part);
+    const TacRect area = ClipRect(TacRect{r.left, r.top, r.right, r.bottom}, cache.Pixels());
+    const TsGeneralData* section = SkinData().Section();
+    if (area.Empty() || section == nullptr)
+        return;
+    const int state = PartState(part);
+    const POINT position = PositionInParent();
+    PaintControlFace(cache.Pixels(), area, SkinData().Model(), SkinData().FaceParams(), state, true, backdrop,
+                     position.x + area.Left, position.y + area.Top);
+    const TsGenState& props = section->PropsOfState(state);
+    TColor color = static_cast<TColor>(props.FontColor);
+    if (!Enabled())
+        color = MixColors(color, static_cast<TColor>(props.Color), 0.4);
+    const bool horizontal = Horizontal();
+    const TArrowDirection direction = part == spFirst ? (horizontal ? TArrowDirection::Left : TArrowDirection::Up)
+                                                      : (horizontal ? TArrowDirection::Right : TArrowDirection::Down);
+    // A pressed button's arrow sinks by one pixel, as on the skinned spin buttons.
+    const int shift = state == 2 ? 1 : 0;
+    DrawSpinArrow(cache.Pixels(), color,
+                  TacRect{area.Left + shift, area.Top + shift, area.Right + shift, area.Bottom + shift}, direction);
+}
+
+bool TacSpinWnd::PaintFace() {
+    PrepareCache();
+    TBitmap& cache = *SkinData().CacheBitmap;
+    if (cache.Width() <= 0 || cache.Height() <= 0)
+        return false;
+    const TBackdropRef backdrop = ParentBackdrop();
+    PaintPart(cache, spFirst, backdrop);
+    PaintPart(cache, spSecond, backdrop);
+    return true;
+}
+
+void TacSpinWnd::PaintToDC(HDC dc) {
+    SkinData().CacheStale = true;
+    if (PaintFace()) {
+        SkinData().CacheStale = false;
+        CopyFace(dc);
+    }
+}
+
+void TacSpinWnd::SetParts(int hot, int pressed) {
+    if (hot == hotPart_ && pressed == pressedPart_)
+        return;
+    hotPart_ = hot;
+    pressedPart_ = pressed;
+    PaintToDC(nullptr);
+}
+
+void TacSpinWnd::WindowProc(TMessage& message, const TacWndNext& next) {
+    if (message.Msg == SkinCommandMessage && Skinned() && SkinCommandCode(message.WParam) == scHotLeave) {
+        TacMainWnd::WindowProc(message, next);
+        SetParts(spNone, pressedPart_);
+        return;
+    }
+    if (message.Msg == SkinCommandMessage || !Skinned()) {
+        TacMainWnd::WindowProc(message, next);
+        return;
+    }
+    switch (message.Msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint{};
+        HDC dc = message.WParam != 0 ? reinterpret_cast<HDC>(message.WParam) : ::BeginPaint(Handle(), &paint);
+        PaintToDC(dc);
+        if (message.WParam == 0)
+            ::EndPaint(Handle(), &paint);
+        message.Result = 0;
+        return;
+    }
+    case WM_ERASEBKGND:
+        message.Result = 1;
+        return;
+    case WM_PRINT:
+    case WM_PRINTCLIENT:
+        PaintToDC(reinterpret_cast<HDC>(message.WParam));
+        message.Result = 0;
+        return;
+    case WM_MOUSEMOVE: {
+        TacMainWnd::WindowProc(message, next);
+        // The light goes out when the pointer leaves, even for an unskinned neighbour.
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
+        ::TrackMouseEvent(&track);
+        SetParts(PartAt(message.LParam), pressedPart_);
+        return;
+    }
+    case WM_MOUSELEAVE:
+        TacMainWnd::WindowProc(message, next);
+        ReportPointerLeft();
+        SetParts(spNone, pressedPart_);
+        return;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        TacMainWnd::WindowProc(message, next);
+        SetParts(PartAt(message.LParam), Enabled() ? PartAt(message.LParam) : spNone);
+        return;
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+    case WM_CANCELMODE:
+        TacMainWnd::WindowProc(message, next);
+        SetParts(hotPart_, spNone);
+        return;
+    case WM_ENABLE:
+        TacMainWnd::WindowProc(message, next);
+        PaintToDC(nullptr);
+        return;
+    default:
+        TacMainWnd::WindowProc(message, next);
+        return;
+    }
+}
+
+// --- Static adapters ------------------------------------------------------------------------
+
+TacStaticKind StaticAdapterKind(LONG style, LONG exStyle) {
+    switch (style & SS_TYPEMASK) {
+    case SS_ICON:
+    case SS_BITMAP:
+        return (exStyle & WS_EX_STATICEDGE) != 0 ? TacStaticKind::Edge : TacStaticKind::Icon;
+    case SS_OWNERDRAW:
+    case SS_GRAYRECT:
+    case SS_WHITERECT:
+    case SS_SIMPLE:
+        return TacStaticKind::None;
+    default:
+        return TacStaticKind::Text;
+    }
+}
+
+namespace {
+
+// The message font of the system's non-client metrics, or the GUI font when the
+// system does not answer.
+LOGFONTA SystemMessageFont() {
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        return metrics.lfMessageFont;
+    LOGFONTA font{};
+    ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+    return font;
+}
+
+bool ApplicationReadsRightToLeft() {
+    DWORD layout = 0;
+    return ::GetProcessDefaultLayout(&layout) && (layout & LAYOUT_RTL) != 0;
+}
+
+UINT StaticTextFlags(LONG style, LONG exStyle) {
+    UINT flags = DT_WORDBREAK | DT_EXPANDTABS | DT_NOCLIP;
+    if ((style & SS_NOPREFIX) != 0)
+        flags |= DT_NOPREFIX;
+    if ((exStyle & WS_EX_RIGHT) != 0)
+        flags |= DT_RIGHT;
+    if (ApplicationReadsRightToLeft())
+        flags |= DT_RTLREADING;
+    return flags;
+}
+
+// The pixels of any bitmap as 32-bit top-down rows; empty when they cannot be read.
+TacPixmap ReadBitmapPixels(HBITMAP bitmap, const BITMAP& info) {
+    TacPixmap pixels(info.bmWidth, std::abs(info.bmHeight));
+    if (pixels.Empty())
+        return pixels;
+    BITMAPINFO header{};
+    header.bmiHeader.biSize = sizeof header.bmiHeader;
+    header.bmiHeader.biWidth = pixels.Width();
+    header.bmiHeader.biHeight = -pixels.Height();
+    header.bmiHeader.biPlanes = 1;
+    header.bmiHeader.biBitCount = 32;
+    header.bmiHeader.biCompression = BI_RGB;
+    HDC screen = ::GetDC(nullptr);
+    const int rows =
+        ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(pixels.Height()), pixels.Row(0), &header, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    if (rows != pixels.Height())
+        pixels.SetSize(0, 0);
+    return pixels;
+}
+
+} // namespace
+
+TacStaticWnd::TacStaticWnd(HWND window, const std::string& section, TsSkinManager* manager, TsCommonData* skinData)
+    : TacMainWnd(window, section, manager, skinData) {}
+
+bool TacStaticWnd::PaintsItself() const {
+    return (::GetWindowLongA(Handle(), GWL_STYLE) & WS_TABSTOP) == 0 &&
+           (::GetWindowLongA(Handle(), GWL_EXSTYLE) & WS_EX_STATICEDGE) == 0;
+}
+
+bool TacStaticWnd::RenderFace() {
+    SkinData().CacheStale = true;
+    return RenderSectionFace(0);
+}
+
+void TacStaticWnd::Paint(HDC dc) {
+    if (!RenderFace() || !DrawContent())
+        return;
+    SkinData().CacheStale = false;
+    CopyFace(dc);
+}
+
+bool TacStaticWnd::DrawContent() {
+    const std::string text = WindowText();
+    if (text.empty())
+        return true;
+    TBitmap& cache = *SkinData().CacheBitmap;
+    TCanvas& canvas = cache.Canvas();
+    canvas.Font().AssignLogFont(SystemMessageFont());
+    canvas.Brush().SetStyle(TBrushStyle::bsClear);
+    const UINT flags = StaticTextFlags(::GetWindowLongA(Handle(), GWL_STYLE), ::GetWindowLongA(Handle(), GWL_EXSTYLE));
+    DrawControlText(canvas, text, true, false, SkinData(), flags, RECT{0, 0, cache.Width(), cache.Height()});
+    return true;
+}
+
+void TacStaticWnd::WindowProc(TMessage& message, const TacWndNext& next) {
+    if (message.Msg == SkinCommandMessage || !Skinned() || !PaintsItself() || !::IsWindowVisible(Handle())) {
+        TacMainWnd::WindowProc(message, next);
+        return;
+    }
+    switch (message.Msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint{};
+        HDC dc = ::BeginPaint(Handle(), &paint);
+        Paint(message.WParam != 0 ? reinterpret_cast<HDC>(message.WParam) : dc);
+        ::EndPaint(Handle(), &paint);
+        message.Result = 0;
+        return;
+    }
+    case WM_ERASEBKGND:
+        message.Result = 1;
+        return;
+    case WM_NCPAINT:
+        message.Result = 0;
+        return;
+    case WM_PRINT:
+        Paint(reinterpret_cast<HDC>(message.WParam));
+        message.Result = 0;
+        return;
+    case WM_MOVE:
+    case WM_ENABLE:
+        SkinData().CacheStale = true;
+        next(message);
+        RedrawNow();
+        return;
+    case WM_SETTEXT:
+        // The static would paint the new text itself the standard way first.
+        ::SendMessageA(Handle(), WM_SETREDRAW, FALSE, 0);
+        TacMainWnd::WindowProc(message, next);
+        SkinData().CacheStale = true;
+        ::SendMessageA(Handle(), WM_SETREDRAW, TRUE, 0);
+        RedrawNow();
+        return;
+    default:
+        TacMainWnd::WindowProc(message, next);
+        return;
+    }
+}
+
+bool TacIconWnd::DrawContent() {
+    return (::GetWindowLongA(Handle(), GWL_STYLE) & SS_ICON) == SS_ICON ? DrawIcon() : DrawBitmap();
+}
+
+bool TacIconWnd::DrawIcon() {
+    auto icon = reinterpret_cast<HICON>(::SendMessageA(Handle(), STM_GETICON, 0, 0));
+    if (icon == nullptr)
+        return false;
+    ::DrawIconEx(SkinData().CacheBitmap->Canvas().Handle(), 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
+    return true;
+}
+
+bool TacIconWnd::DrawBitmap() {
+    if (!bitmapAsked_) {
+        bitmap_ = reinterpret_cast<HBITMAP>(::SendMessageA(Handle(), STM_GETIMAGE, IMAGE_BITMAP, 0));
+        bitmapAsked_ = true;
+    }
+    BITMAP info{};
+    if (bitmap_ == nullptr || ::GetObjectA(bitmap_, sizeof info, &info) == 0 || info.bmWidth <= 0 || info.bmHeight == 0)
+        return false;
+    TacPixmap pixels = ReadBitmapPixels(bitmap_, info);
+    if (pixels.Empty())
+        return false;
+    TBitmap& cache = *SkinData().CacheBitmap;
+    const TacRect source{0, 0, pixels.Width(), pixels.Height()};
+    if (info.bmBitsPixel == 32) {
+        TacAlphaBlendOptions options;
+        options.Reflected = true;
+        options.Transparency = 1;
+        BlendAlphaImage(cache.Pixels(), TacRect{0, 0, cache.Width(), cache.Height()}, pixels.View(), source, options);
+    } else {
+        CopyPixels(cache.Pixels(), 0, 0, pixels.View(), source);
+    }
+    return true;
+}
+
+void TacEdgeWnd::Paint(HDC dc) {
+    if (!RenderFace())
+        return;
+    SkinData().CacheStale = false;
+    const bool own = dc == nullptr;
+    if (own)
+        dc = ::GetWindowDC(Handle());
+    if (dc == nullptr)
+        return;
+    TBitmap& cache = *SkinData().CacheBitmap;
+    const int w = cache.Width();
+    const int h = cache.Height();
+    constexpr int Ring = 2;
+    HDC source = cache.Canvas().Handle();
+    ::BitBlt(dc, 0, 0, Ring, h, source, 0, 0, SRCCOPY);
+    ::BitBlt(dc, 0, 0, w, Ring, source, 0, 0, SRCCOPY);
+    ::BitBlt(dc, w - Ring, 0, Ring, h, source, w - Ring, 0, SRCCOPY);
+    ::BitBlt(dc, 0, h - Ring, w, Ring, source, 0, h - Ring, SRCCOPY);
+    if (own)
+        ::ReleaseDC(Handle(), dc);
+}
+
+void TacEdgeWnd::WindowProc(TMessage& message, const TacWndNext& next) {
+    if (message.Msg == SkinCommandMessage || !Skinned() || !::IsWindowVisible(Handle())) {
+        TacStaticWnd::WindowProc(message, next);
+        return;
+    }
+    switch (message.Msg) {
+    case WM_PAINT:
+        next(message);
+        Paint(nullptr);
+        return;
+    case WM_PRINT:
+        // The printed picture gets the same ring as the screen.
+        next(message);
+        Paint(reinterpret_cast<HDC>(message.WParam));
+        return;
+    case WM_ERASEBKGND:
+        message.Result = 1;
+        return;
+    case WM_NCPAINT:
+        message.Result = 0;
+        return;
+    default:
+        TacStaticWnd::WindowProc(message, next);
+        return;
+    }
+}
+
+namespace {
+
+bool IsStaticWindow(HWND window) {
+    char className[16] = {};
+    return window != nullptr && ::GetClassNameA(window, className, sizeof className) != 0 &&
+           ::lstrcmpiA(className, "Static") == 0;
+}
+
+} // namespace
+
+std::unique_ptr<TacStaticWnd> AttachStaticAdapter(HWND window, TsSkinManager* manager) {
+    if (!IsStaticWindow(window) || ::GetPropA(window, AdaptedWindowProperty) != nullptr ||
+        ::SendMessageA(window, SkinCommandMessage, SkinCommand(scIsSkinned), 0) != 0)
+        return nullptr;
+    std::unique_ptr<TacStaticWnd> adapter;
+    switch (StaticAdapterKind(::GetWindowLongA(window, GWL_STYLE), ::GetWindowLongA(window, GWL_EXSTYLE))) {
+    case TacStaticKind::Text:
+        adapter = std::make_unique<TacStaticWnd>(window, "CHECKBOX", manager);
+        break;
+    case TacStaticKind::Icon:
+        adapter = std::make_unique<TacIconWnd>(window, "CHECKBOX", manager);
+        break;
+    case TacStaticKind::Edge:
+        adapter = std::make_unique<TacEdgeWnd>(window, "EDIT", manager);
+        break;
+    case TacStaticKind::None:
+        return nullptr;
+    }
+    adapter->Hook();
+    return adapter;
+}
+
+void DetachStaticAdapter(HWND window) {
+    if (!IsStaticWindow(window))
+        return;
+    auto* adapter = static_cast<TacMainWnd*>(::GetPropA(window, AdaptedWindowProperty));
+    if (auto* staticAdapter = dynamic_cast<TacStaticWnd*>(adapter); staticAdapter != nullptr)
+        staticAdapter->Unhook();
 }
 
 // --- TacPageWnd -----------------------------------------------------------------------------------
@@ -696,7 +1360,7 @@ void TacPageWnd::AnswerBackdrop(TBackdropQuery& query) {
     query.OffsetY = Control().Top();
 }
 
-void TacPageWnd::WindowProc(TMessage& message, const TWndNext& next) {
+void TacPageWnd::WindowProc(TMessage& message, const TacWndNext& next) {
     if (message.Msg == SkinCommandMessage && SkinCommandCode(message.WParam) == scQueryBackdrop && Skinned() &&
         message.LParam != 0) {
         AnswerBackdrop(*reinterpret_cast<TBackdropQuery*>(message.LParam));
@@ -720,10 +1384,27 @@ void TacPageWnd::WindowProc(TMessage& message, const TWndNext& next) {
 TacPageControlWnd::~TacPageControlWnd() {
     Unhook();
     pages_.clear();
+    spin_.reset();
 }
 
 void TacPageControlWnd::RestoreHook() {
     pages_.clear();
+    spin_.reset();
+}
+
+// The tab control makes its scroll arrows when the tabs stop fitting and destroys them
+// when they fit again.
+void TacPageControlWnd::AttachSpin() {
+    if (spin_ && spin_->Destroyed())
+        spin_.reset();
+    HWND arrows = ::FindWindowExA(Handle(), nullptr, UPDOWN_CLASSA, nullptr);
+    if (spin_ && spin_->Handle() == arrows)
+        return;
+    spin_.reset();
+    if (arrows == nullptr || ::GetPropA(arrows, AdaptedWindowProperty) != nullptr)
+        return;
+    spin_ = std::make_unique<TacSpinWnd>(arrows, "UPDOWNBTN", SkinData().SkinManager());
+    spin_->Hook();
 }
 
 std::string TacPageControlWnd::BodySection() const {
@@ -812,24 +1493,70 @@ void TacPageControlWnd::PaintTab(TBitmap& cache, int index, const RECT& rect, bo
     if (inner.right <= inner.left || inner.bottom <= inner.top)
         return;
     cache.Canvas().Font().Assign(Control().Font());
-    // Image and text are centred as one group, the image left of the text, 8 pixels apart.
+    if ((::GetWindowLongA(Handle(), GWL_STYLE) & TCS_VERTICAL) != 0)
+        PaintSideTabContent(cache, text, item.iImage, inner, section, selected);
+    else
+        PaintTabContent(cache, text, item.iImage, inner, section, selected);
+}
+
+TCustomImageList* TacPageControlWnd::TabImages(int imageIndex) const {
     auto* pages = dynamic_cast<TPageControl*>(&Control());
     auto* images = pages != nullptr ? dynamic_cast<TCustomImageList*>(pages->Images()) : nullptr;
-    const bool hasImage = images != nullptr && item.iImage >= 0 && item.iImage < images->Count();
-    const int imageWidth = hasImage ? images->Width() : 0;
+    return images != nullptr && imageIndex >= 0 && imageIndex < images->Count() ? images : nullptr;
+}
+
+// Image and text are centred as one group, the image left of the text, 8 pixels apart.
+void TacPageControlWnd::PaintTabContent(TBitmap& cache, const char* text, int imageIndex, const RECT& inner,
+                                        std::int32_t section, bool selected) {
+    TCustomImageList* images = TabImages(imageIndex);
+    const int imageWidth = images != nullptr ? images->Width() : 0;
     const int textWidth = text[0] != '\0' ? cache.Canvas().TextWidth(text) : 0;
-    const int gap = hasImage && textWidth > 0 ? TabImageTextGap : 0;
+    const int gap = images != nullptr && textWidth > 0 ? TabImageTextGap : 0;
     const int groupLeft = inner.left + ((inner.right - inner.left) - (imageWidth + gap + textWidth)) / 2;
-    if (hasImage) {
+    if (images != nullptr) {
         const int imageTop = inner.top + ((inner.bottom - inner.top) - images->Height()) / 2;
-        DrawItemInto(cache.Pixels(), groupLeft, imageTop, *images, item.iImage);
+        DrawItemInto(cache.Pixels(), groupLeft, imageTop, *images, imageIndex);
     }
     if (textWidth > 0) {
         RECT textRect{std::max<LONG>(inner.left, groupLeft + imageWidth + gap), inner.top, inner.right, inner.bottom};
-        const UINT align = hasImage ? DT_LEFT : DT_CENTER;
+        const UINT align = images != nullptr ? DT_LEFT : DT_CENTER;
         DrawSectionTextOnCanvas(cache.Canvas(), text, Control().Enabled(), SkinData().SkinManager(), selected, section,
                                 align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, textRect);
     }
+}
+
+// Left tabs read upward and right tabs downward; the image stands where the reading
+// starts (below the text on the left, above it on the right), 8 pixels from the text.
+void TacPageControlWnd::PaintSideTabContent(TBitmap& cache, const char* text, int imageIndex, const RECT& inner,
+                                            std::int32_t section, bool selected) {
+    const bool right = (::GetWindowLongA(Handle(), GWL_STYLE) & TCS_RIGHT) != 0;
+    TCanvas& canvas = cache.Canvas();
+    canvas.Font().AssignLogFont(RotatedTabFont(Control().Font().LogFont(), right));
+    TCustomImageList* images = TabImages(imageIndex);
+    const int imageHeight = images != nullptr ? images->Height() : 0;
+    // Extents of rotated text are measured along its baseline.
+    const SIZE extent = text[0] != '\0' ? canvas.TextExtent(text) : SIZE{0, 0};
+    const int gap = images != nullptr && extent.cx > 0 ? TabImageTextGap : 0;
+    const int groupTop = inner.top + ((inner.bottom - inner.top) - (imageHeight + gap + extent.cx)) / 2;
+    const int textTop = right ? groupTop + imageHeight + gap : groupTop;
+    if (images != nullptr) {
+        const int imageLeft = inner.left + ((inner.right - inner.left) - images->Width()) / 2;
+        const int imageTop = right ? groupTop : groupTop + extent.cx + gap;
+        DrawItemInto(cache.Pixels(), imageLeft, imageTop, *images, imageIndex);
+    }
+    if (extent.cx <= 0)
+        return;
+    // The text's reference corner: the start of the baseline's top edge, which turned
+    // lies bottom-left (upward text) or top-right (downward text) of the glyphs.
+    const int textLeft = inner.left + ((inner.right - inner.left) - extent.cy) / 2;
+    const POINT origin = right ? POINT{textLeft + extent.cy, textTop} : POINT{textLeft, textTop + extent.cx};
+    HDC dc = canvas.Handle();
+    const int saved = ::SaveDC(dc);
+    ::IntersectClipRect(dc, inner.left, inner.top, inner.right, inner.bottom);
+    DrawSectionTextOnCanvas(canvas, text, Control().Enabled(), SkinData().SkinManager(), selected, section,
+                            DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP,
+                            RECT{origin.x, origin.y, origin.x + 1, origin.y + 1});
+    ::RestoreDC(dc, saved);
 }
 
 bool TacPageControlWnd::PaintFace() {
@@ -889,7 +1616,7 @@ void TacPageControlWnd::PaintToDC(HDC dc) {
     CopyCacheToWindowDC(Handle(), SkinData(), whole, 0, 0, false, dc, whole);
 }
 
-void TacPageControlWnd::WindowProc(TMessage& message, const TWndNext& next) {
+void TacPageControlWnd::WindowProc(TMessage& message, const TacWndNext& next) {
     if (message.Msg == SkinCommandMessage || !Skinned()) {
         TacMainWnd::WindowProc(message, next);
         return;
@@ -897,6 +1624,7 @@ void TacPageControlWnd::WindowProc(TMessage& message, const TWndNext& next) {
     switch (message.Msg) {
     case WM_PAINT: {
         AttachPages();
+        AttachSpin();
         PAINTSTRUCT paint{};
         HDC dc = message.WParam != 0 ? reinterpret_cast<HDC>(message.WParam) : ::BeginPaint(Handle(), &paint);
         PaintToDC(dc);
@@ -912,14 +1640,21 @@ void TacPageControlWnd::WindowProc(TMessage& message, const TWndNext& next) {
     case TCM_SETCURSEL:
     case WM_SIZE:
     case WM_SETFONT:
+    // The scroll arrows shift the tabs; inserted or removed tabs may bring or take them.
+    case WM_HSCROLL:
+    case TCM_INSERTITEMA:
+    case TCM_DELETEITEM:
+    case TCM_DELETEALLITEMS:
         TacMainWnd::WindowProc(message, next);
         SkinData().CacheStale = true;
         AttachPages();
+        AttachSpin();
         ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         return;
     case WM_PARENTNOTIFY:
         TacMainWnd::WindowProc(message, next);
         AttachPages();
+        AttachSpin();
         return;
     default:
         TacMainWnd::WindowProc(message, next);

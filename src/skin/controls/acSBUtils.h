@@ -1,11 +1,13 @@
-// Skinning of ordinary framework controls without changing their classes. The control
-// adapter recognises a control by its exact class name in the skin manager's class lists
-// and attaches a window adapter that takes over the control's messages ahead of its own
-// handling (the framework's WindowProc hook chain), marks the window with "ACSBSC",
-// switches the system theme off and paints the control from a skin section. Removing the
-// skin or destroying the window gives the control back exactly as it was (procedure,
-// colours, control style, theme). Controls whose windows appear later are adapted when
-// their window is created. Windows only; user-interface thread only.
+// Skinning of ordinary controls without changing their classes. The control adapter
+// recognises a framework control by its exact class name in the skin manager's class
+// lists and attaches a window adapter that takes over the control's messages ahead of its
+// own handling (the framework's WindowProc hook chain). Raw system windows (the statics
+// of message boxes, the scroll arrows of tab controls) are adapted by subclassing their
+// window procedure instead. Either way the window is marked with "ACSBSC", its system
+// theme is switched off and it is painted from a skin section; removing the skin or
+// destroying the window gives it back exactly as it was (procedure, colours, control
+// style, theme). Controls whose windows appear later are adapted when their window is
+// created. Windows only; user-interface thread only.
 #pragma once
 
 #include <windows.h>
@@ -21,6 +23,7 @@
 namespace sj {
 
 class TBitmap;
+class TCustomImageList;
 
 // The window property that marks an adapted window.
 inline constexpr const char* AdaptedWindowProperty = "ACSBSC";
@@ -38,33 +41,65 @@ int FindAdapterList(const TsSkinManager& manager, const std::string& className);
 // Caption rectangle of a group box: measured caption of textWidth x textHeight.
 RECT GroupBoxCaptionRect(int width, int textWidth, int textHeight, bool rightToLeft);
 
-// The common window adapter: owns the hook on the control's messages while the window
-// is adapted and answers the skin command protocol.
+// The caption font of a left (reading upward) or right (reading downward) tab. The
+// raster "MS Sans Serif" cannot be turned and gives way to "Arial".
+LOGFONTA RotatedTabFont(const LOGFONTA& font, bool rightTabs);
+
+// Which static adapter a raw "Static" window takes by its styles.
+enum class TacStaticKind { None, Text, Icon, Edge };
+TacStaticKind StaticAdapterKind(LONG style, LONG exStyle);
+
+// The rest of a window's handling behind its adapter: the hook chain of a framework
+// control, or the procedure a subclassed window had before.
+class TacWndNext {
+public:
+    explicit TacWndNext(const TWndNext& chain) : chain_(&chain) {}
+    TacWndNext(HWND window, WNDPROC previous) : window_(window), previous_(previous) {}
+    void operator()(TMessage& message) const;
+
+private:
+    const TWndNext* chain_ = nullptr;
+    HWND window_ = nullptr;
+    WNDPROC previous_ = nullptr;
+};
+
+// The common window adapter: owns the hook on the window's messages while it is adapted
+// and answers the skin command protocol.
 class TacMainWnd {
 public:
+    // A framework control: its messages are taken ahead of its own handling.
     TacMainWnd(TWinControl& control, TsSkinManager* manager, TsCommonData& skinData);
+    // A raw window: its window procedure is replaced. Without skinData the adapter makes
+    // and owns its own, set to section.
+    TacMainWnd(HWND window, const std::string& section, TsSkinManager* manager, TsCommonData* skinData = nullptr);
     virtual ~TacMainWnd();
     TacMainWnd(const TacMainWnd&) = delete;
     TacMainWnd& operator=(const TacMainWnd&) = delete;
 
-    // Subclasses the window (theme off, property set, control style saved).
+    // Takes the window over (theme off, property set, control style saved).
     void Hook();
     // Gives the window back; safe to call twice and from inside the adapter's own hook.
     void Unhook();
     bool Destroyed() const { return destroyed_; }
     HWND Handle() const { return window_; }
-    TWinControl& Control() const { return control_; }
-    TsCommonData& SkinData() const { return skinData_; }
+    // Only for adapters of framework controls.
+    TWinControl& Control() const { return *control_; }
+    TsCommonData& SkinData() const { return *skinData_; }
 
 protected:
     virtual void InitHook() {}
     virtual void RestoreHook() {}
     virtual void ApplySkinHook() { skinApplied_ = true; }
-    virtual void WindowProc(TMessage& message, const TWndNext& next);
+    virtual void WindowProc(TMessage& message, const TacWndNext& next);
     // Renders the face into the skin data's cache; false when nothing was painted.
     virtual bool PaintFace() { return false; }
 
     bool Skinned() const;
+    bool Enabled() const;
+    // The window's top-left in its parent's client area.
+    POINT PositionInParent() const;
+    // The cache at the window's full size.
+    void PrepareCache();
     // The whole cache copied to dc (the window's own DC when dc is null).
     void CopyFace(HDC dc);
     // Paint cycle of WM_PAINT: face rebuilt, copied, graphic children painted on top.
@@ -72,7 +107,11 @@ protected:
     // Section face over the parent's backdrop into the whole (freshly sized) cache.
     bool RenderSectionFace(int state);
     // Redraw suspended around the standard handling of a state change, then repainted.
-    void PassWithoutRedraw(TMessage& message, const TWndNext& next);
+    void PassWithoutRedraw(TMessage& message, const TacWndNext& next);
+    // Invalidated, erased and painted before returning.
+    void RedrawNow();
+    // The pointer left the window: it stops being the manager's hot window.
+    void ReportPointerLeft();
     TBackdropRef ParentBackdrop();
     void DrawCaption(TBitmap& cache, const std::string& text, const RECT& rect, UINT flags, bool hot);
     std::string WindowText() const;
@@ -80,13 +119,21 @@ protected:
     bool skinApplied_ = false;
 
 private:
-    void AnswerSkinCommand(TMessage& message, const TWndNext& next);
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    void HookControl();
+    void SubclassRawWindow();
+    void RestoreWindowProc();
+    void PaintGraphicChildren(HDC dc);
+    void AnswerSkinCommand(TMessage& message, const TacWndNext& next);
 
-    TWinControl& control_;
+    TWinControl* control_ = nullptr;
     TsSkinManager* manager_;
-    TsCommonData& skinData_;
+    std::unique_ptr<TsCommonData> ownData_;
+    TsCommonData* skinData_;
     HWND window_ = nullptr;
     TWindowProcHook hook_;
+    WNDPROC previous_ = nullptr;
+    std::string text_;
     TControlStyle savedStyle_ = 0;
     bool hooked_ = false;
     bool destroyed_ = false;
@@ -102,7 +149,7 @@ protected:
     void InitHook() override;
     void RestoreHook() override;
     void ApplySkinHook() override;
-    void WindowProc(TMessage& message, const TWndNext& next) override;
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
 
 private:
     void PaintBorder();
@@ -120,7 +167,7 @@ public:
 
 protected:
     void RestoreHook() override;
-    void WindowProc(TMessage& message, const TWndNext& next) override;
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
     bool PaintFace() override;
 };
 
@@ -129,7 +176,7 @@ public:
     using TacMainWnd::TacMainWnd;
 
 protected:
-    void WindowProc(TMessage& message, const TWndNext& next) override;
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
     bool PaintFace() override;
 
 private:
@@ -145,12 +192,36 @@ public:
     using TacMainWnd::TacMainWnd;
 
 protected:
-    void WindowProc(TMessage& message, const TWndNext& next) override;
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
     bool PaintFace() override;
 
 private:
     int State() const;
     bool Pushed() const;
+};
+
+// The arrow buttons of an up-down window (the scroll arrows a tab control shows when its
+// tabs do not fit), painted from the section's faces by hover and press.
+class TacSpinWnd : public TacMainWnd {
+public:
+    TacSpinWnd(HWND window, const std::string& section, TsSkinManager* manager);
+
+protected:
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
+    bool PaintFace() override;
+
+private:
+    enum TPart { spNone = -1, spFirst = 0, spSecond = 1 };
+    bool Horizontal() const;
+    RECT PartRect(int part) const;
+    int PartAt(LPARAM point) const;
+    int PartState(int part) const;
+    void PaintPart(TBitmap& cache, int part, const TBackdropRef& backdrop);
+    void SetParts(int hot, int pressed);
+    void PaintToDC(HDC dc);
+
+    int hotPart_ = spNone;
+    int pressedPart_ = spNone;
 };
 
 // A page of an adapted page control: shows the page control's face behind its children.
@@ -160,7 +231,7 @@ public:
                class TacPageControlWnd& owner);
 
 protected:
-    void WindowProc(TMessage& message, const TWndNext& next) override;
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
 
 private:
     void PaintBackground(HDC dc);
@@ -184,16 +255,79 @@ public:
 
 protected:
     void RestoreHook() override;
-    void WindowProc(TMessage& message, const TWndNext& next) override;
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
     bool PaintFace() override;
 
 private:
     void AttachPages();
+    void AttachSpin();
     void PaintTab(TBitmap& cache, int index, const RECT& rect, bool selected);
+    TCustomImageList* TabImages(int imageIndex) const;
+    void PaintTabContent(TBitmap& cache, const char* text, int imageIndex, const RECT& inner, std::int32_t section,
+                         bool selected);
+    void PaintSideTabContent(TBitmap& cache, const char* text, int imageIndex, const RECT& inner, std::int32_t section,
+                             bool selected);
     void PaintToDC(HDC dc);
 
     std::vector<std::unique_ptr<TacPageWnd>> pages_;
+    std::unique_ptr<TacSpinWnd> spin_;
 };
+
+// A raw static text window (message box texts): the section face with the window text
+// in the system's message font. Statics with WS_TABSTOP or WS_EX_STATICEDGE keep the
+// system's painting.
+class TacStaticWnd : public TacMainWnd {
+public:
+    TacStaticWnd(HWND window, const std::string& section, TsSkinManager* manager, TsCommonData* skinData = nullptr);
+
+protected:
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
+    // Paints into dc, or into the window's own DC when dc is null.
+    virtual void Paint(HDC dc);
+    // Draws the content into the face cache; false: there is nothing to copy.
+    virtual bool DrawContent();
+
+    // The section face over the parent's backdrop at the window's size.
+    bool RenderFace();
+    bool PaintsItself() const;
+};
+
+// A raw icon or bitmap static: the image over the section face.
+class TacIconWnd : public TacStaticWnd {
+public:
+    using TacStaticWnd::TacStaticWnd;
+
+protected:
+    bool DrawContent() override;
+
+private:
+    bool DrawIcon();
+    bool DrawBitmap();
+
+    // The control's own bitmap, asked once; never freed here.
+    HBITMAP bitmap_ = nullptr;
+    bool bitmapAsked_ = false;
+};
+
+// A raw icon or bitmap static with WS_EX_STATICEDGE: the system paints the image, the
+// skin paints a 2-pixel ring around it.
+class TacEdgeWnd : public TacStaticWnd {
+public:
+    using TacStaticWnd::TacStaticWnd;
+
+protected:
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
+    void Paint(HDC dc) override;
+};
+
+// The adapter a raw "Static" window takes by StaticAdapterKind: the edge kind with
+// section "EDIT", the icon and text kinds with "CHECKBOX". None for the kinds left
+// standard, a window that is not a static or is skinned already. The adapter is hooked;
+// freeing it gives the window back.
+std::unique_ptr<TacStaticWnd> AttachStaticAdapter(HWND window, TsSkinManager* manager);
+// Gives back a raw static window taken over by AttachStaticAdapter; the adapter object
+// stays with its owner. Nothing for other windows.
+void DetachStaticAdapter(HWND window);
 
 class TacCtrlAdapter;
 

@@ -161,6 +161,12 @@ void SendToFormAndControls(TCustomForm& form, WORD command, LPARAM lParam) {
     PassToControls(form, command, lParam);
 }
 
+TacSkinMenusFactory& SkinMenusFactory() {
+    // Never destroyed, like the other process-wide hooks of this unit.
+    static auto& factory = *new TacSkinMenusFactory();
+    return factory;
+}
+
 std::vector<TCustomForm*>& HookedFormList() {
     // Never destroyed: windows and objects torn down at exit (after the C++ runtime has
     // begun destroying statics) still look it up.
@@ -169,6 +175,10 @@ std::vector<TCustomForm*>& HookedFormList() {
 }
 
 } // namespace
+
+void SetSkinMenusFactory(TacSkinMenusFactory factory) {
+    SkinMenusFactory() = std::move(factory);
+}
 
 void PassSkinCommandToChildren(TWinControl& parent, WORD command, LPARAM lParam) {
     PassToControls(parent, command, lParam);
@@ -256,6 +266,8 @@ TsSkinManager::TsSkinManager(TComponent* owner)
         if (IsNtFamily() && Application != nullptr)
             FMainHookId = Application->HookMainWindow([this](TMessage& message) { return MainWindowHook(message); });
     }
+    if (SkinMenusFactory())
+        FSkinableMenus = SkinMenusFactory()(*this);
     // After construction.
     InitThirdParty(false);
     if (FCore->SkinDirectory().empty())
@@ -266,6 +278,7 @@ TsSkinManager::~TsSkinManager() {
     Destroying();
     if (FCore->Active() && FCore->SkinLoaded())
         UnloadSkin();
+    FSkinableMenus.reset();
     FCore->SetActive(false);
     FCore->InternalSkins.OnSkinListChanged = nullptr;
     if (FMainHookId != 0 && Application != nullptr)
@@ -484,6 +497,15 @@ void TsSkinManager::SetExtendedBorders(bool value) {
         BroadcastRefresh(true);
 }
 
+void TsSkinManager::SetSkinnedPopups(bool value) {
+    if (value == FSkinnedPopups)
+        return;
+    FSkinnedPopups = value;
+    // The menus follow at run time; stored state is followed by the announcement.
+    if (FSkinableMenus && GPrimaryManager == this && !Reading() && !Designing())
+        FSkinableMenus->HookMenus(FCore->Active() && SkinGlobals().Ready);
+}
+
 bool TsSkinManager::IsDefault() const {
     return GPrimaryManager == this;
 }
@@ -518,19 +540,27 @@ void TsSkinManager::SetCommonSections(const std::vector<std::string>& lines) {
 void TsSkinManager::BroadcastNewSkin(bool lockForms) {
     if (Reading())
         return;
-    // (Glow windows are removed and forms frozen here once those exist.)
+    // (Glow windows are removed here once those exist.)
+    if (lockForms)
+        FreezeForms();
+    if (FSkinableMenus)
+        FSkinableMenus->ForgetSkinValues();
     SkinGlobals().Ready = false;
     GAnnouncing = true;
     CacheStandardIndexes(FCore->Model(), ExtBordersUsable(), GBuiltinBorders);
     BroadcastToForms(scNewSkin, reinterpret_cast<LPARAM>(this));
     GAnnouncing = false;
     SkinGlobals().Ready = FCore->SkinLoaded();
+    if (FSkinableMenus && GPrimaryManager == this)
+        FSkinableMenus->HookMenus(FCore->Active() && SkinGlobals().Ready);
     if (lockForms)
         BroadcastRefresh(false);
 }
 
 void TsSkinManager::UnloadSkin() {
     FUnloading = true;
+    if (FSkinableMenus && GPrimaryManager == this)
+        FSkinableMenus->HookMenus(false);
     SkinGlobals().Ready = false;
     BroadcastToForms(scRemoveSkin, reinterpret_cast<LPARAM>(this));
     FCore->UnloadSkin();
@@ -538,10 +568,50 @@ void TsSkinManager::UnloadSkin() {
 }
 
 void TsSkinManager::BroadcastRefresh(bool lockForms) {
-    (void)lockForms; // forms are frozen only once the change animation exists
     if (!Designing())
         BroadcastToForms(scBeforeRefresh, reinterpret_cast<LPARAM>(this));
+    if (lockForms)
+        FreezeForms();
     BroadcastToForms(scRefresh, reinterpret_cast<LPARAM>(this));
+    UnfreezeForms();
+}
+
+// The visible top-level forms keep their old look on screen while the controls take the
+// new skin: without it every control would paint at each announcement, and the form
+// once more at the end.
+void TsSkinManager::FreezeForms() {
+    if (Designing())
+        return;
+    auto freeze = [this](TCustomForm* form) {
+        if (form == nullptr || form->HasState(csDestroying) || !form->HandleAllocated())
+            return;
+        HWND window = form->Handle();
+        if (!::IsWindowVisible(window) || ::IsIconic(window) || ::GetParent(window) != nullptr ||
+            std::find(FFrozenForms.begin(), FFrozenForms.end(), window) != FFrozenForms.end())
+            return;
+        FFrozenForms.push_back(window);
+        ::SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    };
+    if (Application != nullptr)
+        for (int i = 0; i < Application->ComponentCount(); ++i)
+            freeze(dynamic_cast<TCustomForm*>(Application->Components(i)));
+    std::vector<TCustomForm*> hooked = HookedFormList();
+    for (TCustomForm* form : hooked)
+        freeze(form);
+}
+
+// Redraw on again, and each frozen form repaints once, frame and children included.
+void TsSkinManager::UnfreezeForms() {
+    std::vector<HWND> frozen;
+    frozen.swap(FFrozenForms);
+    for (HWND window : frozen) {
+        if (!::IsWindow(window))
+            continue;
+        ::SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+        if (!::IsIconic(window))
+            ::RedrawWindow(window, nullptr, nullptr,
+                           RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
 }
 
 void TsSkinManager::BroadcastToForms(WORD command, LPARAM lParam) {
@@ -656,6 +726,11 @@ bool TsSkinManager::MainWindowHook(TMessage& message) {
             for (int i = Screen->FormCount() - 1; i >= 0; --i)
                 SendToControl(*Screen->Forms(i), scRepaintForm, 0);
         }
+        return true;
+    case WM_AC_SHAPEMENUITEM:
+    case WM_AC_SHAPEMENUWINDOW:
+        if (FSkinnedPopups && FSkinableMenus)
+            FSkinableMenus->ShapeDeferredPopup(message.Msg, message.LParam);
         return true;
     default:
         return false;
@@ -795,6 +870,14 @@ void RegisterSkinManagerClasses() {
     });
     Property("MenuSupport.IcoLineSkin",
              [](TsSkinManager& m, const TPropValue& v) { m.MenuSupport.IcoLineSkin = AsString(v); });
+    Property("MenuSupport.AlphaBlend", [](TsSkinManager& m, const TPropValue& v) {
+        std::int64_t number = AsInteger(v);
+        if (number < 0 || number > 255)
+            throw EReadError("Invalid property value");
+        m.MenuSupport.AlphaBlend = static_cast<BYTE>(number);
+    });
+    Property("MenuSupport.ExtraLineWidth",
+             [](TsSkinManager& m, const TPropValue& v) { m.MenuSupport.ExtraLineWidth = AsInt(v); });
     Property("MenuSupport.UseExtraLine",
              [](TsSkinManager& m, const TPropValue& v) { m.MenuSupport.UseExtraLine = AsBoolean(v); });
     Property("MenuSupport.ExtraLineFont.Name",

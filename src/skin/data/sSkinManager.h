@@ -89,10 +89,30 @@ struct TacAnimEffects {
 };
 
 struct TacMenuSupport {
+    BYTE AlphaBlend = 255;
     std::string IcoLineSkin;
     bool UseExtraLine = false;
+    int ExtraLineWidth = 32;
     std::string ExtraLineFont;
 };
+
+class TsSkinManager;
+
+// What the manager asks of its skinned-menu painter. The painter lives in a library
+// above this one, so the program's start-up installs a factory (SetSkinMenusFactory)
+// and every manager made afterwards owns one painter.
+class TacSkinMenusLink {
+public:
+    virtual ~TacSkinMenusLink() = default;
+    // Hooks (true) or unhooks every menu of the application.
+    virtual void HookMenus(bool active) = 0;
+    // A new skin is being announced: values cached from the old one are stale.
+    virtual void ForgetSkinValues() = 0;
+    // The deferred popup-shaping messages WM_AC_SHAPEMENUITEM and WM_AC_SHAPEMENUWINDOW.
+    virtual void ShapeDeferredPopup(UINT message, LPARAM lParam) = 0;
+};
+using TacSkinMenusFactory = std::function<std::unique_ptr<TacSkinMenusLink>(TsSkinManager& manager)>;
+void SetSkinMenusFactory(TacSkinMenusFactory factory);
 
 enum TacSkinningRule : unsigned { srStdForms = 1, srStdDialogs = 2, srThirdParty = 4 };
 using TacSkinningRules = unsigned;
@@ -133,7 +153,9 @@ public:
     void SetExtendedBorders(bool value);
     bool ExtBordersUsable() const;
     bool SkinnedPopups() const { return FSkinnedPopups; }
-    void SetSkinnedPopups(bool value) { FSkinnedPopups = value; }
+    void SetSkinnedPopups(bool value);
+    // The skinned-menu painter; null when no factory was installed.
+    TacSkinMenusLink* SkinableMenus() const { return FSkinableMenus.get(); }
     bool IsDefault() const;
     void SetIsDefault(bool value);
     bool Active() const;
@@ -199,6 +221,8 @@ public:
 
 private:
     void ChangeSkin(const std::string& name);
+    void FreezeForms();
+    void UnfreezeForms();
     void ReloadForNewSettings();
     void PrepareCore();
     void ShowLoadError(const std::string& message) const;
@@ -208,6 +232,7 @@ private:
     bool MainWindowHook(TMessage& message);
 
     std::unique_ptr<TsSkinCore> FCore;
+    std::unique_ptr<TacSkinMenusLink> FSkinableMenus;
     bool FSkinnedPopups = true;
     bool FStoredExtendedBorders = false;
     bool FStoredIsDefault = true;
@@ -215,6 +240,7 @@ private:
     bool FUnloading = false;
     int FMinimizeState = 0;
     HWND FHotWindow = nullptr;
+    std::vector<HWND> FFrozenForms;
     TControl* FHotButton = nullptr;
     int FMainHookId = 0;
 };

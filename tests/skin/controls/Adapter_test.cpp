@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include <commctrl.h>
 
@@ -289,6 +293,58 @@ TEST_F(AdapterTest, DisabledRadioButtonIsDrawnSixtyPercentTowardItsBackground) {
     }
 }
 
+// A radio glyph of three 16 x 16 frames (normal, hot, pushed), each of one colour.
+constexpr TPixel32 GlyphFrames[3] = {0x00112233, 0x00445566, 0x00778899};
+void AddRadioGlyph(TsSkinModel& model) {
+    TsMaskData glyph;
+    glyph.Section = "GLOBALINFO";
+    glyph.Key = "RADIOUNCHECKED";
+    glyph.OwnBitmap = std::make_shared<TacPixmap>(48, 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 48; ++x)
+            glyph.OwnBitmap->At(x, y) = 0xFF000000 | GlyphFrames[x / 16];
+    glyph.SourceRect = TacRect{0, 0, 48, 16};
+    glyph.FrameCount = 3;
+    glyph.ItemKind = ikGlyph;
+    glyph.Owner = &model;
+    model.Masks.push_back(glyph);
+}
+
+TEST_F(AdapterTest, RadioButtonIsRepaintedHotWhileItIsTheHotWindow) {
+    constexpr std::int32_t HotColor = 0x0040E0F0;
+    TsSkinModel& model = manager->Core().Model();
+    model.GeneralData[4].States = 2;
+    model.GeneralData[4].StateProps[1].Color = HotColor;
+    AddRadioGlyph(model);
+    SendSkinCommand(radio, scRefresh, 0, reinterpret_cast<LPARAM>(manager));
+    TacMainWnd* adapter = AdapterOf(radio);
+    ASSERT_NE(adapter, nullptr);
+    const int x = radio->Width() - 2;
+    const int glyphY = radio->Height() / 2;
+    // The cache holds what was last painted on screen; WM_PRINT paints afresh.
+    auto painted = [&](int px, int py) { return adapter->SkinData().CacheBitmap->Pixels().At(px, py) & 0x00FFFFFF; };
+    auto expectLook = [&](std::int32_t face, TPixel32 glyph, const char* when) {
+        EXPECT_EQ(painted(x, 1), Rgb(face)) << when;
+        EXPECT_EQ(painted(8, glyphY), glyph) << when;
+        EXPECT_EQ(PrintedPixel(radio, x, 1), Rgb(face)) << when;
+        EXPECT_EQ(PrintedPixel(radio, 8, glyphY), glyph) << when;
+    };
+    ::RedrawWindow(radio->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    expectLook(FormColor, GlyphFrames[0], "at rest");
+
+    manager->TrackHotWindow(radio->Handle());
+    expectLook(HotColor, GlyphFrames[1], "hot window");
+    manager->TrackHotWindow(nullptr);
+    expectLook(FormColor, GlyphFrames[0], "after the hot window moved on");
+
+    // The pointer moving over it makes it hot; the framework's leave notice ends that.
+    ::SendMessageA(radio->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    expectLook(HotColor, GlyphFrames[1], "pointer over it");
+    radio->Perform(CM_MOUSELEAVE);
+    EXPECT_EQ(manager->HotWindow(), nullptr);
+    expectLook(FormColor, GlyphFrames[0], "pointer gone");
+}
+
 class PageAdapterTest : public AdapterTest {
 protected:
     void SetUp() override {
@@ -375,6 +431,134 @@ TEST_F(PageAdapterTest, PageShownTheFirstTimeLaterIsAdaptedWithItsControls) {
     EXPECT_TRUE(Marked(join));
     EXPECT_TRUE(Marked(joinEdit));
     EXPECT_NE(dynamic_cast<TacEditWnd*>(AdapterOf(joinEdit)), nullptr);
+}
+
+// The tab control's scroll arrows, printed: where the pixels of `color` are.
+struct TArrowShot {
+    std::unique_ptr<TBitmap> Bitmap;
+    TPixel32 At(int x, int y) const { return Bitmap->Pixels().At(x, y) & 0x00FFFFFF; }
+};
+
+TArrowShot PrintArrows(HWND arrows) {
+    RECT client{};
+    ::GetClientRect(arrows, &client);
+    TArrowShot shot{CreateBitmap32(client.right, client.bottom)};
+    ::SendMessageA(arrows, WM_PRINT, reinterpret_cast<WPARAM>(shot.Bitmap->Canvas().Handle()), PRF_CLIENT);
+    return shot;
+}
+
+// Pixels of color per column of area: an arrow pointing left grows toward the right.
+std::vector<int> ColumnCounts(const TArrowShot& shot, const RECT& area, TPixel32 color) {
+    std::vector<int> counts;
+    for (int x = area.left; x < area.right; ++x) {
+        int n = 0;
+        for (int y = area.top; y < area.bottom; ++y)
+            n += shot.At(x, y) == color ? 1 : 0;
+        if (n > 0)
+            counts.push_back(n);
+    }
+    return counts;
+}
+
+TEST_F(PageAdapterTest, TabScrollArrowsArePaintedFromTheUpDownSectionByHoverAndPress) {
+    constexpr std::int32_t ArrowFace = 0x00603010, ArrowHot = 0x00A06020;
+    constexpr std::int32_t ArrowInk = 0x00F0F0F0, ArrowHotInk = 0x000000F0;
+    TsGeneralData arrows = PlainSection("UPDOWNBTN", ArrowFace, ArrowInk);
+    arrows.States = 3;
+    arrows.StateProps[1].Color = ArrowHot;
+    arrows.StateProps[1].FontColor = ArrowHotInk;
+    manager->Core().Model().GeneralData.push_back(arrows);
+    std::vector<TTabSheet*> more;
+    for (int i = 0; i < 8; ++i) {
+        more.push_back(new TTabSheet(form));
+        more.back()->SetCaption("More pages " + std::to_string(i));
+        more.back()->SetPageControl(pages);
+    }
+    Pump();
+    ::RedrawWindow(pages->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    HWND spin = ::FindWindowExA(pages->Handle(), nullptr, UPDOWN_CLASSA, nullptr);
+    ASSERT_NE(spin, nullptr) << "the tabs do not fit: the tab control shows its scroll arrows";
+    EXPECT_NE(::GetPropA(spin, AdaptedWindowProperty), nullptr);
+    RECT client{};
+    ::GetClientRect(spin, &client);
+    const RECT left{0, 0, client.right / 2, client.bottom};
+    const RECT right{client.right / 2, 0, client.right, client.bottom};
+
+    TArrowShot shot = PrintArrows(spin);
+    EXPECT_EQ(shot.At(0, 0), Rgb(ArrowFace));
+    EXPECT_EQ(shot.At(client.right - 1, client.bottom - 1), Rgb(ArrowFace));
+    std::vector<int> leftArrow = ColumnCounts(shot, left, Rgb(ArrowInk));
+    std::vector<int> rightArrow = ColumnCounts(shot, right, Rgb(ArrowInk));
+    ASSERT_GE(leftArrow.size(), 3u);
+    ASSERT_GE(rightArrow.size(), 3u);
+    EXPECT_LT(leftArrow.front(), leftArrow.back()) << "points left";
+    EXPECT_GT(rightArrow.front(), rightArrow.back()) << "points right";
+
+    // Hover lights the button under the pointer only.
+    ::SendMessageA(spin, WM_MOUSEMOVE, 0, MAKELPARAM(client.right * 3 / 4, client.bottom / 2));
+    shot = PrintArrows(spin);
+    EXPECT_EQ(shot.At(0, 0), Rgb(ArrowFace));
+    EXPECT_EQ(shot.At(client.right - 1, 0), Rgb(ArrowHot));
+    EXPECT_FALSE(ColumnCounts(shot, right, Rgb(ArrowHotInk)).empty());
+
+    // Pressing it still scrolls the tabs, and the button shows pressed meanwhile.
+    RECT first{};
+    TabCtrl_GetItemRect(pages->Handle(), 0, &first);
+    ::SendMessageA(spin, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(client.right * 3 / 4, client.bottom / 2));
+    shot = PrintArrows(spin);
+    EXPECT_EQ(shot.At(client.right - 1, 0), Rgb(ArrowHot));
+    EXPECT_EQ(shot.At(0, 0), Rgb(ArrowFace));
+    ::SendMessageA(spin, WM_LBUTTONUP, 0, MAKELPARAM(client.right * 3 / 4, client.bottom / 2));
+    RECT scrolled{};
+    TabCtrl_GetItemRect(pages->Handle(), 0, &scrolled);
+    EXPECT_LT(scrolled.left, first.left);
+
+    // The section gone, the arrows are the system's again.
+    const TPixel32 skinned = PrintArrows(spin).At(0, 0);
+    SendSkinCommand(pages, scRemoveSkin, 0, reinterpret_cast<LPARAM>(manager));
+    EXPECT_EQ(::GetPropA(spin, AdaptedWindowProperty), nullptr);
+    EXPECT_NE(PrintArrows(spin).At(0, 0), skinned);
+    for (TTabSheet* sheet : more)
+        delete sheet;
+}
+
+TEST_F(PageAdapterTest, SideTabsDrawTheirCaptionsTurned) {
+    constexpr std::int32_t SideTabColor = 0x00D0D0D0, SideInk = 0x00A00000;
+    manager->Core().Model().GeneralData.push_back(PlainSection("TABLEFT", SideTabColor, SideInk));
+    manager->Core().Model().GeneralData.push_back(PlainSection("TABRIGHT", SideTabColor, SideInk));
+    for (LONG side : {0L, static_cast<LONG>(TCS_RIGHT)}) {
+        const LONG style = ::GetWindowLongA(pages->Handle(), GWL_STYLE) & ~static_cast<LONG>(TCS_RIGHT);
+        ::SetWindowLongA(pages->Handle(), GWL_STYLE, style | TCS_VERTICAL | TCS_MULTILINE | side);
+        ::SetWindowPos(pages->Handle(), nullptr, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOACTIVATE);
+        SendSkinCommand(pages, scRefresh, 0, reinterpret_cast<LPARAM>(manager));
+        RECT tab{};
+        ASSERT_TRUE(TabCtrl_GetItemRect(pages->Handle(), 1, &tab));
+        ASSERT_GT(tab.bottom - tab.top, tab.right - tab.left) << "the tab control stands its tabs on their side";
+        const RECT ink = PixelsOfColor(pages, tab, Rgb(SideInk));
+        ASSERT_LT(ink.left, ink.right) << "the caption is drawn in the tab section's colour";
+        EXPECT_GT(ink.bottom - ink.top, ink.right - ink.left + 4) << "the caption runs along the tab";
+        // Centred in the tab both ways.
+        EXPECT_NEAR((ink.top + ink.bottom) / 2, (tab.top + tab.bottom) / 2, 3);
+        EXPECT_NEAR((ink.left + ink.right) / 2, (tab.left + tab.right) / 2, 3);
+    }
+}
+
+TEST(RotatedTabFontTest, SideTabsTurnTheirFontAndRasterFontsGiveWayToArial) {
+    LOGFONTA raster{};
+    raster.lfHeight = -11;
+    std::snprintf(raster.lfFaceName, LF_FACESIZE, "%s", "MS Sans Serif");
+    const LOGFONTA left = RotatedTabFont(raster, false);
+    EXPECT_EQ(left.lfEscapement, 900);
+    EXPECT_EQ(left.lfOrientation, 900);
+    EXPECT_STREQ(left.lfFaceName, "Arial");
+    EXPECT_EQ(left.lfHeight, -11);
+    LOGFONTA outline{};
+    std::snprintf(outline.lfFaceName, LF_FACESIZE, "%s", "Tahoma");
+    const LOGFONTA right = RotatedTabFont(outline, true);
+    EXPECT_EQ(right.lfEscapement, 2700);
+    EXPECT_EQ(right.lfOrientation, 2700);
+    EXPECT_STREQ(right.lfFaceName, "Tahoma");
 }
 
 } // namespace

@@ -1,0 +1,326 @@
+// The skinned window frame of a form. A provider placed on a form takes over the
+// form's non-client area: it paints frame, caption strip, caption text and title
+// buttons from the active skin into one frame cache and copies pieces of it to the
+// window, answers the non-client hit test, cuts the frame's clear corners away with a
+// window region, paints the client background and answers its controls' backdrop
+// questions from the cache, owns the control adapter of the form, snaps the form to
+// the work area's edges and shows the skinned window menu with the skin choice.
+// The system keeps its own frame metrics; the skin is painted into that area.
+// Windows only; user-interface thread only.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "forms/Forms.h"
+#include "forms/Menus.h"
+#include "forms/StdCtrls.h"
+#include "skin/controls/acSBUtils.h"
+#include "skin/data/sSkinModel.h"
+#include "skin/paint/sCommonData.h"
+
+namespace sj {
+
+class TsSkinProvider;
+
+// One title button: its state (0 normal, 1 hot, 2 pressed), its skin image item and
+// its place in frame-cache coordinates.
+struct TitleButtonRecord {
+    int State = 0;
+    std::int32_t ImageIndex = -1;
+    RECT Rect{};
+    std::int32_t GlowId = -1;
+    int HitCode = 0;
+    bool BigAlignment = false;
+
+    bool Placed() const { return Rect.right > Rect.left; }
+};
+
+// Where the title buttons go, computed without a window. All positions are in
+// frame-cache coordinates.
+struct TTitleButtonGeometry {
+    int CacheWidth = 0;
+    int RightMargin = 0; // extended-border margin on the right
+    int FrameBorder = 0; // FrameBorderWidth (with the skin's value when extended)
+    int BIRight = 0;     // skin: right margin of the button block
+    int BISpace = 0;     // skin: gap between big buttons
+    bool BigSet = true;  // single or sizeable border
+    int CenterLine = 0;  // caption centre line
+    int AlignedTop = -1; // top of big buttons hanging from the top (BIVALIGN 1), else -1
+};
+// Places visible buttons right to left in the order given (close first); invisible
+// ones get an empty rectangle. Answers the width of the block.
+struct TTitleButtonSize {
+    bool Visible = false;
+    int Width = 21;
+    int Height = 21;
+};
+int LayoutTitleButtonRow(const TTitleButtonGeometry& geometry, const std::vector<TTitleButtonSize>& sizes,
+                         std::vector<RECT>& rects);
+
+// Screen snapping: the new position (x, y) of a window of the given size moved inside
+// `area`, snapped to the edges closer than `buffer` (strictly), with the margins m
+// (sides and bottom) and n (top) that lie outside the visible frame.
+POINT SnapToArea(POINT position, SIZE size, const RECT& area, int buffer, int m, int n);
+
+// The runs of key-coloured (0x00FF00FF) pixels in the rows [firstRow, firstRow + rows)
+// and columns [firstColumn, firstColumn + columns) of an item frame, as one-pixel high
+// rectangles moved by (dx, dy).
+void CollectKeyRuns(const TacPixmap& image, int firstColumn, int columns, int firstRow, int rows, int dx, int dy,
+                    std::vector<RECT>& runs);
+
+// The skinned window menu: restore, move, size, minimise, maximise, the system menu's
+// own extra items, close; with the provider's MakeSkinMenu the "Available skins"
+// sub-menu at the top.
+class TsSystemMenu : public TPopupMenu {
+    SJ_CLASS(TsSystemMenu, TPopupMenu)
+
+public:
+    TsSystemMenu(TsSkinProvider& provider, TCustomForm& form);
+
+    bool VisibleClose() const;
+    bool VisibleMax() const;
+    bool VisibleMin() const;
+    bool EnabledMax() const;
+    bool EnabledMin() const;
+    bool EnabledRestore() const;
+
+    // Rebuilds the items from the window's system menu.
+    void Rebuild();
+    // Visible and enabled items by the form's border and state.
+    void UpdateItems(bool rebuild = false);
+    // Replaces the skin sub-menu by one listing the manager's skins.
+    void MakeSkinItems();
+    // The skin sub-menu, or null.
+    TMenuItem* SkinItem() const;
+    // Items copied from the window's own system menu.
+    int ExtraCount() const { return extraCount_; }
+
+private:
+    TMenuItem* AddStandardItem(const char* name, UINT command, const char* fallback);
+    void SendCommand(UINT command);
+    std::string SystemCaption(UINT command, const char* fallback, std::string* shortcut = nullptr) const;
+    bool Bordered(TFormBorderStyle style) const;
+
+    TsSkinProvider& provider_;
+    TCustomForm& form_;
+    TMenuItem* restore_ = nullptr;
+    TMenuItem* move_ = nullptr;
+    TMenuItem* size_ = nullptr;
+    TMenuItem* minimize_ = nullptr;
+    TMenuItem* maximize_ = nullptr;
+    TMenuItem* close_ = nullptr;
+    int extraCount_ = 0;
+    bool built_ = false;
+};
+
+// Skin choice from the window menu: the caption of an "Available skins" item with its
+// accelerator marks taken out ("&&" stands for "&"), cut after the internal-skin suffix.
+std::string SkinNameFromMenuCaption(const std::string& caption);
+
+enum class TsGripMode { gmNone, gmRightBottom };
+
+// The layered window around a skinned form with extended borders: owned by the form,
+// directly behind it, it shows the whole frame cache (frame, caption, buttons and the
+// shadow ring) with per-pixel alpha, while the form's own window region keeps only its
+// client area. Frame input on it goes to the form's provider; clicks on the shadow fall
+// through to the window below.
+class TacBorderForm {
+public:
+    explicit TacBorderForm(TsSkinProvider& owner);
+    ~TacBorderForm();
+    TacBorderForm(const TacBorderForm&) = delete;
+    TacBorderForm& operator=(const TacBorderForm&) = delete;
+
+    HWND BorderWindow() const { return window_; }
+    // Brings the border window up to date: position and z-order always, the content
+    // (UpdateLayeredWindow) when repaint is set or the size changed.
+    void UpdateBorderWindow(bool repaint, BYTE alpha = 255);
+    void HideBorderWindow();
+    // Hit code of a point in border-window coordinates, -1 for nothing.
+    int BorderWindowHitTest(POINT point) const;
+    bool IsOverShadow(POINT point) const;
+    // The region the border window takes: all but the form's client area.
+    HRGN BorderWindowRegion() const;
+    // Where the border window lies relative to the form's window.
+    POINT Offset() const;
+
+private:
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void CreateBorderWindow();
+    void ApplyRegion();
+    POINT ToBorder(LPARAM screenPoint) const;
+    LRESULT ForwardToForm(UINT msg, int code, LPARAM lParam);
+
+    TsSkinProvider& owner_;
+    HWND window_ = nullptr;
+    SIZE shownSize_{};
+    bool busy_ = false;
+    bool punched_ = false;
+};
+
+class TsSkinProvider : public TComponent {
+    SJ_CLASS(TsSkinProvider, TComponent)
+
+public:
+    explicit TsSkinProvider(TComponent* owner);
+    ~TsSkinProvider() override;
+
+    // --- Published ------------------------------------------------------------
+    TAlignment CaptionAlignment = TAlignment::taLeftJustify;
+    bool MakeSkinMenu = false;
+    bool ScreenSnap = false;
+    int SnapBuffer = 10;
+    bool ShowAppIcon = true;
+    bool UseGlobalColor = true;
+    bool AllowAnimation = true;
+    bool AllowBlendOnMoving = true;
+    bool AllowExtBorders = true;
+    TsGripMode GripMode = TsGripMode::gmNone;
+    std::string TitleSkin;    // empty: "FORMTITLE"
+    std::string MenuLineSkin; // empty: "MENULINE"
+    TFont AddedTitleFont;
+    std::string AddedTitleText;
+    bool DrawNonClientArea() const { return drawNonClientArea_; }
+    void SetDrawNonClientArea(bool value);
+    TsCommonData& SkinData() { return *skinData_; }
+
+    TCustomForm& Form() const { return form_; }
+    TsSkinManager* SkinManager() const;
+    // A second provider on a form stays inert.
+    bool Inert() const { return inert_; }
+    bool Skinned() const;
+
+    void Loaded() override;
+    void PrepareForm();
+
+    // --- Metrics --------------------------------------------------------------
+    int FrameBorderWidth(bool useSkin) const;
+    int FrameTopBorder(bool useSkin) const;
+    int SystemCaptionHeight() const;
+    int CaptionHeight(bool useSkin) const;
+    int MaximizedTitleHeight() const;
+    int TitleGrowth() const;
+    int ClientOffsetX() const;
+    int ClientOffsetY() const;
+    int FormActive() const { return formActive_; }
+    bool HasSysButtons() const { return hasSysButtons_; }
+    RECT IconRect() const { return iconRect_; }
+    int CaptionCenterLine() const { return centerLine_; }
+    int ButtonBlockWidth() const { return buttonBlockWidth_; }
+    // The title buttons in frame-cache coordinates: minimise, maximise, close, help.
+    const TitleButtonRecord& Button(int hitCode) const;
+    int HoverCode() const { return hoverCode_; }
+    TsSystemMenu* SystemMenu() const { return systemMenu_; }
+    TacCtrlAdapter* Adapter() const { return adapter_.get(); }
+
+    // --- Painting ---------------------------------------------------------------
+    // Repaints the frame cache when stale; answers whether the cache is usable.
+    bool PaintFrame();
+    void PaintNonClient(HDC dc);
+    void CopyFrameToWindow(HDC dc);
+    void CollectClearCorners();
+    void UpdateWindowRegion(bool redraw);
+    const std::vector<RECT>& ClearCorners() const { return clearCorners_; }
+    void PaintClientBackground(HDC dc, bool notifyChildren);
+    TBitmap* FrameCache() const { return skinData_->CacheBitmap.get(); }
+    // The caption text rectangle as last painted.
+    RECT CaptionTextRect() const { return captionTextRect_; }
+
+    // --- Extended borders -----------------------------------------------------
+    // Margins of the shadow ring around the visible frame (0 without a border form).
+    TsMargins Margins() const;
+    TacBorderForm* BorderForm() const { return borderForm_.get(); }
+    bool ExtendedBordersAllowed() const;
+    void SetExtendedBorders(bool enable);
+
+    // --- Input ------------------------------------------------------------------
+    int NonClientHitTest(POINT screen);
+    void SetHoverButton(int code, bool repaint = true);
+    void PressButton(int code);
+    void ShowSystemMenuAt(int x, int y);
+
+private:
+    friend class TsSystemMenu;
+
+    void WindowProc(TMessage& message, const TWndNext& next);
+    bool HandleSkinCommand(TMessage& message, const TWndNext& next);
+    void HandleNewSkin();
+    void HandleRefresh();
+    void HandleRemoveSkin();
+    bool HandleNonClientMouse(TMessage& message, const TWndNext& next);
+    void ReleaseButton(int code, POINT screen);
+    void DefaultWithoutRedraw(TMessage& message, const TWndNext& next);
+    void Snap(WINDOWPOS& position);
+    void AdaptLaterChild(const TMessage& message);
+
+    POINT WindowOrigin() const;
+    POINT ToWindow(POINT screen) const;
+    SIZE WindowSize() const;
+    bool IsBordered() const;
+    bool IsSizeable() const;
+    bool IsMaximized() const;
+    bool IsMinimized() const;
+    bool BigButtonSet() const;
+    int SectionState(std::int32_t sectionIndex) const;
+    std::int32_t TitleSectionIndex();
+    const TsSkinModel* Model() const;
+    TColor FaceColor() const;
+
+    void SelectButtonImages();
+    void LayoutTitle();
+    void LayoutTitleButtons();
+    void PaintTitle(TBitmap& cache);
+    void PaintTitleIcon(TBitmap& cache);
+    void PaintCaptionText(TBitmap& cache);
+    void PaintTitleButtons(TBitmap& cache);
+    void PaintTitleButton(TBitmap& cache, const TitleButtonRecord& button);
+    void SaveButtonStrip(TBitmap& cache);
+    void RestoreButtonStrip(TBitmap& cache, const RECT& area);
+    void RepaintTitleButton(int code);
+    void ResetButtons();
+    TitleButtonRecord* ButtonOf(int code);
+    void RepaintFrameNow();
+    void RecolorForm();
+
+    friend class TacBorderForm;
+    void PaintExtendedRing(TBitmap& cache);
+    void UpdateBorder(bool repaint);
+
+    TCustomForm& form_;
+    std::unique_ptr<TsCommonData> skinData_;
+    std::unique_ptr<TacBorderForm> borderForm_;
+    std::unique_ptr<TacCtrlAdapter> adapter_;
+    TsSystemMenu* systemMenu_ = nullptr; // owned as a component of this provider
+    TWindowProcHook hook_;
+    bool inert_ = false;
+    bool drawNonClientArea_ = true;
+    bool hasSysButtons_ = false;
+    bool prepared_ = false;
+    int formActive_ = 1;
+    bool regionStale_ = true;
+    bool titleTallerThanSystem_ = false;
+    std::int32_t titleSectionIndex_ = -1;
+    std::int32_t captionSectionIndex_ = -1;
+    RECT iconRect_{};
+    RECT captionTextRect_{};
+    int centerLine_ = 0;
+    int titleBottom_ = 0;
+    int buttonBlockWidth_ = 0;
+    std::vector<RECT> clearCorners_;
+    std::array<TitleButtonRecord, 4> buttons_{}; // minimise, maximise, close, help
+    int hoverCode_ = 0;
+    bool buttonPressed_ = false;
+    bool capturing_ = false;
+    std::unique_ptr<TBitmap> buttonStrip_;
+    RECT buttonStripRect_{};
+};
+
+void RegisterSkinProviderClasses();
+
+} // namespace sj

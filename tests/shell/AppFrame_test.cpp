@@ -1,0 +1,579 @@
+// The skinned frames of the program's windows: style, title buttons and their place,
+// hit testing, the window region, the title face against the core's, presses, the
+// window menu with the skin choice, snapping, and what is left behind.
+#include "shell/About.h"
+#include "shell/MainUnit.h"
+#include "shell/UtilFuncs.h"
+#include "skin/data/sSkinCore.h"
+#include "skin/data/sSkinManager.h"
+#include "skin/frame/sSkinProvider.h"
+#include "skin/paint/acBlit.h"
+#include "skin/paint/sCanvasPaint.h"
+#include "skin/paint/sSectionPaint.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/TempDir.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sj {
+namespace {
+
+using test::TTempDir;
+using test::WriteFile;
+
+constexpr const char* kZest = "Zest (internal)";
+
+class AppFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directory(temp_ / "AppData");
+        WriteFile(temp_ / "lamecore.dll", EncodeConfigText("[SYSTEM]\r\nName=Demo\r\nVersion=1.2\r\n"));
+        savedEnvironment_ = MainEnvironment();
+        MainEnvironment().ConfigFile = [this] { return temp_ / "lamecore.dll"; };
+        MainEnvironment().ShellFolder = [this](const std::string&) { return temp_ / "AppData"; };
+        savedTitle_ = Application->Title();
+        Application->SetTitle("Demo");
+        ::SetCursorPos(0, 0);
+        form_ = std::make_unique<TFormMain>(Application);
+        form_->Show();
+        Application->ProcessMessages();
+    }
+
+    void TearDown() override {
+        form_.reset();
+        Application->ProcessMessages();
+        Application->SetTitle(savedTitle_);
+        MainEnvironment() = savedEnvironment_;
+    }
+
+    TFormMain& Form() { return *form_; }
+    TsSkinProvider& Provider() { return *form_->sSkinProvider1; }
+    TsSkinManager& Manager() { return *form_->FindComponentOf<TsSkinManager>("sSkinManager1"); }
+
+    // The screen point of (x, y) in a provider's frame cache: the border window's corner
+    // with extended borders, else the window's.
+    static POINT OnCache(TsSkinProvider& provider, int x, int y) {
+        RECT r{};
+        HWND shown =
+            provider.BorderForm() != nullptr ? provider.BorderForm()->BorderWindow() : provider.Form().Handle();
+        ::GetWindowRect(shown, &r);
+        return POINT{r.left + x, r.top + y};
+    }
+    LRESULT HitTest(HWND window, POINT screen) {
+        return ::SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y));
+    }
+    static POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+    TTempDir temp_;
+    TMessageBoxOverride boxes_{[](HWND, const std::string&, const std::string&, UINT) { return IDOK; }};
+    std::unique_ptr<TFormMain> form_;
+
+private:
+    TMainEnvironment savedEnvironment_;
+    std::string savedTitle_;
+};
+
+// The windows of this thread that are visible or hidden top-level windows.
+std::vector<HWND> ThreadWindows() {
+    std::vector<HWND> windows;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM data) {
+            reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+TEST_F(AppFrameTest, BothWindowsLoseTheSystemCaptionButtons) {
+    EXPECT_FALSE(Provider().Inert());
+    EXPECT_TRUE(Provider().HasSysButtons());
+    EXPECT_EQ(::GetWindowLongA(Form().Handle(), GWL_STYLE) & WS_SYSMENU, 0);
+    TFormAbout about(&Form());
+    about.Show();
+    Application->ProcessMessages();
+    EXPECT_EQ(::GetWindowLongA(about.Handle(), GWL_STYLE) & WS_SYSMENU, 0);
+    EXPECT_TRUE(about.sSkinProvider1->HasSysButtons());
+    // The About box has a dialog border: the small close button only.
+    EXPECT_TRUE(about.sSkinProvider1->Button(HTCLOSE).Placed());
+    EXPECT_FALSE(about.sSkinProvider1->Button(HTMINBUTTON).Placed());
+    const TsSkinModel& model = Manager().Model();
+    const auto small = model.ImageIndexOf(model.SectionIndexOf("GLOBALINFO"), "GLOBALINFO", "SICONCLOSE");
+    if (model.HasImage(small)) {
+        EXPECT_EQ(about.sSkinProvider1->Button(HTCLOSE).ImageIndex, small);
+    }
+    about.Close();
+    Application->ProcessMessages();
+}
+
+TEST_F(AppFrameTest, MainWindowShowsMinimiseLeftOfCloseAtTheSkinsPlaces) {
+    ASSERT_EQ(Manager().SkinName(), kZest);
+    TsSkinProvider& provider = Provider();
+    ASSERT_NE(provider.FrameCache(), nullptr);
+    const TsSkinData& globals = Manager().Model().SkinGlobals;
+    const RECT close = provider.Button(HTCLOSE).Rect;
+    const RECT minimize = provider.Button(HTMINBUTTON).Rect;
+    EXPECT_FALSE(provider.Button(HTMAXBUTTON).Placed()) << "the main window has no maximise box";
+    EXPECT_FALSE(provider.Button(HTHELP).Placed());
+    const TsMargins margins = provider.Margins();
+    EXPECT_EQ(close.right,
+              provider.FrameCache()->Width() - globals.BIRight - margins[2] - provider.FrameBorderWidth(true));
+    EXPECT_EQ(minimize.right, close.left - globals.BISpace);
+    EXPECT_EQ(provider.ButtonBlockWidth(),
+              globals.BIRight + (close.right - close.left) + (minimize.right - minimize.left) + globals.BISpace);
+    // Centred on the caption's centre line.
+    EXPECT_EQ(close.top, provider.CaptionCenterLine() - (close.bottom - close.top) / 2);
+    // The caption text lies between the left frame and the button block.
+    const RECT text = provider.CaptionTextRect();
+    EXPECT_GE(text.left, margins[0] + provider.FrameBorderWidth(true));
+    EXPECT_LE(text.right, provider.FrameCache()->Width() - margins[2] - provider.ButtonBlockWidth() - 12);
+}
+
+TEST_F(AppFrameTest, BorderWindowAnswersTheFrameAndLetsTheShadowThrough) {
+    TsSkinProvider& provider = Provider();
+    ASSERT_NE(provider.BorderForm(), nullptr) << "the manager enables extended borders";
+    TacBorderForm& border = *provider.BorderForm();
+    HWND shown = border.BorderWindow();
+    const RECT close = provider.Button(HTCLOSE).Rect;
+    const RECT minimize = provider.Button(HTMINBUTTON).Rect;
+    EXPECT_EQ(border.BorderWindowHitTest(Centre(close)), HTCLOSE);
+    EXPECT_EQ(border.BorderWindowHitTest(Centre(minimize)), HTMINBUTTON);
+    const int captionY = provider.CaptionCenterLine();
+    const int width = provider.FrameCache()->Width(), height = provider.FrameCache()->Height();
+    EXPECT_EQ(border.BorderWindowHitTest({width / 3, captionY}), HTCAPTION);
+    const TsMargins margins = provider.Margins();
+    EXPECT_EQ(border.BorderWindowHitTest({margins[0] + 1, height / 2}), -1) << "a fixed frame does not size";
+    // The frame comes to the border window as non-client input; the shadow as client
+    // input, which punches the hole for the click below.
+    const POINT frame = OnCache(provider, width / 3, captionY);
+    EXPECT_EQ(::SendMessageA(shown, WM_NCHITTEST, 0, MAKELPARAM(frame.x, frame.y)), HTOBJECT);
+    const POINT shadow = OnCache(provider, 2, height / 2);
+    EXPECT_TRUE(border.IsOverShadow({2, height / 2}));
+    EXPECT_EQ(::SendMessageA(shown, WM_NCHITTEST, 0, MAKELPARAM(shadow.x, shadow.y)), HTCLIENT);
+    ::SetCursorPos(shadow.x, shadow.y);
+    ::SendMessageA(shown, WM_LBUTTONDOWN, 0, MAKELPARAM(2, height / 2));
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(::GetWindowRgn(shown, region), ERROR);
+    EXPECT_FALSE(::PtInRegion(region, 2, height / 2)) << "one-pixel hole under the cursor";
+    EXPECT_TRUE(::PtInRegion(region, 3, height / 2));
+    // The next mouse message closes it again.
+    ::SendMessageA(shown, WM_NCMOUSEMOVE, HTOBJECT, MAKELPARAM(frame.x, frame.y));
+    ::GetWindowRgn(shown, region);
+    EXPECT_TRUE(::PtInRegion(region, 2, height / 2));
+    ::DeleteObject(region);
+    ::SetCursorPos(0, 0);
+    POINT client{10, 10};
+    ::ClientToScreen(Form().Handle(), &client);
+    EXPECT_EQ(::SendMessageA(Form().Handle(), WM_NCHITTEST, 0, MAKELPARAM(client.x, client.y)), HTCLIENT);
+}
+
+// The figures of the main window with Zest: client 644 x 467, a visible frame of
+// 5-pixel sides and bottom and a 31-pixel caption, and the 9-pixel shadow around it.
+TEST_F(AppFrameTest, BorderWindowLiesAroundTheFormWithTheShadowRing) {
+    TsSkinProvider& provider = Provider();
+    ASSERT_NE(provider.BorderForm(), nullptr);
+    HWND shown = provider.BorderForm()->BorderWindow();
+    EXPECT_EQ(static_cast<DWORD>(::GetWindowLongA(shown, GWL_EXSTYLE)) & 0x08080080u, 0x08080080u);
+    EXPECT_EQ(::GetWindow(shown, GW_OWNER), Form().Handle());
+    EXPECT_TRUE(::IsWindowVisible(shown));
+    // Next to the form in z-order (the system keeps an owned window above its owner;
+    // the border window's region leaves the form's client area free).
+    EXPECT_TRUE(::GetWindow(Form().Handle(), GW_HWNDNEXT) == shown ||
+                ::GetWindow(Form().Handle(), GW_HWNDPREV) == shown)
+        << "next: " << ::GetWindow(Form().Handle(), GW_HWNDNEXT)
+        << " previous: " << ::GetWindow(Form().Handle(), GW_HWNDPREV) << " border: " << shown;
+    EXPECT_EQ(Form().ClientWidth(), 644);
+    EXPECT_EQ(Form().ClientHeight(), 467);
+    const TsMargins margins = provider.Margins();
+    EXPECT_EQ(margins, (TsMargins{9, 9, 9, 9}));
+    RECT r{};
+    ::GetWindowRect(shown, &r);
+    EXPECT_EQ(r.right - r.left, 644 + 2 * 5 + 18);
+    EXPECT_EQ(r.bottom - r.top, 467 + 31 + 5 + 18);
+    EXPECT_EQ(provider.FrameCache()->Height(), Form().ClientHeight() + 54);
+    // The client area of the real window lies exactly in the hole of the border window.
+    POINT client{0, 0};
+    ::ClientToScreen(Form().Handle(), &client);
+    EXPECT_EQ(client.x - r.left, provider.ClientOffsetX());
+    EXPECT_EQ(client.y - r.top, provider.ClientOffsetY());
+    EXPECT_EQ(provider.ClientOffsetX(), 9 + 5);
+    EXPECT_EQ(provider.ClientOffsetY(), 9 + 31);
+    // The real window keeps only its client area.
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(::GetWindowRgn(Form().Handle(), region), ERROR);
+    RECT box{};
+    ::GetRgnBox(region, &box);
+    RECT window{};
+    ::GetWindowRect(Form().Handle(), &window);
+    EXPECT_EQ(box.left, client.x - window.left);
+    EXPECT_EQ(box.top, client.y - window.top);
+    EXPECT_EQ(box.right - box.left, 644);
+    EXPECT_EQ(box.bottom - box.top, 467);
+    ::DeleteObject(region);
+    // Hidden, the form has no border window; shown again, it has one.
+    Form().Hide();
+    Application->ProcessMessages();
+    EXPECT_FALSE(::IsWindow(shown));
+    Form().Show();
+    Application->ProcessMessages();
+    ASSERT_NE(provider.BorderForm(), nullptr);
+    EXPECT_TRUE(::IsWindowVisible(provider.BorderForm()->BorderWindow()));
+}
+
+// The cache handed to the layered window: premultiplied, opaque over the visible frame
+// and the caption, the ring the built-in shadow's nine-slice (its corners unscaled).
+TEST_F(AppFrameTest, FrameCacheIsOpaqueFrameInsideTheShadowRing) {
+    TsSkinProvider& provider = Provider();
+    TBitmap& cache = *provider.FrameCache();
+    const TsMargins m = provider.Margins();
+    const TsSkinModel& model = Manager().Model();
+    ASSERT_FALSE(model.HasImage(model.StdIndexes.ExBorderImage)) << "Zest uses the built-in shadow";
+    const TacPixmap& shadow = provider.FormActive() != 0 ? model.ExtBorderActive : model.ExtBorderInactive;
+    ASSERT_EQ(shadow.Width(), 33);
+    auto premultiplied = [](TPixel32 p) {
+        const unsigned a = p >> 24;
+        auto channel = [&](int shift) { return (((p >> shift) & 0xFF) * a + 127) / 255; };
+        return (a << 24) | (channel(16) << 16) | (channel(8) << 8) | channel(0);
+    };
+    // Ring corners: the shadow's corner pixels, premultiplied.
+    for (int y = 0; y < m[1]; ++y)
+        for (int x = 0; x < m[0]; ++x)
+            EXPECT_EQ(cache.Pixels().At(x, y), premultiplied(shadow.At(x, y))) << x << "," << y;
+    for (int y = 0; y < m[3]; ++y)
+        for (int x = 0; x < m[2]; ++x)
+            EXPECT_EQ(cache.Pixels().At(cache.Width() - 1 - x, cache.Height() - 1 - y),
+                      premultiplied(shadow.At(32 - x, 32 - y)));
+    // Every premultiplied channel is at most the alpha.
+    for (int y = 0; y < cache.Height(); ++y)
+        for (int x = 0; x < cache.Width(); ++x) {
+            const TPixel32 p = cache.Pixels().At(x, y);
+            const unsigned a = p >> 24;
+            ASSERT_TRUE(((p >> 16) & 0xFF) <= a && ((p >> 8) & 0xFF) <= a && (p & 0xFF) <= a) << x << "," << y;
+        }
+    // The visible frame beyond its corners, and the caption text, are opaque.
+    for (int y = m[1] + 8; y < cache.Height() - m[3] - 8; ++y) {
+        EXPECT_EQ(cache.Pixels().At(m[0] + 1, y) >> 24, 255u);
+        EXPECT_EQ(cache.Pixels().At(cache.Width() - m[2] - 2, y) >> 24, 255u);
+    }
+    const RECT text = provider.CaptionTextRect();
+    for (int y = text.top; y < text.bottom; ++y)
+        for (int x = text.left; x < text.right; ++x)
+            ASSERT_EQ(cache.Pixels().At(x, y) >> 24, 255u) << x << "," << y;
+}
+
+// The title strip of the frame cache away from text and buttons is the FORMTITLE face
+// the core paints over the FORM face for the same geometry and state.
+TEST_F(AppFrameTest, TitleStripIsTheCoresTitleFace) {
+    TsSkinProvider& provider = Provider();
+    TBitmap& cache = *provider.FrameCache();
+    const TsSkinModel& model = Manager().Model();
+    const std::int32_t form = model.SectionIndexOf("FORM");
+    const std::int32_t title = model.SectionIndexOf("FORMTITLE");
+    ASSERT_TRUE(model.HasSection(title));
+    auto expected = CreateBitmap32(cache.Width(), cache.Height());
+    const TsMargins m = provider.Margins();
+    const TacRect whole{m[0], m[1], cache.Width() - m[2], cache.Height() - m[3]};
+    const int state = std::min(provider.FormActive(), model.GeneralData[static_cast<size_t>(form)].States - 1);
+    const TColor color = static_cast<TColor>(model.GeneralData[static_cast<size_t>(form)].PropsOfState(state).Color);
+    FillPixels(expected->Pixels(), whole, ColorToPixelOrder(PaintColorToRGB(color)), 0xFF);
+    PaintSectionFace(expected->Pixels(), whole, &model, form, "FORM", state, true,
+                     ColorBackdrop(PaintColorToRGB(color)), 0, 0);
+    const int titleState = std::min(provider.FormActive(), model.GeneralData[static_cast<size_t>(title)].States - 1);
+    const int stripBottom = m[1] + provider.FrameTopBorder(true) + provider.CaptionHeight(true);
+    PaintSectionFace(expected->Pixels(), TacRect{m[0], m[1], cache.Width() - m[2], stripBottom}, &model, title,
+                     "FORMTITLE", titleState, true, BitmapBackdrop(expected->Pixels(), 0, 0), 0, 0);
+    // Columns left of the caption text, rows of the strip.
+    const int right = provider.CaptionTextRect().left - 6;
+    int compared = 0;
+    // Rows and columns clear of the rounded corners.
+    for (int y = m[1] + 2; y < stripBottom; ++y)
+        for (int x = m[0] + 12; x < right; ++x) {
+            ASSERT_EQ(cache.Pixels().At(x, y) & 0xFFFFFF, expected->Pixels().At(x, y) & 0xFFFFFF) << x << "," << y;
+            ++compared;
+        }
+    EXPECT_GT(compared, 100);
+}
+
+TEST_F(AppFrameTest, CloseButtonClosesOnlyWhenReleasedOverIt) {
+    TFormAbout about(&Form());
+    about.Show();
+    Application->ProcessMessages();
+    TsSkinProvider& provider = *about.sSkinProvider1;
+    HWND window = about.Handle();
+    const POINT close =
+        OnCache(provider, Centre(provider.Button(HTCLOSE).Rect).x, Centre(provider.Button(HTCLOSE).Rect).y);
+    ::SendMessageA(window, WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(close.x, close.y));
+    EXPECT_EQ(provider.Button(HTCLOSE).State, 2);
+    EXPECT_EQ(::GetCapture(), window);
+    // Released over the caption: nothing closes, the button is normal again.
+    POINT away = OnCache(provider, provider.FrameCache()->Width() / 3, provider.CaptionCenterLine());
+    ::ScreenToClient(window, &away);
+    ::SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(away.x, away.y));
+    Application->ProcessMessages();
+    EXPECT_TRUE(::IsWindowVisible(window));
+    EXPECT_EQ(provider.Button(HTCLOSE).State, 0);
+    EXPECT_NE(::GetCapture(), window);
+    // Pressed and released over it: the box closes.
+    ::SendMessageA(window, WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(close.x, close.y));
+    POINT over = close;
+    ::ScreenToClient(window, &over);
+    ::SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(over.x, over.y));
+    Application->ProcessMessages();
+    EXPECT_FALSE(::IsWindowVisible(window));
+}
+
+TEST_F(AppFrameTest, HoverRepaintsOnlyTheButton) {
+    TsSkinProvider& provider = Provider();
+    HWND window = Form().Handle();
+    const RECT rect = provider.Button(HTCLOSE).Rect;
+    const POINT close = OnCache(provider, Centre(rect).x, Centre(rect).y);
+    TBitmap& cache = *provider.FrameCache();
+    auto copy = [&cache] {
+        auto bitmap = CreateBitmap32(cache.Width(), cache.Height());
+        CopyPixels(bitmap->Pixels(), 0, 0, cache.Pixels(), TacRect{0, 0, cache.Width(), cache.Height()});
+        return bitmap;
+    };
+    auto normal = copy();
+    ::SendMessageA(window, WM_NCMOUSEMOVE, HTCLOSE, MAKELPARAM(close.x, close.y));
+    EXPECT_EQ(provider.Button(HTCLOSE).State, 1);
+    EXPECT_EQ(provider.HoverCode(), HTCLOSE);
+    auto hot = copy();
+    int changedInside = 0, changedOutside = 0;
+    for (int y = 0; y < cache.Height(); ++y)
+        for (int x = 0; x < cache.Width(); ++x) {
+            const bool changed = hot->Pixels().At(x, y) != normal->Pixels().At(x, y);
+            const bool inside = x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
+            (inside ? changedInside : changedOutside) += changed ? 1 : 0;
+        }
+    EXPECT_GT(changedInside, 0) << "the hot frame looks like the normal one";
+    EXPECT_EQ(changedOutside, 0);
+    // Leaving restores the normal frame exactly.
+    ::SendMessageA(window, WM_NCMOUSEMOVE, HTCAPTION, MAKELPARAM(close.x - 200, close.y));
+    EXPECT_EQ(provider.Button(HTCLOSE).State, 0);
+    auto back = copy();
+    EXPECT_TRUE(
+        std::equal(back->Pixels().Bits, back->Pixels().Bits + cache.Width() * cache.Height(), normal->Pixels().Bits));
+}
+
+TEST_F(AppFrameTest, WindowMenuOffersTheSkinsInThreeColumns) {
+    TsSkinProvider& provider = Provider();
+    TsSystemMenu* menu = provider.SystemMenu();
+    ASSERT_NE(menu, nullptr);
+    menu->UpdateItems(true);
+    menu->MakeSkinItems();
+    TMenuItem* skins = menu->SkinItem();
+    ASSERT_NE(skins, nullptr);
+    EXPECT_EQ(skins->Caption(), "Available skins");
+    EXPECT_EQ(menu->Items().IndexOf(skins), 0);
+    EXPECT_TRUE(menu->Items().Items(1)->IsLine());
+    ASSERT_EQ(skins->Count(), 43);
+    int checked = 0;
+    for (int i = 0; i < skins->Count(); ++i) {
+        TMenuItem* item = skins->Items(i);
+        EXPECT_TRUE(item->RadioItem());
+        EXPECT_EQ(item->Break() == TMenuBreak::mbBreak, i == 20 || i == 40) << i;
+        if (item->Checked()) {
+            ++checked;
+            EXPECT_EQ(SkinNameFromMenuCaption(item->Caption()), kZest);
+        }
+    }
+    EXPECT_EQ(checked, 1);
+    // The standard items of a fixed window with a minimise box.
+    TMenuItem* close = menu->FindComponentOf<TMenuItem>("acIC");
+    TMenuItem* minimize = menu->FindComponentOf<TMenuItem>("acIN");
+    TMenuItem* maximize = menu->FindComponentOf<TMenuItem>("acIX");
+    TMenuItem* size = menu->FindComponentOf<TMenuItem>("acIS");
+    TMenuItem* move = menu->FindComponentOf<TMenuItem>("acIM");
+    ASSERT_TRUE(close && minimize && maximize && size && move);
+    EXPECT_TRUE(close->Visible());
+    EXPECT_TRUE(minimize->Visible());
+    EXPECT_TRUE(minimize->Enabled());
+    EXPECT_FALSE(maximize->Visible());
+    EXPECT_FALSE(size->Visible() && size->Enabled()) << "a single border is not sized";
+    EXPECT_TRUE(move->Enabled());
+}
+
+TEST_F(AppFrameTest, ChoosingASkinInTheMenuSwitchesBothWindows) {
+    TFormAbout about(&Form());
+    about.Show();
+    Application->ProcessMessages();
+    const TPixel32 before = Provider().FrameCache()->Pixels().At(Provider().FrameCache()->Width() / 3, 8);
+    TsSystemMenu* menu = Provider().SystemMenu();
+    menu->UpdateItems(true);
+    menu->MakeSkinItems();
+    TMenuItem* skins = menu->SkinItem();
+    ASSERT_NE(skins, nullptr);
+    TMenuItem* marina = nullptr;
+    for (int i = 0; i < skins->Count(); ++i)
+        if (SkinNameFromMenuCaption(skins->Items(i)->Caption()) == "Marina Deck (internal)")
+            marina = skins->Items(i);
+    ASSERT_NE(marina, nullptr);
+    marina->Click();
+    Application->ProcessMessages();
+    EXPECT_EQ(Manager().SkinName(), "Marina Deck (internal)");
+    EXPECT_NE(Provider().FrameCache()->Pixels().At(Provider().FrameCache()->Width() / 3, 8), before);
+    EXPECT_FALSE(Provider().SkinData().CacheStale);
+    ASSERT_NE(about.sSkinProvider1->FrameCache(), nullptr);
+    EXPECT_FALSE(about.sSkinProvider1->SkinData().CacheStale) << "the About box repainted in the new skin";
+    menu->MakeSkinItems();
+    for (int i = 0; i < menu->SkinItem()->Count(); ++i) {
+        TMenuItem* item = menu->SkinItem()->Items(i);
+        EXPECT_EQ(item->Checked(), SkinNameFromMenuCaption(item->Caption()) == "Marina Deck (internal)");
+    }
+    about.Close();
+    Application->ProcessMessages();
+}
+
+// The menu opens on Alt+Space and on a right click on the caption; it is read through
+// its handle while it is open, then closed.
+TEST_F(AppFrameTest, WindowMenuOpensOnAltSpaceAndRightClick) {
+    HWND window = Form().Handle();
+    static int openedItems = -1;
+    auto closeSoon = [] {
+        openedItems = -1;
+        ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+            ::KillTimer(nullptr, id);
+            HWND popup = ::FindWindowA("#32768", nullptr);
+            if (popup != nullptr) {
+                HMENU menu = reinterpret_cast<HMENU>(::SendMessageA(popup, 0x01E1 /* MN_GETHMENU */, 0, 0));
+                openedItems = menu != nullptr ? ::GetMenuItemCount(menu) : 0;
+            }
+            ::EndMenu();
+        });
+    };
+    closeSoon();
+    ::SendMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    Application->ProcessMessages();
+    // What the menu shows: its visible items, "Available skins" first.
+    TsSystemMenu* menu = Provider().SystemMenu();
+    ASSERT_NE(menu, nullptr);
+    int visible = 0;
+    for (int i = 0; i < menu->Items().Count(); ++i)
+        visible += menu->Items().Items(i)->Visible() ? 1 : 0;
+    ASSERT_NE(menu->SkinItem(), nullptr);
+    EXPECT_EQ(openedItems, visible);
+    EXPECT_GE(openedItems, 6);
+    closeSoon();
+    const POINT caption = OnCache(Provider(), 100, Provider().CaptionCenterLine());
+    ::SendMessageA(window, WM_NCRBUTTONUP, HTCAPTION, MAKELPARAM(caption.x, caption.y));
+    Application->ProcessMessages();
+    EXPECT_EQ(openedItems, visible);
+}
+
+TEST_F(AppFrameTest, SkinSwitchesLeaveNoWindowBehind) {
+    const size_t before = ThreadWindows().size();
+    std::vector<std::string> skins;
+    Manager().ListSkins(skins, 0);
+    ASSERT_EQ(skins.size(), 43u);
+    for (const std::string& skin : skins) {
+        Manager().SetSkinName(skin);
+        Application->ProcessMessages();
+        ASSERT_TRUE(Provider().PaintFrame()) << skin;
+    }
+    Manager().SetSkinName(kZest);
+    Application->ProcessMessages();
+    EXPECT_EQ(ThreadWindows().size(), before);
+}
+
+TEST_F(AppFrameTest, RemovingTheSkinGivesTheSystemFrameBack) {
+    HWND window = Form().Handle();
+    Manager().SetActive(false);
+    Application->ProcessMessages();
+    EXPECT_NE(::GetWindowLongA(window, GWL_STYLE) & WS_SYSMENU, 0);
+    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(::GetWindowRgn(window, region), ERROR) << "no region is left";
+    ::DeleteObject(region);
+    Manager().SetActive(true);
+    Application->ProcessMessages();
+    EXPECT_EQ(::GetWindowLongA(window, GWL_STYLE) & WS_SYSMENU, 0);
+}
+
+TEST_F(AppFrameTest, MovesSnapToTheWorkAreaWithinTheBuffer) {
+    HWND window = Form().Handle();
+    RECT area{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    ::SetWindowPos(window, nullptr, area.left + 9, area.top + 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ::GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, area.left);
+    ::SetWindowPos(window, nullptr, area.left + 10, area.top + 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ::GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, area.left + 10);
+}
+
+// ---- geometry without windows ----------------------------------------------------------
+
+TEST(TitleButtonRow, PlacesRightToLeftWithGapsOnlyForTheBigSet) {
+    TTitleButtonGeometry g;
+    g.CacheWidth = 300;
+    g.FrameBorder = 5;
+    g.BIRight = 1;
+    g.BISpace = 2;
+    g.CenterLine = 15;
+    std::vector<RECT> rects;
+    const int block = LayoutTitleButtonRow(g, {{true, 23, 19}, {false, 23, 19}, {true, 23, 19}}, rects);
+    EXPECT_EQ(block, 49);
+    EXPECT_EQ(rects[0].right, 294);
+    EXPECT_EQ(rects[0].left, 271);
+    EXPECT_EQ(rects[0].top, 15 - 9);
+    EXPECT_EQ(rects[1].left, rects[1].right) << "invisible";
+    EXPECT_EQ(rects[2].right, 269);
+    g.BigSet = false;
+    EXPECT_EQ(LayoutTitleButtonRow(g, {{true, 16, 14}, {true, 16, 14}}, rects), 1 + 16 + 16);
+    EXPECT_EQ(rects[1].right, rects[0].left);
+    g.AlignedTop = 4;
+    LayoutTitleButtonRow(g, {{true, 16, 14}}, rects);
+    EXPECT_EQ(rects[0].top, 4);
+    EXPECT_EQ(LayoutTitleButtonRow(g, {{false, 16, 14}}, rects), 0);
+}
+
+TEST(ScreenSnap, SnapsStrictlyInsideTheBuffer) {
+    const RECT area{0, 0, 1000, 700};
+    const SIZE size{200, 100};
+    EXPECT_EQ(SnapToArea({9, 300}, size, area, 10, 0, 0).x, 0);
+    EXPECT_EQ(SnapToArea({10, 300}, size, area, 10, 0, 0).x, 10);
+    EXPECT_EQ(SnapToArea({791, 300}, size, area, 10, 0, 0).x, 800);
+    EXPECT_EQ(SnapToArea({300, 595}, size, area, 10, 0, 0).y, 600);
+    EXPECT_EQ(SnapToArea({300, 5}, size, area, 10, 0, 7).y, 7) << "the top keeps the title's margin";
+    EXPECT_EQ(SnapToArea({12, 300}, size, area, 10, 4, 0).x, 4);
+}
+
+TEST(ClearCorners, KeyRunsBecomeOnePixelRows) {
+    TacPixmap image(6, 2);
+    for (int x = 0; x < 6; ++x) {
+        image.At(x, 0) = x < 3 ? 0x00FF00FFu : 0xFF000000u;
+        image.At(x, 1) = x == 0 || x == 4 ? 0x00FF00FFu : 0xFF102030u;
+    }
+    std::vector<RECT> runs;
+    CollectKeyRuns(image, 0, 6, 0, 2, 10, 20, runs);
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_EQ(runs[0].left, 10);
+    EXPECT_EQ(runs[0].right, 13);
+    EXPECT_EQ(runs[0].top, 20);
+    EXPECT_EQ(runs[1].left, 10);
+    EXPECT_EQ(runs[1].right, 11);
+    EXPECT_EQ(runs[1].top, 21);
+    EXPECT_EQ(runs[2].left, 14);
+    runs.clear();
+    CollectKeyRuns(image, 4, 10, 0, 5, 0, 0, runs); // beyond the image: clipped
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].left, 0);
+}
+
+TEST(SkinMenuCaption, DropsAcceleratorMarksAndCutsAfterTheInternalSuffix) {
+    EXPECT_EQ(SkinNameFromMenuCaption("Zest (internal)"), "Zest (internal)");
+    EXPECT_EQ(SkinNameFromMenuCaption("R&&B (internal) extra"), "R&B (internal)");
+    EXPECT_EQ(SkinNameFromMenuCaption("&Plain"), "Plain");
+}
+
+} // namespace
+} // namespace sj
