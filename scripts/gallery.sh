@@ -26,7 +26,7 @@ cmake --build "$build/windows" --target skin_gallery -j"$(nproc)"
 mkdir -p "$out/thumbs"
 rm -f "$out"/*.png "$out"/thumbs/*.png "$out/index.txt"
 
-# shellcheck source=wine-env.sh
+# shellcheck source-path=SCRIPTDIR source=wine-env.sh
 . "$root/scripts/wine-env.sh"
 sj_start_display
 sj_start_wine

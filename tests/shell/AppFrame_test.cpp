@@ -1,15 +1,21 @@
 // The skinned frames of the program's windows: style, title buttons and their place,
 // hit testing, the window region, the title face against the core's, presses, the
-// window menu with the skin choice, snapping, and what is left behind.
+// window menu with the skin choice, snapping, and what is left behind. The layered
+// windows (border window, button cross-fades, glows) are watched through the system
+// table: every UpdateLayeredWindow is recorded with its blend and, when asked, a copy
+// of the bitmap it was handed.
 #include "shell/About.h"
 #include "shell/MainUnit.h"
 #include "shell/UtilFuncs.h"
 #include "skin/data/sSkinCore.h"
 #include "skin/data/sSkinManager.h"
+#include "skin/frame/acGlow.h"
 #include "skin/frame/sSkinProvider.h"
 #include "skin/paint/acBlit.h"
 #include "skin/paint/sCanvasPaint.h"
+#include "skin/paint/sCommonData.h"
 #include "skin/paint/sSectionPaint.h"
+#include "skin/paint/sSystemFunctions.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -17,8 +23,11 @@
 #include "platform/TempDir.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -55,7 +64,12 @@ protected:
 
     TFormMain& Form() { return *form_; }
     TsSkinProvider& Provider() { return *form_->sSkinProvider1; }
-    TsSkinManager& Manager() { return *form_->FindComponentOf<TsSkinManager>("sSkinManager1"); }
+    TsSkinManager& Manager() {
+        auto* manager = form_->FindComponentOf<TsSkinManager>("sSkinManager1");
+        if (manager == nullptr)
+            throw std::runtime_error("the main window has no skin manager");
+        return *manager;
+    }
 
     // The screen point of (x, y) in a provider's frame cache: the border window's corner
     // with extended borders, else the window's.
@@ -91,6 +105,133 @@ std::vector<HWND> ThreadWindows() {
         },
         reinterpret_cast<LPARAM>(&windows));
     return windows;
+}
+
+// ---- layered windows as the system sees them ------------------------------------------
+
+struct TLayeredCall {
+    HWND Window = nullptr;
+    POINT Position{};
+    SIZE Size{};
+    BLENDFUNCTION Blend{};
+    DWORD Flags = 0;
+    TacPixmap Pixels; // the part of the source bitmap handed over, when copied
+};
+
+// Copied out through a top-down DIB of our own, whatever the source's row order.
+TacPixmap ReadSourcePixels(HDC source, POINT at, SIZE size) {
+    BITMAPINFO header{};
+    header.bmiHeader.biSize = sizeof header.bmiHeader;
+    header.bmiHeader.biWidth = size.cx;
+    header.bmiHeader.biHeight = -size.cy;
+    header.bmiHeader.biPlanes = 1;
+    header.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP copy = ::CreateDIBSection(nullptr, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (copy == nullptr)
+        return {};
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, copy);
+    ::BitBlt(dc, 0, 0, size.cx, size.cy, source, at.x, at.y, SRCCOPY);
+    ::GdiFlush();
+    TacPixmap pixels(size.cx, size.cy);
+    std::copy_n(static_cast<const TPixel32*>(bits), static_cast<std::size_t>(size.cx) * size.cy, pixels.Row(0));
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    ::DeleteObject(copy);
+    return pixels;
+}
+
+// Puts itself into the layered-window table for its lifetime and passes every call on
+// to the system, so that the windows still show what they were given.
+class TLayeredRecorder {
+public:
+    explicit TLayeredRecorder(bool copyPixels) : copyPixels_(copyPixels) {
+        instance_ = this;
+        previous_ = LayeredWindowFunctions().UpdateLayeredWindow;
+        LayeredWindowFunctions().UpdateLayeredWindow = &Record;
+    }
+    ~TLayeredRecorder() {
+        LayeredWindowFunctions().UpdateLayeredWindow = previous_;
+        instance_ = nullptr;
+    }
+    TLayeredRecorder(const TLayeredRecorder&) = delete;
+    TLayeredRecorder& operator=(const TLayeredRecorder&) = delete;
+
+    std::vector<TLayeredCall> Calls;
+
+    std::vector<int> AlphasOf(HWND window, std::size_t from = 0) const {
+        std::vector<int> alphas;
+        for (std::size_t i = from; i < Calls.size(); ++i)
+            if (Calls[i].Window == window)
+                alphas.push_back(Calls[i].Blend.SourceConstantAlpha);
+        return alphas;
+    }
+    const TLayeredCall* LastOf(HWND window) const {
+        for (auto it = Calls.rbegin(); it != Calls.rend(); ++it)
+            if (it->Window == window)
+                return &*it;
+        return nullptr;
+    }
+    int CountOf(HWND window, std::size_t from = 0) const { return static_cast<int>(AlphasOf(window, from).size()); }
+
+private:
+    static BOOL WINAPI Record(HWND window, HDC screen, POINT* position, SIZE* size, HDC source, POINT* sourcePosition,
+                              COLORREF key, BLENDFUNCTION* blend, DWORD flags) {
+        TLayeredRecorder& self = *instance_;
+        TLayeredCall call;
+        call.Window = window;
+        call.Position = position != nullptr ? *position : POINT{-1, -1};
+        call.Size = size != nullptr ? *size : SIZE{};
+        call.Blend = blend != nullptr ? *blend : BLENDFUNCTION{};
+        call.Flags = flags;
+        if (self.copyPixels_ && source != nullptr && size != nullptr)
+            call.Pixels = ReadSourcePixels(source, sourcePosition != nullptr ? *sourcePosition : POINT{}, *size);
+        self.Calls.push_back(std::move(call));
+        return self.previous_ != nullptr
+                   ? self.previous_(window, screen, position, size, source, sourcePosition, key, blend, flags)
+                   : FALSE;
+    }
+
+    static inline TLayeredRecorder* instance_ = nullptr;
+    TacLayeredWindowFunctions::TUpdateLayeredWindow previous_ = nullptr;
+    bool copyPixels_;
+};
+
+// Runs the message loop until done() or the time is up; answers done().
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 3000) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > milliseconds)
+            return false;
+        Application->ProcessMessages();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+    }
+    return true;
+}
+
+int LiveGlowCount() {
+    int count = 0;
+    for (const auto& glow : TacGlowEffects())
+        count += glow && glow->Handle() != nullptr && ::IsWindow(glow->Handle()) ? 1 : 0;
+    return count;
+}
+
+// The premultiplied form of a straight-alpha pixel, rounded to nearest.
+TPixel32 Premultiplied(TPixel32 p) {
+    const unsigned a = p >> 24;
+    auto channel = [&](int shift) { return (((p >> shift) & 0xFFu) * a + 127) / 255; };
+    return (a << 24) | (channel(16) << 16) | (channel(8) << 8) | channel(0);
+}
+
+// The built-in shadow as a nine-slice over w x h at (x, y): corners of (size - 1) / 2
+// unscaled; its middle row and column are one pixel wide, so sides repeat them.
+TPixel32 ShadowRingAt(const TacPixmap& shadow, int w, int h, int x, int y) {
+    const int border = (shadow.Width() - 1) / 2;
+    auto source = [&](int at, int size, int imageSize) {
+        return at < border ? at : at >= size - border ? imageSize - (size - at) : border;
+    };
+    return Premultiplied(shadow.At(source(x, w, shadow.Width()), source(y, h, shadow.Height())));
 }
 
 TEST_F(AppFrameTest, BothWindowsLoseTheSystemCaptionButtons) {
@@ -204,6 +345,10 @@ TEST_F(AppFrameTest, BorderWindowLiesAroundTheFormWithTheShadowRing) {
     ::ClientToScreen(Form().Handle(), &client);
     EXPECT_EQ(client.x - r.left, provider.ClientOffsetX());
     EXPECT_EQ(client.y - r.top, provider.ClientOffsetY());
+    // Clicks on the client area reach the form's controls, not the border window.
+    POINT middle{Form().ClientWidth() / 2, Form().ClientHeight() - 20};
+    ::ClientToScreen(Form().Handle(), &middle);
+    EXPECT_EQ(::GetAncestor(::WindowFromPoint(middle), GA_ROOT), Form().Handle());
     EXPECT_EQ(provider.ClientOffsetX(), 9 + 5);
     EXPECT_EQ(provider.ClientOffsetY(), 9 + 31);
     // The real window keeps only its client area.
@@ -496,18 +641,463 @@ TEST_F(AppFrameTest, RemovingTheSkinGivesTheSystemFrameBack) {
     EXPECT_EQ(::GetWindowLongA(window, GWL_STYLE) & WS_SYSMENU, 0);
 }
 
+// The visible frame snaps to the work area's edge: with the border window it reaches
+// m pixels left of the real window (the skin's wider border), the shadow may go beyond.
 TEST_F(AppFrameTest, MovesSnapToTheWorkAreaWithinTheBuffer) {
     HWND window = Form().Handle();
+    TsSkinProvider& provider = Provider();
+    ASSERT_NE(provider.BorderForm(), nullptr);
+    const int m =
+        provider.FrameBorderWidth(true) - provider.FrameBorderWidth(false) + Manager().Model().SkinGlobals.AlignOffset;
     RECT area{};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     RECT r{};
+    ::SetWindowPos(window, nullptr, area.left + m + 9, area.top + 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ::GetWindowRect(window, &r);
-    ::SetWindowPos(window, nullptr, area.left + 9, area.top + 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    EXPECT_EQ(r.left, area.left + m);
+    ::SetWindowPos(window, nullptr, area.left + m + 10, area.top + 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ::GetWindowRect(window, &r);
-    EXPECT_EQ(r.left, area.left);
-    ::SetWindowPos(window, nullptr, area.left + 10, area.top + 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ::GetWindowRect(window, &r);
-    EXPECT_EQ(r.left, area.left + 10);
+    EXPECT_EQ(r.left, area.left + m + 10) << "at exactly the buffer nothing snaps";
+}
+
+// ---- what the border window is handed -------------------------------------------------------
+
+// The FORMTITLE face over the FORM face, as the painting core draws them for a state.
+std::unique_ptr<TBitmap> ExpectedTitleFace(const TsSkinModel& model, int width, int height, const TsMargins& m,
+                                           int stripBottom, int formActive) {
+    const std::int32_t form = model.SectionIndexOf("FORM");
+    const std::int32_t title = model.SectionIndexOf("FORMTITLE");
+    auto expected = CreateBitmap32(width, height);
+    const TacRect whole{m[0], m[1], width - m[2], height - m[3]};
+    const int state = std::min(formActive, model.GeneralData[static_cast<size_t>(form)].States - 1);
+    const TColor color = static_cast<TColor>(model.GeneralData[static_cast<size_t>(form)].PropsOfState(state).Color);
+    FillPixels(expected->Pixels(), whole, ColorToPixelOrder(PaintColorToRGB(color)), 0xFF);
+    PaintSectionFace(expected->Pixels(), whole, &model, form, "FORM", state, true,
+                     ColorBackdrop(PaintColorToRGB(color)), 0, 0);
+    const int titleState = std::min(formActive, model.GeneralData[static_cast<size_t>(title)].States - 1);
+    PaintSectionFace(expected->Pixels(), TacRect{m[0], m[1], width - m[2], stripBottom}, &model, title, "FORMTITLE",
+                     titleState, true, BitmapBackdrop(expected->Pixels(), 0, 0), 0, 0);
+    return expected;
+}
+
+TEST_F(AppFrameTest, BorderWindowIsHandedThePremultipliedFrameCache) {
+    TsSkinProvider& provider = Provider();
+    ASSERT_NE(provider.BorderForm(), nullptr);
+    HWND border = provider.BorderForm()->BorderWindow();
+    const TsSkinModel& model = Manager().Model();
+    ASSERT_FALSE(model.HasImage(model.StdIndexes.ExBorderImage)) << "Zest uses the built-in shadow";
+    const TsMargins m = provider.Margins();
+    const int stripBottom = m[1] + provider.FrameTopBorder(true) + provider.CaptionHeight(true);
+
+    for (const int active : {1, 0}) {
+        SCOPED_TRACE(active != 0 ? "active" : "inactive");
+        TLayeredRecorder recorder(true);
+        if (active != 0)
+            provider.BorderForm()->UpdateBorderWindow(true);
+        else
+            ::SendMessageA(Form().Handle(), WM_NCACTIVATE, FALSE, 0);
+        ASSERT_EQ(provider.FormActive(), active);
+        const TLayeredCall* call = recorder.LastOf(border);
+        ASSERT_NE(call, nullptr) << "the border window was handed its content";
+        EXPECT_EQ(call->Blend.BlendOp, AC_SRC_OVER);
+        EXPECT_EQ(call->Blend.SourceConstantAlpha, 255);
+        EXPECT_EQ(call->Blend.AlphaFormat, AC_SRC_ALPHA);
+        EXPECT_EQ(call->Flags, static_cast<DWORD>(ULW_ALPHA));
+        TBitmap& cache = *provider.FrameCache();
+        const int w = cache.Width(), h = cache.Height();
+        ASSERT_EQ(call->Size.cx, w);
+        ASSERT_EQ(call->Size.cy, h);
+        ASSERT_EQ(call->Pixels.Width(), w);
+        RECT shown{};
+        ::GetWindowRect(border, &shown);
+        EXPECT_EQ(call->Position.x, shown.left);
+        EXPECT_EQ(call->Position.y, shown.top);
+        int differing = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const TPixel32 p = call->Pixels.At(x, y);
+                differing += p != cache.Pixels().At(x, y) ? 1 : 0;
+                const unsigned a = PixelA(p);
+                ASSERT_TRUE(PixelR(p) <= a && PixelG(p) <= a && PixelB(p) <= a) << "premultiplied at " << x << "," << y;
+            }
+        EXPECT_EQ(differing, 0) << "the bitmap handed over is the frame cache";
+        // The ring is the shadow of the activation state; the visible frame and the
+        // caption text are opaque.
+        const TacPixmap& shadow = active != 0 ? model.ExtBorderActive : model.ExtBorderInactive;
+        ASSERT_EQ(shadow.Width(), 33);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                if (x >= m[0] && x < w - m[2] && y >= m[1] && y < h - m[3])
+                    continue;
+                ASSERT_EQ(call->Pixels.At(x, y), ShadowRingAt(shadow, w, h, x, y)) << x << "," << y;
+            }
+        for (int y = m[1] + 8; y < h - m[3] - 8; ++y) {
+            EXPECT_EQ(PixelA(call->Pixels.At(m[0], y)), 255);
+            EXPECT_EQ(PixelA(call->Pixels.At(w - m[2] - 1, y)), 255);
+        }
+        for (int x = m[0] + 8; x < w - m[2] - 8; ++x) {
+            EXPECT_EQ(PixelA(call->Pixels.At(x, m[1])), 255);
+            EXPECT_EQ(PixelA(call->Pixels.At(x, h - m[3] - 1)), 255);
+        }
+        const RECT text = provider.CaptionTextRect();
+        for (int y = text.top; y < text.bottom; ++y)
+            for (int x = text.left; x < text.right; ++x)
+                ASSERT_EQ(PixelA(call->Pixels.At(x, y)), 255) << x << "," << y;
+        // The title strip of this activation state, left of the caption text.
+        auto expected = ExpectedTitleFace(model, w, h, m, stripBottom, active);
+        int compared = 0;
+        for (int y = m[1] + 2; y < stripBottom; ++y)
+            for (int x = m[0] + 12; x < provider.CaptionTextRect().left - 6; ++x) {
+                ASSERT_EQ(call->Pixels.At(x, y) & 0xFFFFFF, expected->Pixels().At(x, y) & 0xFFFFFF) << x << "," << y;
+                ++compared;
+            }
+        EXPECT_GT(compared, 100);
+    }
+    ::SendMessageA(Form().Handle(), WM_NCACTIVATE, TRUE, 0);
+    EXPECT_EQ(provider.FormActive(), 1);
+}
+
+// ---- title-button cross-fades -----------------------------------------------------------------
+
+class TitleButtonFadeTest : public AppFrameTest {
+protected:
+    POINT ButtonOnScreen(int code) {
+        const RECT r = Provider().Button(code).Rect;
+        return OnCache(Provider(), Centre(r).x, Centre(r).y);
+    }
+    // The frame's mouse moves arrive at the border window, which shows the frame.
+    HWND FrameWindow() {
+        return Provider().BorderForm() != nullptr ? Provider().BorderForm()->BorderWindow() : Form().Handle();
+    }
+    // The border window translates the point itself; the form takes the system's code.
+    void Hover(int code) {
+        const POINT p = ButtonOnScreen(code);
+        const WPARAM hit = Provider().BorderForm() != nullptr ? HTOBJECT : static_cast<WPARAM>(code);
+        ::SendMessageA(FrameWindow(), WM_NCMOUSEMOVE, hit, MAKELPARAM(p.x, p.y));
+        ASSERT_EQ(Provider().HoverCode(), code);
+    }
+    void Leave() {
+        const POINT p = OnCache(Provider(), Provider().FrameCache()->Width() / 3, Provider().CaptionCenterLine());
+        const WPARAM hit = Provider().BorderForm() != nullptr ? HTOBJECT : HTCAPTION;
+        ::SendMessageA(FrameWindow(), WM_NCMOUSEMOVE, hit, MAKELPARAM(p.x, p.y));
+    }
+    bool Idle(int code) {
+        const TacSBAnimation* animation = Provider().ButtonAnimation(code);
+        return animation == nullptr || !animation->Active();
+    }
+    bool FadedIn(int code) {
+        const TacSBAnimation* animation = Provider().ButtonAnimation(code);
+        return animation != nullptr && animation->Steps() == -1;
+    }
+    // The cache pixels of a button as the cache shows them now.
+    TacPixmap CacheOf(int code) {
+        const RECT r = Provider().Button(code).Rect;
+        TacPixmap pixels(r.right - r.left, r.bottom - r.top);
+        CopyPixels(pixels.View(), 0, 0, Provider().FrameCache()->Pixels(), TacRect{r.left, r.top, r.right, r.bottom});
+        return pixels;
+    }
+    void TearDown() override {
+        ::SetCursorPos(0, 0);
+        AppFrameTest::TearDown();
+    }
+};
+
+std::vector<int> Rising(int steps) {
+    std::vector<int> alphas;
+    for (int step = 1; step < steps; ++step)
+        alphas.push_back(255 / steps * step);
+    alphas.push_back(255);
+    return alphas;
+}
+
+TEST_F(TitleButtonFadeTest, HoverFadesTheHotFrameInOverTenTicksAndOutAgain) {
+    TsSkinProvider& provider = Provider();
+    ASSERT_TRUE(provider.AnimatesTitleButtons()) << "extended borders animate every hover";
+    HWND border = provider.BorderForm()->BorderWindow();
+    TLayeredRecorder recorder(true);
+    ::SetCursorPos(ButtonOnScreen(HTCLOSE).x, ButtonOnScreen(HTCLOSE).y);
+    const DWORD start = ::GetTickCount();
+    Hover(HTCLOSE);
+    const TacSBAnimation* animation = provider.ButtonAnimation(HTCLOSE);
+    ASSERT_NE(animation, nullptr);
+    HWND popup = animation->Window();
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(animation->Target(), 1);
+    EXPECT_TRUE(animation->TimerRunning());
+    EXPECT_EQ(recorder.AlphasOf(popup), std::vector<int>{25}) << "the first step shows at once";
+    EXPECT_EQ(recorder.CountOf(border), 0) << "the frame below keeps the normal button while it fades";
+
+    // The popup: a non-activating, click-through layered tool window over the button,
+    // owned by the form and above it.
+    const DWORD exStyle = static_cast<DWORD>(::GetWindowLongA(popup, GWL_EXSTYLE));
+    const DWORD wanted = WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT;
+    EXPECT_EQ(exStyle & wanted, wanted);
+    EXPECT_EQ(::GetWindow(popup, GW_OWNER), Form().Handle());
+    EXPECT_TRUE(::IsWindowVisible(popup));
+    EXPECT_EQ(::SendMessageA(popup, WM_NCHITTEST, 0, 0), HTTRANSPARENT);
+    bool formBelow = false;
+    for (HWND w = ::GetWindow(popup, GW_HWNDNEXT); w != nullptr && !formBelow; w = ::GetWindow(w, GW_HWNDNEXT))
+        formBelow = w == Form().Handle();
+    EXPECT_TRUE(formBelow) << "the popup lies above the form";
+    const RECT screen = provider.ButtonScreenRect(provider.Button(HTCLOSE));
+    const TLayeredCall& first = recorder.Calls.front();
+    EXPECT_EQ(first.Position.x, screen.left);
+    EXPECT_EQ(first.Position.y, screen.top);
+    EXPECT_EQ(first.Size.cx, screen.right - screen.left);
+    EXPECT_EQ(first.Size.cy, screen.bottom - screen.top);
+    EXPECT_EQ(first.Blend.AlphaFormat, AC_SRC_ALPHA);
+    // The frame is the hot button on the caption, as the cache shows it now.
+    const TacPixmap hot = CacheOf(HTCLOSE);
+    ASSERT_EQ(first.Pixels.Width(), hot.Width());
+    for (int y = 0; y < hot.Height(); ++y)
+        for (int x = 0; x < hot.Width(); ++x) {
+            ASSERT_EQ(first.Pixels.At(x, y), hot.At(x, y) | 0xFF000000u) << x << "," << y;
+        }
+
+    ASSERT_TRUE(PumpUntil([&] { return FadedIn(HTCLOSE); }));
+    EXPECT_GE(::GetTickCount() - start, 80u) << "nine ticks of 12 ms";
+    EXPECT_EQ(recorder.AlphasOf(popup), Rising(10)) << "rising in steps of 255 div 10";
+    EXPECT_FALSE(animation->TimerRunning());
+    EXPECT_EQ(provider.Button(HTCLOSE).State, 1) << "the cursor stayed on the button";
+    // Faded in, the frame below takes the hot button too.
+    const TLayeredCall* below = recorder.LastOf(border);
+    ASSERT_NE(below, nullptr);
+    const RECT r = provider.Button(HTCLOSE).Rect;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            ASSERT_EQ(below->Pixels.At(x, y), hot.At(x - r.left, y - r.top));
+
+    // Leaving: the normal button shows below at once and the hot frame fades out over it.
+    const std::size_t before = recorder.Calls.size();
+    ::SetCursorPos(0, 0);
+    Leave();
+    EXPECT_EQ(provider.Button(HTCLOSE).State, 0);
+    EXPECT_EQ(animation->Target(), 0);
+    ASSERT_GE(recorder.CountOf(border, before), 1);
+    ASSERT_TRUE(PumpUntil([&] { return Idle(HTCLOSE); }));
+    std::vector<int> falling = Rising(10);
+    falling.pop_back();
+    std::reverse(falling.begin(), falling.end());
+    EXPECT_EQ(recorder.AlphasOf(popup, before), falling);
+    EXPECT_FALSE(::IsWindow(popup)) << "the popup goes after fading out";
+    EXPECT_EQ(animation->Window(), nullptr);
+}
+
+TEST_F(TitleButtonFadeTest, PressSwitchesAtOnceOnAFreshPopup) {
+    TsSkinProvider& provider = Provider();
+    TLayeredRecorder recorder(false);
+    ::SetCursorPos(ButtonOnScreen(HTCLOSE).x, ButtonOnScreen(HTCLOSE).y);
+    Hover(HTCLOSE);
+    HWND hoverPopup = provider.ButtonAnimation(HTCLOSE)->Window();
+    ASSERT_NE(hoverPopup, nullptr);
+    const POINT p = ButtonOnScreen(HTCLOSE);
+    ::SendMessageA(Form().Handle(), WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(p.x, p.y));
+    const TacSBAnimation* animation = provider.ButtonAnimation(HTCLOSE);
+    EXPECT_EQ(provider.Button(HTCLOSE).State, 2);
+    EXPECT_EQ(animation->Target(), 2);
+    EXPECT_FALSE(::IsWindow(hoverPopup)) << "a press does not fade from the hover";
+    HWND pressPopup = animation->Window();
+    ASSERT_NE(pressPopup, nullptr);
+    EXPECT_EQ(recorder.AlphasOf(pressPopup), std::vector<int>{255});
+    EXPECT_FALSE(animation->TimerRunning());
+    // The pressed look lies in the cache too.
+    Application->ProcessMessages();
+    EXPECT_EQ(recorder.AlphasOf(pressPopup), std::vector<int>{255});
+
+    // Released beside the button: nothing closes, the popup fades and goes.
+    POINT away = OnCache(provider, provider.FrameCache()->Width() / 3, provider.CaptionCenterLine());
+    ::SetCursorPos(away.x, away.y);
+    ::ScreenToClient(Form().Handle(), &away);
+    ::SendMessageA(Form().Handle(), WM_LBUTTONUP, 0, MAKELPARAM(away.x, away.y));
+    EXPECT_EQ(provider.Button(HTCLOSE).State, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Idle(HTCLOSE); }));
+    EXPECT_FALSE(::IsWindow(pressPopup));
+    EXPECT_TRUE(::IsWindowVisible(Form().Handle()));
+}
+
+TEST_F(TitleButtonFadeTest, MovingTheFormEndsTheFadeWithTheFrameShowingTheState) {
+    TsSkinProvider& provider = Provider();
+    HWND border = provider.BorderForm()->BorderWindow();
+    TLayeredRecorder recorder(true);
+    ::SetCursorPos(ButtonOnScreen(HTMINBUTTON).x, ButtonOnScreen(HTMINBUTTON).y);
+    Hover(HTMINBUTTON);
+    HWND popup = provider.ButtonAnimation(HTMINBUTTON)->Window();
+    ASSERT_NE(popup, nullptr);
+    const TacPixmap hot = CacheOf(HTMINBUTTON);
+    RECT r{};
+    ::GetWindowRect(Form().Handle(), &r);
+    ::SetWindowPos(Form().Handle(), nullptr, r.left + 40, r.top + 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(Idle(HTMINBUTTON));
+    EXPECT_FALSE(::IsWindow(popup));
+    EXPECT_EQ(provider.Button(HTMINBUTTON).State, 1);
+    const TLayeredCall* below = recorder.LastOf(border);
+    ASSERT_NE(below, nullptr);
+    const RECT b = provider.Button(HTMINBUTTON).Rect;
+    for (int y = b.top; y < b.bottom; ++y)
+        for (int x = b.left; x < b.right; ++x)
+            ASSERT_EQ(below->Pixels.At(x, y), hot.At(x - b.left, y - b.top)) << "the frame shows the hot button";
+}
+
+TEST_F(TitleButtonFadeTest, NoWindowIsLeftAfterHoversPressesAndSkinSwitches) {
+    TsSkinProvider& provider = Provider();
+    const size_t before = ThreadWindows().size();
+    for (int round = 0; round < 4; ++round) {
+        const int code = round % 2 == 0 ? HTCLOSE : HTMINBUTTON;
+        ::SetCursorPos(ButtonOnScreen(code).x, ButtonOnScreen(code).y);
+        Hover(code);
+        PumpUntil([] { return false; }, 30); // leave halfway through the fade
+        ::SetCursorPos(0, 0);
+        Leave();
+    }
+    ASSERT_TRUE(PumpUntil([&] { return Idle(HTCLOSE) && Idle(HTMINBUTTON); }));
+    EXPECT_EQ(ThreadWindows().size(), before);
+    std::vector<std::string> skins;
+    Manager().ListSkins(skins, 0);
+    ASSERT_EQ(skins.size(), 43u);
+    for (const std::string& skin : skins) {
+        Hover(HTCLOSE); // still fading when the skin changes
+        ASSERT_NE(provider.ButtonAnimation(HTCLOSE), nullptr);
+        Manager().SetSkinName(skin);
+        ASSERT_EQ(provider.ButtonAnimation(HTCLOSE), nullptr) << "a new skin frees the animations: " << skin;
+        ASSERT_EQ(provider.Button(HTCLOSE).State, 0) << skin;
+        Application->ProcessMessages();
+    }
+    Manager().SetSkinName(kZest);
+    Application->ProcessMessages();
+    EXPECT_EQ(ThreadWindows().size(), before);
+}
+
+TEST_F(TitleButtonFadeTest, WithoutExtendedBordersOnlyGlowingAnimates) {
+    TsSkinProvider& provider = Provider();
+    provider.AllowExtBorders = false;
+    provider.SetExtendedBorders(false);
+    Application->ProcessMessages();
+    ASSERT_EQ(provider.BorderForm(), nullptr);
+    ASSERT_FALSE(Manager().Effects.AllowGlowing());
+    EXPECT_FALSE(provider.AnimatesTitleButtons());
+    Hover(HTCLOSE);
+    EXPECT_EQ(provider.Button(HTCLOSE).State, 1);
+    EXPECT_EQ(provider.ButtonAnimation(HTCLOSE), nullptr) << "repainted at once";
+    Leave();
+    EXPECT_EQ(provider.Button(HTCLOSE).State, 0);
+
+    Manager().Effects.StoredAllowGlowing = true;
+    EXPECT_TRUE(provider.AnimatesTitleButtons());
+    Hover(HTCLOSE);
+    ASSERT_NE(provider.ButtonAnimation(HTCLOSE), nullptr);
+    HWND popup = provider.ButtonAnimation(HTCLOSE)->Window();
+    ASSERT_NE(popup, nullptr);
+    RECT shown{};
+    ::GetWindowRect(popup, &shown);
+    const RECT button = provider.ButtonScreenRect(provider.Button(HTCLOSE));
+    EXPECT_TRUE(::EqualRect(&shown, &button)) << "over the button on the form's own frame";
+    Leave();
+    ASSERT_TRUE(PumpUntil([&] { return Idle(HTCLOSE); }));
+    EXPECT_FALSE(::IsWindow(popup));
+    Manager().Effects.StoredAllowGlowing = false;
+}
+
+// ---- glows ------------------------------------------------------------------------------
+
+class GlowFrameTest : public TitleButtonFadeTest {
+protected:
+    void SetUp() override {
+        TitleButtonFadeTest::SetUp();
+        ClearGlows();
+        Manager().SetSkinName("Nocturne Velvet (internal)");
+        Application->ProcessMessages();
+    }
+    void TearDown() override {
+        Manager().Effects.StoredAllowGlowing = false;
+        ClearGlows();
+        TitleButtonFadeTest::TearDown();
+    }
+};
+
+TEST_F(GlowFrameTest, HotCloseButtonGlowsOnlyWhenGlowingIsAllowed) {
+    const TsSkinModel& model = Manager().Model();
+    ASSERT_GT(model.SkinGlobals.BIconCloseGlow, 0);
+    const std::int32_t image = model.ExactImageIndexOf("GLOBALINFO", "BICONCLOSEGLOW0");
+    ASSERT_TRUE(model.HasImage(image));
+    TsSkinProvider& provider = Provider();
+    ASSERT_EQ(model.Masks[static_cast<size_t>(provider.Button(HTCLOSE).ImageIndex)].Key, "BICONCLOSE");
+
+    // The program's setting: never a glow.
+    ASSERT_FALSE(Manager().Effects.AllowGlowing());
+    Hover(HTCLOSE);
+    EXPECT_EQ(provider.Button(HTCLOSE).GlowId, -1);
+    EXPECT_EQ(LiveGlowCount(), 0);
+    Leave();
+
+    Manager().Effects.StoredAllowGlowing = true;
+    ASSERT_TRUE(Manager().Effects.AllowGlowing());
+    ::SetCursorPos(ButtonOnScreen(HTCLOSE).x, ButtonOnScreen(HTCLOSE).y);
+    Hover(HTCLOSE);
+    const int id = provider.Button(HTCLOSE).GlowId;
+    ASSERT_GE(id, 0);
+    ASSERT_NE(GlowEffectOf(id), nullptr);
+    HWND glow = GlowEffectOf(id)->Handle();
+    EXPECT_TRUE(::IsWindowVisible(glow));
+    EXPECT_EQ(LiveGlowCount(), 1);
+    // Around the button: the glow image's borders reach out of it, less the margin.
+    const TsMaskData& item = model.Masks[static_cast<size_t>(image)];
+    const int margin = model.SkinGlobals.BIconCloseGlowMargin;
+    const RECT button = provider.ButtonScreenRect(provider.Button(HTCLOSE));
+    RECT shown{};
+    ::GetWindowRect(glow, &shown);
+    EXPECT_EQ(shown.left, button.left + margin - item.BorderLeft);
+    EXPECT_EQ(shown.top, button.top + margin - item.BorderTop);
+    EXPECT_EQ(shown.right, button.right - margin + item.BorderRight);
+    EXPECT_EQ(shown.bottom, button.bottom - margin + item.BorderBottom);
+    // A mouse move on the same button keeps the one glow.
+    Hover(HTCLOSE);
+    EXPECT_EQ(provider.Button(HTCLOSE).GlowId, id);
+
+    ::SetCursorPos(0, 0);
+    Leave();
+    EXPECT_EQ(provider.Button(HTCLOSE).GlowId, -1);
+    EXPECT_FALSE(::IsWindow(glow));
+    EXPECT_EQ(LiveGlowCount(), 0);
+
+    // A move of the form takes a shown glow away.
+    ::SetCursorPos(ButtonOnScreen(HTCLOSE).x, ButtonOnScreen(HTCLOSE).y);
+    Hover(HTCLOSE);
+    ASSERT_EQ(LiveGlowCount(), 1);
+    RECT r{};
+    ::GetWindowRect(Form().Handle(), &r);
+    ::SetWindowPos(Form().Handle(), nullptr, r.left + 20, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(LiveGlowCount(), 0);
+    EXPECT_EQ(provider.Button(HTCLOSE).GlowId, -1);
+}
+
+TEST_F(GlowFrameTest, HoveredSpinEditGlowsThroughTheControlHook) {
+    Manager().Effects.StoredAllowGlowing = true;
+    TsDecimalSpinEdit& edit = *Form().sDecimalSpinEditMB;
+    ASSERT_TRUE(edit.HandleAllocated());
+    edit.Perform(CM_MOUSEENTER, 0, 0);
+    ASSERT_EQ(LiveGlowCount(), 1) << "the EDIT section of this skin glows";
+    edit.Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(LiveGlowCount(), 0);
+    Manager().Effects.StoredAllowGlowing = false;
+    edit.Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_EQ(LiveGlowCount(), 0);
+    edit.Perform(CM_MOUSELEAVE, 0, 0);
+}
+
+// ---- maximised geometry -----------------------------------------------------------------
+
+TEST_F(AppFrameTest, MaximisedPlacementCoversTheWorkAreaWithTheFrameOutside) {
+    TsSkinProvider& provider = Provider();
+    MINMAXINFO info{};
+    ::SendMessageA(Form().Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    RECT area{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    const int w = provider.FrameBorderWidth(false), g = provider.TitleGrowth();
+    EXPECT_EQ(info.ptMaxPosition.x, -w);
+    EXPECT_EQ(info.ptMaxPosition.y, g - w);
+    EXPECT_EQ(info.ptMaxSize.x, area.right - area.left + 2 * w);
+    EXPECT_EQ(info.ptMaxSize.y, area.bottom - area.top + 2 * w - g);
+    EXPECT_EQ(provider.CaptionHeight(false), provider.SystemCaptionHeight()) << "a normal form keeps its title";
 }
 
 // ---- geometry without windows ----------------------------------------------------------
@@ -567,6 +1157,31 @@ TEST(ClearCorners, KeyRunsBecomeOnePixelRows) {
     CollectKeyRuns(image, 4, 10, 0, 5, 0, 0, runs); // beyond the image: clipped
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].left, 0);
+}
+
+TEST(MaximizedGeometry, FrameBeyondTheAreaAndTitleGrowthAtTheTop) {
+    const TMaximizedPlacement plain = MaximizedPlacement(RECT{0, 0, 1280, 770}, 3, 0);
+    EXPECT_EQ(plain.Position.x, -3);
+    EXPECT_EQ(plain.Position.y, -3);
+    EXPECT_EQ(plain.Size.cx, 1286);
+    EXPECT_EQ(plain.Size.cy, 776);
+    // A work area beside a left task bar: only its size counts.
+    const TMaximizedPlacement grown = MaximizedPlacement(RECT{60, 0, 1280, 800}, 4, 9);
+    EXPECT_EQ(grown.Position.x, -4);
+    EXPECT_EQ(grown.Position.y, 5);
+    EXPECT_EQ(grown.Size.cx, 1228);
+    EXPECT_EQ(grown.Size.cy, 800 + 8 - 9);
+}
+
+TEST(FadeStepAlpha, RisesByTheStepShareAndStopsAtOpaque) {
+    EXPECT_EQ(FadeStepAlpha(10, 1), 25);
+    EXPECT_EQ(FadeStepAlpha(10, 9), 225);
+    EXPECT_EQ(FadeStepAlpha(10, 10), 250) << "255 div 10 * 10";
+    EXPECT_EQ(FadeStepAlpha(1, 1), 255);
+    EXPECT_EQ(FadeStepAlpha(1, 2), 255) << "capped";
+    EXPECT_EQ(FadeStepAlpha(3, 2), 170);
+    EXPECT_EQ(FadeStepAlpha(0, 5), 255) << "no steps: no fade";
+    EXPECT_EQ(FadeStepAlpha(10, -1), 0);
 }
 
 TEST(SkinMenuCaption, DropsAcceleratorMarksAndCutsAfterTheInternalSuffix) {

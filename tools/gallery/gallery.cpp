@@ -13,6 +13,7 @@
 #include "forms/Dialogs.h"
 #include "forms/Forms.h"
 #include "forms/MessageRecorder.h"
+#include "shell/About.h"
 #include "shell/ConfigFile.h"
 #include "shell/MainUnit.h"
 #include "shell/UtilFuncs.h"
@@ -88,7 +89,7 @@ std::vector<sj::TacRect> WindowRegionRects(HWND window) {
 // even where the X server shows something else; it also holds what printing misses
 // (the edits' skinned borders are painted outside their client areas). Printing the
 // window tree is the fallback when the read-back holds nothing.
-sj::TacPixmap ClientAreaAsPainted(sj::TFormMain& form) {
+sj::TacPixmap ClientAreaAsPainted(sj::TCustomForm& form) {
     RECT client{};
     ::GetClientRect(form.Handle(), &client);
     sj::TBitmap painted(std::max<int>(client.right, 1), std::max<int>(client.bottom, 1));
@@ -104,10 +105,9 @@ sj::TacPixmap ClientAreaAsPainted(sj::TFormMain& form) {
     return sj::CaptureControl(form)->ToPixmap();
 }
 
-// What the main window shows now; empty Cache when the provider has no frame cache.
-sj::tools::TWindowPaint TakeWindowPaint(sj::TFormMain& form) {
+// What a skinned window shows now; empty Cache when its provider has no frame cache.
+sj::tools::TWindowPaint TakeWindowPaint(sj::TCustomForm& form, sj::TsSkinProvider& provider) {
     sj::tools::TWindowPaint paint;
-    sj::TsSkinProvider& provider = *form.sSkinProvider1;
     provider.PaintFrame();
     sj::TBitmap* cache = provider.FrameCache();
     if (cache == nullptr || cache->Width() == 0 || cache->Height() == 0)
@@ -128,13 +128,28 @@ sj::tools::TWindowPaint TakeWindowPaint(sj::TFormMain& form) {
 }
 
 bool SaveSkinPictures(sj::TFormMain& form, const fs::path& folder, const std::string& stem) {
-    const sj::tools::TWindowPaint paint = TakeWindowPaint(form);
+    const sj::tools::TWindowPaint paint = TakeWindowPaint(form, *form.sSkinProvider1);
     if (paint.Cache.Empty())
         return false;
     const sj::TacPixmap picture = sj::tools::ComposeWindowPicture(paint);
     sj::tools::WritePngFile((folder / (stem + ".png")).string(), picture);
     sj::tools::WritePngFile((folder / "thumbs" / (stem + ".png")).string(),
                             sj::tools::ShrinkImage(picture, kThumbnailFactor));
+    return true;
+}
+
+// The About box in the first skin, beside the main window's pictures.
+bool SaveAboutPicture(sj::TFormMain& form, sj::TsSkinManager& manager, const std::string& skin, const fs::path& file) {
+    manager.SetSkinName(skin);
+    RepaintCompletely(form.Handle());
+    sj::TFormAbout about(&form);
+    about.Show();
+    PrepareForPictures(about.Handle());
+    const sj::tools::TWindowPaint paint = TakeWindowPaint(about, *about.sSkinProvider1);
+    about.Close();
+    if (paint.Cache.Empty())
+        return false;
+    sj::tools::WritePngFile(file.string(), sj::tools::ComposeWindowPicture(paint));
     return true;
 }
 
@@ -204,6 +219,10 @@ int PaintGallery(int argc, char** argv) {
         if (allSkins)
             index << skin << '\t' << stem << '\n';
         std::printf("%s -> %s.png\n", skin.c_str(), stem.c_str());
+    }
+    if (allSkins && !SaveAboutPicture(*form, *manager, "Zest (internal)", folder / "About_box.png")) {
+        std::fprintf(stderr, "skin_gallery: the About box painted nothing\n");
+        ++failures;
     }
     form.reset();
     DoneApplication();

@@ -830,8 +830,9 @@ void TsSkinableMenus::ApplyPopupShape(HWND popupWindow, TacMenuBackground& backg
         cut(TacRect{0, 0, 1, 1});
     for (const TacRect& run : background.ClearCorners)
         cut(run);
-    // The window owns the region once it is set.
-    if (::SetWindowRgn(popupWindow, region, TRUE) == 0)
+    // The window owns the region once it is set. No redraw: the items would draw again
+    // and shape the window again, for ever; the border ring is copied below instead.
+    if (::SetWindowRgn(popupWindow, region, FALSE) == 0)
         ::DeleteObject(region);
     TBitmap& bitmap = *background.Bitmap;
     const int w = bitmap.Width(), h = bitmap.Height(), ring = BorderRingWidth;

@@ -8,6 +8,7 @@
 #include "platform/Exception.h"
 #include "skin/data/sSkinCore.h"
 #include "skin/data/sSkinManager.h"
+#include "skin/frame/acGlow.h"
 #include "skin/frame/sSkinMenus.h"
 #include "skin/paint/acBlit.h"
 #include "skin/paint/sAlphaPaint.h"
@@ -33,6 +34,20 @@ constexpr WORD scQueryClientOffset = 61;
 constexpr WORD scRedrawOff = 51;
 constexpr WORD scRedrawOn = 52;
 constexpr WORD scRepaintNonClient = 62;
+
+// What lies under `area` before it is painted over; seen as a backdrop through
+// BitmapBackdrop(copy, -area.Left, -area.Top).
+TacPixmap CopyOfArea(TacPixelsView pixels, TacRect area) {
+    TacPixmap copy(std::max(0, area.Right - area.Left), std::max(0, area.Bottom - area.Top));
+    CopyPixels(copy.View(), 0, 0, pixels, area);
+    return copy;
+}
+
+void MakeOpaque(TacPixelsView pixels) {
+    for (int y = 0; y < pixels.Height; ++y)
+        for (int x = 0; x < pixels.Width; ++x)
+            pixels.At(x, y) |= 0xFF000000u;
+}
 
 int ButtonSlot(int code) {
     switch (code) {
@@ -393,6 +408,8 @@ TsSkinProvider::TsSkinProvider(TComponent* owner) : TComponent(owner), form_(For
 TsSkinProvider::~TsSkinProvider() {
     if (inert_)
         return;
+    StopButtonAnimations();
+    HideButtonGlows();
     UnregisterHookedForm(&form_);
     borderForm_.reset();
     if (form_.HandleAllocated() && !form_.HasState(csDestroying)) {
@@ -739,9 +756,9 @@ void TsSkinProvider::LayoutTitleButtons() {
     }
 }
 
-void TsSkinProvider::PaintTitleButton(TBitmap& cache, const TitleButtonRecord& button) {
+void TsSkinProvider::DrawButtonImage(TacPixelsView target, int x, int y, const TitleButtonRecord& button, int state) {
     const TsSkinModel* model = Model();
-    if (model == nullptr || !button.Placed() || !model->HasImage(button.ImageIndex))
+    if (model == nullptr || !model->HasImage(button.ImageIndex))
         return;
     const TsMaskData& item = model->Masks[static_cast<std::size_t>(button.ImageIndex)];
     bool enabled = true;
@@ -749,10 +766,34 @@ void TsSkinProvider::PaintTitleButton(TBitmap& cache, const TitleButtonRecord& b
         enabled = systemMenu_ != nullptr && (systemMenu_->EnabledMax() || systemMenu_->EnabledRestore());
     else if (button.HitCode == HTMINBUTTON)
         enabled = systemMenu_ != nullptr && systemMenu_->EnabledMin();
-    const bool faded = button.State == 0 && (formActive_ == 0 || !enabled);
-    const TBackdropRef backdrop = BitmapBackdrop(cache.Pixels(), button.Rect.left, button.Rect.top);
-    DrawStateImage(cache.Pixels(), button.Rect.left, button.Rect.top, button.State, backdrop, item,
-                   faded ? simFaded : simNormal);
+    const bool faded = state == 0 && (formActive_ == 0 || !enabled);
+    DrawStateImage(target, x, y, state, BitmapBackdrop(target, x, y), item, faded ? simFaded : simNormal);
+}
+
+void TsSkinProvider::PaintTitleButton(TBitmap& cache, const TitleButtonRecord& button) {
+    if (button.Placed())
+        DrawButtonImage(cache.Pixels(), button.Rect.left, button.Rect.top, button, button.State);
+}
+
+void TsSkinProvider::PaintButtonFrame(TBitmap& frame, const TitleButtonRecord& button, int state) {
+    const RECT& r = button.Rect;
+    TacPixelsView pixels = frame.Pixels();
+    FillPixels(pixels, TacRect{0, 0, pixels.Width, pixels.Height}, ColorToPixelOrder(PaintColorToRGB(FaceColor())),
+               0xFF);
+    if (TBitmap* cache = FrameCache())
+        CopyPixels(pixels, 0, 0, cache->Pixels(), TacRect{r.left, r.top, r.right, r.bottom});
+    // The caption as it was before any button was drawn on it.
+    const RECT& strip = buttonStripRect_;
+    const RECT behind{std::max(r.left, strip.left), std::max(r.top, strip.top), std::min(r.right, strip.right),
+                      std::min(r.bottom, strip.bottom)};
+    if (behind.right > behind.left && behind.bottom > behind.top)
+        CopyPixels(pixels, behind.left - r.left, behind.top - r.top, buttonStrip_->Pixels(),
+                   TacRect{behind.left - strip.left, behind.top - strip.top, behind.right - strip.left,
+                           behind.bottom - strip.top});
+    MakeOpaque(pixels);
+    DrawButtonImage(pixels, 0, 0, button, state);
+    // The popup covers opaque caption: nothing of it may let the window below through.
+    MakeOpaque(pixels);
 }
 
 void TsSkinProvider::SaveButtonStrip(TBitmap& cache) {
@@ -792,6 +833,8 @@ void TsSkinProvider::PaintTitleButtons(TBitmap& cache) {
         PaintTitleButton(cache, button);
 }
 
+// The cache always shows the button's new state, so that whatever reads or shows the
+// cache later is right; an animation only decides when the window shows it.
 void TsSkinProvider::RepaintTitleButton(int code) {
     TitleButtonRecord* button = ButtonOf(code);
     TBitmap* cache = FrameCache();
@@ -799,16 +842,129 @@ void TsSkinProvider::RepaintTitleButton(int code) {
         return;
     RestoreButtonStrip(*cache, button->Rect);
     PaintTitleButton(*cache, *button);
+    if (AnimatesTitleButtons())
+        AnimationOf(*button).Start(button->State);
+    else
+        ShowButtonFromCache(*button);
+    UpdateButtonGlow(*button);
+}
+
+void TsSkinProvider::ShowButtonFromCache(const TitleButtonRecord& button) {
+    TBitmap* cache = FrameCache();
+    if (cache == nullptr || !form_.HandleAllocated() || !button.Placed())
+        return;
     if (borderForm_) {
-        borderForm_->UpdateBorderWindow(true);
+        borderForm_->RefreshContent();
         return;
     }
     HDC dc = ::GetWindowDC(form_.Handle());
     if (dc == nullptr)
         return;
-    const RECT& r = button->Rect;
+    const RECT& r = button.Rect;
     ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, cache->Canvas().Handle(), r.left, r.top, SRCCOPY);
     ::ReleaseDC(form_.Handle(), dc);
+}
+
+bool TsSkinProvider::AnimatesTitleButtons() const {
+    TsSkinManager* manager = SkinManager();
+    if (manager == nullptr || !form_.HandleAllocated() || form_.Parent() != nullptr || !LayeredWindowsAvailable())
+        return false;
+    if (!manager->Effects.AllowGlowing() && !borderForm_)
+        return false;
+    return ::IsWindowVisible(form_.Handle()) && !IsMinimized();
+}
+
+TacSBAnimation* TsSkinProvider::ButtonAnimation(int hitCode) const {
+    const int slot = ButtonSlot(hitCode);
+    return slot >= 0 ? animations_[static_cast<std::size_t>(slot)].get() : nullptr;
+}
+
+TacSBAnimation& TsSkinProvider::AnimationOf(const TitleButtonRecord& button) {
+    auto& animation = animations_[static_cast<std::size_t>(ButtonSlot(button.HitCode))];
+    if (!animation)
+        animation = std::make_unique<TacSBAnimation>(*this, button.HitCode);
+    return *animation;
+}
+
+RECT TsSkinProvider::ButtonScreenRect(const TitleButtonRecord& button) const {
+    POINT origin = WindowOrigin();
+    if (borderForm_) {
+        const POINT offset = borderForm_->Offset();
+        origin.x += offset.x;
+        origin.y += offset.y;
+    }
+    RECT r = button.Rect;
+    ::OffsetRect(&r, origin.x, origin.y);
+    return r;
+}
+
+void TsSkinProvider::StopButtonAnimations() {
+    for (auto& animation : animations_)
+        if (animation)
+            animation->Stop();
+}
+
+void TsSkinProvider::FreeButtonAnimations() {
+    bool wasActive = false;
+    for (auto& animation : animations_)
+        wasActive = wasActive || (animation && animation->Active());
+    StopButtonAnimations();
+    if (!wasActive)
+        return;
+    // What the popups showed on top, the window below shows from now on.
+    if (skinData_->CacheStale)
+        return;
+    if (borderForm_) {
+        borderForm_->RefreshContent();
+        return;
+    }
+    for (const auto& button : buttons_)
+        ShowButtonFromCache(button);
+}
+
+void TsSkinProvider::UpdateButtonGlow(TitleButtonRecord& button) {
+    const TsSkinModel* model = Model();
+    TsSkinManager* manager = SkinManager();
+    int glow = 0, margin = 0;
+    if (model != nullptr) {
+        const TsSkinData& globals = model->SkinGlobals;
+        if (button.HitCode == HTMINBUTTON) {
+            glow = globals.BIconMinGlow;
+            margin = globals.BIconMinGlowMargin;
+        } else if (button.HitCode == HTMAXBUTTON) {
+            glow = globals.BIconMaxGlow;
+            margin = globals.BIconMaxGlowMargin;
+        } else if (button.HitCode == HTCLOSE) {
+            glow = globals.BIconCloseGlow;
+            margin = globals.BIconCloseGlowMargin;
+        }
+    }
+    const bool wanted = button.State == 1 && glow > 0 && manager != nullptr && manager->Effects.AllowGlowing() &&
+                        form_.Parent() == nullptr && model->HasImage(button.ImageIndex);
+    if (!wanted) {
+        if (button.GlowId >= 0)
+            HideGlow(button.GlowId);
+        return;
+    }
+    if (button.GlowId >= 0)
+        return;
+    const RECT rect = ButtonScreenRect(button);
+    HWND parent = borderForm_ && borderForm_->BorderWindow() != nullptr ? borderForm_->BorderWindow() : form_.Handle();
+    const std::string& name = model->Masks[static_cast<std::size_t>(button.ImageIndex)].Key;
+    button.GlowId = ShowGlow(rect, rect, "GLOBALINFO", model, parent, 255, margin, name + "GLOW");
+}
+
+void TsSkinProvider::HideButtonGlows() {
+    for (auto& button : buttons_)
+        if (button.GlowId >= 0)
+            HideGlow(button.GlowId);
+}
+
+// Every glow of the process goes; the ids this provider kept mean nothing afterwards.
+void TsSkinProvider::ClearAllGlows() {
+    ClearGlows();
+    for (auto& button : buttons_)
+        button.GlowId = -1;
 }
 
 void TsSkinProvider::SetHoverButton(int code, bool repaint) {
@@ -886,6 +1042,7 @@ void TsSkinProvider::ReleaseButton(int code, POINT screen) {
         ::SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
         // The form may have refused to close: its buttons are normal again.
         if (::IsWindow(window) && !form_.HasState(csDestroying)) {
+            StopButtonAnimations();
             skinData_->CacheStale = true;
             ResetButtons();
             RepaintFrameNow();
@@ -897,6 +1054,265 @@ void TsSkinProvider::ReleaseButton(int code, POINT screen) {
     default:
         break;
     }
+}
+
+// ---- title-button animation ------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kAnimationWindowClass = "acSBAnimation";
+constexpr UINT_PTR kAnimationTimer = 1;
+
+void RegisterAnimationWindowClass(WNDPROC procedure) {
+    static bool registered = false;
+    if (registered)
+        return;
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    wc.lpszClassName = kAnimationWindowClass;
+    registered = ::RegisterClassA(&wc) != 0;
+}
+
+bool IsTopmostWindow(HWND window) {
+    return window != nullptr && (::GetWindowLongPtrA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+} // namespace
+
+TacSBAnimation::TacSBAnimation(TsSkinProvider& owner, int hitCode) : owner_(owner), hitCode_(hitCode) {}
+
+TacSBAnimation::~TacSBAnimation() {
+    ReleaseWindow();
+}
+
+void TacSBAnimation::Start(int state) {
+    if (state == target_)
+        return;
+    const TitleButtonRecord* button = owner_.ButtonOf(hitCode_);
+    if (button == nullptr)
+        return;
+    if (state != 0) {
+        // A press shows at once on a fresh popup; a hover fades in from the first step.
+        if (state == 2)
+            ReleaseWindow();
+        target_ = state;
+        steps_ = state == 2 ? 1 : FadeSteps;
+        fadeIn_ = true;
+        step_ = 1;
+        if (!BuildFrame() || !EnsureWindow()) {
+            Stop();
+            owner_.ShowButtonFromCache(*button);
+            return;
+        }
+        ShowFrame(FadeStepAlpha(steps_, step_));
+        step_ = 2;
+        if (steps_ > 1)
+            SetTimerRunning(true);
+        else
+            FinishFadeIn();
+        return;
+    }
+    // Back to normal: the window below shows the normal button now, and what the popup
+    // shows fades out over it from where it stands.
+    if (window_ == nullptr || !frame_) {
+        Stop();
+        owner_.ShowButtonFromCache(*button);
+        return;
+    }
+    target_ = 0;
+    fadeIn_ = false;
+    step_ = std::min(step_, FadeSteps) - 1;
+    steps_ = FadeSteps;
+    SetTimerRunning(false);
+    owner_.ShowButtonFromCache(*button);
+    if (target_ != 0)
+        return; // the window below was moved meanwhile, which ended this animation
+    if (step_ <= 0) {
+        Stop();
+        return;
+    }
+    ShowFrame(FadeStepAlpha(steps_, step_));
+    SetTimerRunning(true);
+}
+
+void TacSBAnimation::Stop() {
+    ReleaseWindow();
+    target_ = -1;
+    step_ = 0;
+    steps_ = 0;
+    fadeIn_ = false;
+}
+
+void TacSBAnimation::FinishFadeIn() {
+    SetTimerRunning(false);
+    if (shownAlpha_ != 255)
+        ShowFrame(255);
+    steps_ = -1;
+    if (const TitleButtonRecord* button = owner_.ButtonOf(hitCode_))
+        owner_.ShowButtonFromCache(*button);
+}
+
+void TacSBAnimation::Tick() {
+    if (!timerRunning_ || !Active())
+        return;
+    if (fadeIn_) {
+        if (step_ < steps_) {
+            ShowFrame(FadeStepAlpha(steps_, step_));
+            ++step_;
+            return;
+        }
+        FinishFadeIn();
+        // A leave that came while the button faded in may have been missed.
+        const TitleButtonRecord* button = owner_.ButtonOf(hitCode_);
+        POINT cursor{};
+        if (button != nullptr && ::GetCursorPos(&cursor) && owner_.Form().HandleAllocated()) {
+            const RECT r = owner_.ButtonScreenRect(*button);
+            if (!Inside(r, cursor))
+                ::SendMessageA(owner_.Form().Handle(), WM_MOUSELEAVE, 0, 0);
+        }
+        return;
+    }
+    --step_;
+    if (step_ <= 0) {
+        Stop();
+        return;
+    }
+    ShowFrame(FadeStepAlpha(steps_, step_));
+}
+
+bool TacSBAnimation::BuildFrame() {
+    const TitleButtonRecord* button = owner_.ButtonOf(hitCode_);
+    if (button == nullptr || !button->Placed())
+        return false;
+    const int width = button->Rect.right - button->Rect.left, height = button->Rect.bottom - button->Rect.top;
+    if (width <= 0 || height <= 0)
+        return false;
+    // A bitmap the system refuses means no animation, not an error for the hover.
+    try {
+        if (!frame_)
+            frame_ = CreateBitmap32(width, height);
+        else
+            frame_->SetSize(width, height);
+        owner_.PaintButtonFrame(*frame_, *button, target_);
+    } catch (...) {
+        frame_.reset();
+        return false;
+    }
+    frameRect_ = owner_.ButtonScreenRect(*button);
+    shownAlpha_ = -1;
+    return true;
+}
+
+bool TacSBAnimation::EnsureWindow() {
+    if (window_ != nullptr)
+        return true;
+    TCustomForm& form = owner_.Form();
+    if (!form.HandleAllocated())
+        return false;
+    RegisterAnimationWindowClass(&TacSBAnimation::WindowProcedure);
+    HWND shown = owner_.BorderForm() != nullptr ? owner_.BorderForm()->BorderWindow() : form.Handle();
+    DWORD exStyle = WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT;
+    if (IsTopmostWindow(shown) || IsTopmostWindow(form.Handle()))
+        exStyle |= WS_EX_TOPMOST;
+    window_ = ::CreateWindowExA(exStyle, kAnimationWindowClass, "", WS_POPUP, frameRect_.left, frameRect_.top,
+                                frameRect_.right - frameRect_.left, frameRect_.bottom - frameRect_.top, form.Handle(),
+                                nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    if (window_ == nullptr)
+        return false;
+    ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    return true;
+}
+
+void TacSBAnimation::ReleaseWindow() {
+    SetTimerRunning(false);
+    if (window_ != nullptr) {
+        HWND window = window_;
+        window_ = nullptr;
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        ::DestroyWindow(window);
+    }
+    frame_.reset();
+    shownAlpha_ = -1;
+}
+
+// Just above the form, and above its border window too when that lies over the form.
+void TacSBAnimation::PlaceAboveForm() {
+    HWND form = owner_.Form().Handle();
+    HWND border = owner_.BorderForm() != nullptr ? owner_.BorderForm()->BorderWindow() : nullptr;
+    UINT flags = SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE;
+    HWND after = HWND_TOP;
+    if ((::GetWindowLongPtrA(window_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0) {
+        after = HWND_TOPMOST;
+    } else {
+        HWND above = ::GetWindow(form, GW_HWNDPREV);
+        if (above != nullptr && above == border)
+            above = ::GetWindow(border, GW_HWNDPREV);
+        if (above == window_)
+            flags |= SWP_NOZORDER;
+        else if (above != nullptr)
+            after = above;
+    }
+    ::SetWindowPos(window_, after, 0, 0, 0, 0, flags);
+}
+
+void TacSBAnimation::ShowFrame(BYTE alpha) {
+    if (window_ == nullptr || !frame_)
+        return;
+    POINT position{frameRect_.left, frameRect_.top};
+    SIZE size{frame_->Width(), frame_->Height()};
+    POINT origin{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
+    HDC screen = ::GetDC(nullptr);
+    acUpdateLayeredWindow(window_, screen, &position, &size, frame_->Canvas().Handle(), &origin, 0, &blend, ULW_ALPHA);
+    ::ReleaseDC(nullptr, screen);
+    shownAlpha_ = alpha;
+    if (!::IsWindowVisible(window_)) {
+        PlaceAboveForm();
+        ::ShowWindow(window_, SW_SHOWNOACTIVATE);
+    }
+}
+
+void TacSBAnimation::SetTimerRunning(bool running) {
+    if (running && !timerRunning_ && window_ != nullptr)
+        timerRunning_ = ::SetTimer(window_, kAnimationTimer, Interval, nullptr) != 0;
+    else if (!running && timerRunning_) {
+        if (window_ != nullptr)
+            ::KillTimer(window_, kAnimationTimer);
+        timerRunning_ = false;
+    }
+}
+
+LRESULT CALLBACK TacSBAnimation::WindowProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TacSBAnimation*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    switch (msg) {
+    case WM_TIMER:
+        if (self != nullptr && wParam == kAnimationTimer) {
+            try {
+                self->Tick();
+            } catch (...) {
+                HandleBoundaryException(std::current_exception());
+            }
+            return 0;
+        }
+        break;
+    case WM_NCHITTEST:
+        return HTTRANSPARENT;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT paint{};
+        ::BeginPaint(window, &paint);
+        ::EndPaint(window, &paint);
+        return 0;
+    }
+    default:
+        break;
+    }
+    return ::DefWindowProcA(window, msg, wParam, lParam);
 }
 
 // ---- frame painting -------------------------------------------------------------------
@@ -935,8 +1351,10 @@ void TsSkinProvider::PaintTitle(TBitmap& cache) {
     const TacRect strip{margins[0], margins[1], cache.Width() - margins[2], std::min(cache.Height(), titleBottom_)};
     if (model->HasSection(title)) {
         const std::string name = model->GeneralData[static_cast<std::size_t>(title)].SectionName;
+        // Clear corners show what lay there before: a copy, since the fill goes first.
+        TacPixmap behind = CopyOfArea(cache.Pixels(), strip);
         PaintSectionFace(cache.Pixels(), strip, model, title, name, SectionState(title), true,
-                         BitmapBackdrop(cache.Pixels(), 0, 0), 0, 0);
+                         BitmapBackdrop(behind.View(), -strip.Left, -strip.Top), strip.Left, strip.Top);
     }
     PaintTitleIcon(cache);
     if (!hasSysButtons_ || !skinData_->Section())
@@ -1014,9 +1432,12 @@ void TsSkinProvider::PaintCaptionText(TBitmap& cache) {
     if (model->HasSection(captionSectionIndex_) && r.right > r.left) {
         const TacRect area{std::max<int>(0, r.left - 4), std::max<int>(0, r.top - 2),
                            std::min<int>(cache.Width(), r.right + 4), std::min<int>(cache.Height(), r.bottom + 2)};
-        if (area.Right > area.Left && area.Bottom > area.Top)
+        if (area.Right > area.Left && area.Bottom > area.Top) {
+            TacPixmap behind = CopyOfArea(cache.Pixels(), area);
             PaintSectionFace(cache.Pixels(), area, model, captionSectionIndex_, "CAPTION",
-                             SectionState(captionSectionIndex_), true, BitmapBackdrop(cache.Pixels(), 0, 0), 0, 0);
+                             SectionState(captionSectionIndex_), true,
+                             BitmapBackdrop(behind.View(), -area.Left, -area.Top), area.Left, area.Top);
+        }
     }
     const std::int32_t title = TitleSectionIndex();
     TColor color = clCaptionText;
@@ -1269,26 +1690,39 @@ void TsSkinProvider::UpdateBorder(bool repaint) {
 
 namespace {
 
-// Copies the part of `piece` (source rectangle of the ring image) that falls on the
-// target rectangle, stretched or tiled, only where `keep` says.
-template <class Keep>
-void PaintRingPiece(TacPixelsView target, TacRect to, const TacPixmap& image, TacRect from, bool stretch,
-                    const Keep& keep) {
-    const int fw = from.Right - from.Left, fh = from.Bottom - from.Top;
-    if (fw <= 0 || fh <= 0)
-        return;
-    for (int y = std::max(0, to.Top); y < std::min(target.Height, to.Bottom); ++y)
-        for (int x = std::max(0, to.Left); x < std::min(target.Width, to.Right); ++x) {
-            if (!keep(x, y))
-                continue;
-            const int dx = x - to.Left, dy = y - to.Top;
-            const int tw = to.Right - to.Left, th = to.Bottom - to.Top;
-            const int sx = from.Left + (stretch && tw > 0 ? dx * fw / tw : dx % fw);
-            const int sy = from.Top + (stretch && th > 0 ? dy * fh / th : dy % fh);
-            if (sx >= 0 && sy >= 0 && sx < image.Width() && sy < image.Height())
-                target.At(x, y) = image.At(sx, sy);
-        }
-}
+// The nine-slice of a ring image over a w x h area, asked pixel by pixel: corners
+// unscaled, sides and centre stretched or tiled.
+struct TRingImage {
+    const TacPixmap& Image;
+    int Left, Top, Right, Bottom; // source border widths
+    int Width, Height;            // the area
+    bool Stretch;
+    bool Premultiply;
+
+    static int SourceAt(int at, int size, int first, int last, int imageSize, bool stretch) {
+        if (at < first)
+            return at;
+        if (at >= size - last)
+            return imageSize - (size - at);
+        const int middle = imageSize - first - last, span = size - first - last;
+        if (middle <= 0 || span <= 0)
+            return std::clamp(first, 0, imageSize - 1);
+        const int offset = at - first;
+        return first + (stretch ? static_cast<int>(static_cast<long long>(offset) * middle / span) : offset % middle);
+    }
+    TPixel32 At(int x, int y) const {
+        const int sx = SourceAt(x, Width, Left, Right, Image.Width(), Stretch);
+        const int sy = SourceAt(y, Height, Top, Bottom, Image.Height(), Stretch);
+        if (sx < 0 || sy < 0 || sx >= Image.Width() || sy >= Image.Height())
+            return 0;
+        const TPixel32 p = Image.At(sx, sy);
+        if (!Premultiply)
+            return p;
+        const unsigned a = p >> 24;
+        auto channel = [&](int shift) { return (((p >> shift) & 0xFFu) * a + 127) / 255; };
+        return (a << 24) | (channel(16) << 16) | (channel(8) << 8) | channel(0);
+    }
+};
 
 } // namespace
 
@@ -1302,40 +1736,38 @@ void TsSkinProvider::PaintExtendedRing(TBitmap& cache) {
     if (image.Empty())
         return;
     const bool builtIn = !model->HasImage(model->StdIndexes.ExBorderImage);
-    int l = (image.Width() - 1) / 2, t = l, r = l, b = l;
-    bool stretch = true;
+    const int w = cache.Width(), h = cache.Height();
+    // Skin images newer than 7.45 come premultiplied; the built-in shadow does not.
+    TRingImage ring{image,
+                    (image.Width() - 1) / 2,
+                    (image.Height() - 1) / 2,
+                    (image.Width() - 1) / 2,
+                    (image.Height() - 1) / 2,
+                    w,
+                    h,
+                    true,
+                    builtIn || model->SkinGlobals.Version <= 7.45};
     if (!builtIn) {
         const TsMaskData& item = model->Masks[static_cast<std::size_t>(model->StdIndexes.ExBorderImage)];
-        l = item.BorderLeft;
-        t = item.BorderTop;
-        r = item.BorderRight;
-        b = item.BorderBottom;
-        stretch = item.PaintFlags == 1;
+        ring.Left = item.BorderLeft;
+        ring.Top = item.BorderTop;
+        ring.Right = item.BorderRight;
+        ring.Bottom = item.BorderBottom;
+        ring.Stretch = item.PaintFlags == 1;
     }
-    const int w = cache.Width(), h = cache.Height(), iw = image.Width(), ih = image.Height();
     const TsMargins m = Margins();
-    // The whole nine-slice, painted into a work bitmap; the ring and the corner merge take from it.
-    auto ring = CreateBitmap32(w, h);
-    TacPixelsView work = ring->Pixels();
-    auto all = [](int, int) { return true; };
-    PaintRingPiece(work, {0, 0, l, t}, image, {0, 0, l, t}, false, all);
-    PaintRingPiece(work, {w - r, 0, w, t}, image, {iw - r, 0, iw, t}, false, all);
-    PaintRingPiece(work, {0, h - b, l, h}, image, {0, ih - b, l, ih}, false, all);
-    PaintRingPiece(work, {w - r, h - b, w, h}, image, {iw - r, ih - b, iw, ih}, false, all);
-    PaintRingPiece(work, {l, 0, w - r, t}, image, {l, 0, iw - r, t}, stretch, all);
-    PaintRingPiece(work, {l, h - b, w - r, h}, image, {l, ih - b, iw - r, ih}, stretch, all);
-    PaintRingPiece(work, {0, t, l, h - b}, image, {0, t, l, ih - b}, stretch, all);
-    PaintRingPiece(work, {w - r, t, w, h - b}, image, {iw - r, t, iw, ih - b}, stretch, all);
-    PaintRingPiece(work, {l, t, w - r, h - b}, image, {l, t, iw - r, ih - b}, true, all);
-    // Skin images newer than 7.45 come premultiplied; the built-in shadow does not.
-    if (builtIn || model->SkinGlobals.Version <= 7.45)
-        PremultiplyAlpha(work);
     TacPixelsView pixels = cache.Pixels();
     const TacRect inside{m[0], m[1], w - m[2], h - m[3]};
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            if (x < inside.Left || x >= inside.Right || y < inside.Top || y >= inside.Bottom)
-                pixels.At(x, y) = work.At(x, y);
+    for (int y = 0; y < h; ++y) {
+        const bool rowInside = y >= inside.Top && y < inside.Bottom;
+        for (int x = 0; x < w; ++x) {
+            if (rowInside && x == inside.Left) {
+                x = inside.Right - 1; // the inside is the frame's
+                continue;
+            }
+            pixels.At(x, y) = ring.At(x, y);
+        }
+    }
     // Rounded frame corners: the key pixels of the corner pieces show the ring image.
     auto mergeCorners = [&](std::int32_t index, bool top, bool bottom, int limit) {
         if (!model->HasImage(index))
@@ -1356,7 +1788,7 @@ void TsSkinProvider::PaintExtendedRing(TBitmap& cache) {
                         tx >= w || ty >= h)
                         continue;
                     if ((source->At(sx, sy) & 0x00FFFFFFu) == 0x00FF00FFu)
-                        pixels.At(tx, ty) = work.At(tx, ty);
+                        pixels.At(tx, ty) = ring.At(tx, ty);
                 }
         };
         if (top) {
@@ -1405,6 +1837,8 @@ TacBorderForm::TacBorderForm(TsSkinProvider& owner) : owner_(owner) {
 }
 
 TacBorderForm::~TacBorderForm() {
+    // The popups of the title-button animations lie over this window's frame.
+    owner_.StopButtonAnimations();
     if (window_ != nullptr) {
         ::SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
         ::DestroyWindow(window_);
@@ -1474,22 +1908,59 @@ void TacBorderForm::UpdateBorderWindow(bool repaint, BYTE alpha) {
     const POINT offset = Offset();
     POINT position{bounds.left + offset.x, bounds.top + offset.y};
     SIZE size{cache->Width(), cache->Height()};
-    if (repaint || size.cx != shownSize_.cx || size.cy != shownSize_.cy) {
-        HDC screen = ::GetDC(nullptr);
-        POINT origin{0, 0};
-        BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
-        acUpdateLayeredWindow(window_, screen, &position, &size, cache->Canvas().Handle(), &origin, 0, &blend,
-                              ULW_ALPHA);
-        ::ReleaseDC(nullptr, screen);
-        ApplyRegion();
-        shownSize_ = size;
+    if (repaint || size.cx != shownSize_.cx || size.cy != shownSize_.cy)
+        PushContent(position, size, alpha);
+    // Next to the form in z-order; nothing to do when it is there already (every
+    // activation and skin change asks again).
+    RECT shown{};
+    ::GetWindowRect(window_, &shown);
+    const bool placed =
+        ::IsWindowVisible(window_) && shown.left == position.x && shown.top == position.y &&
+        (::GetWindow(formWindow, GW_HWNDNEXT) == window_ || ::GetWindow(formWindow, GW_HWNDPREV) == window_);
+    if (!placed) {
+        UINT flags = SWP_NOACTIVATE | SWP_NOSIZE | SWP_NOOWNERZORDER;
+        if (!::IsWindowVisible(window_))
+            flags |= SWP_SHOWWINDOW;
+        ::SetWindowPos(window_, formWindow, position.x, position.y, 0, 0, flags);
     }
-    // Directly behind the form.
-    UINT flags = SWP_NOACTIVATE | SWP_NOSIZE | SWP_NOOWNERZORDER;
-    if (!::IsWindowVisible(window_))
-        flags |= SWP_SHOWWINDOW;
-    ::SetWindowPos(window_, formWindow, position.x, position.y, 0, 0, flags);
+    // Asked for while the window moved: the cache is handed over once more.
+    if (contentStale_ && window_ != nullptr)
+        PushContent(position, size, shownAlpha_);
     busy_ = false;
+}
+
+void TacBorderForm::PushContent(POINT position, SIZE size, BYTE alpha) {
+    TBitmap* cache = owner_.FrameCache();
+    if (cache == nullptr || window_ == nullptr)
+        return;
+    contentStale_ = false;
+    HDC screen = ::GetDC(nullptr);
+    POINT origin{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
+    acUpdateLayeredWindow(window_, screen, &position, &size, cache->Canvas().Handle(), &origin, 0, &blend, ULW_ALPHA);
+    ::ReleaseDC(nullptr, screen);
+    ApplyRegion();
+    shownSize_ = size;
+    shownAlpha_ = alpha;
+}
+
+void TacBorderForm::RefreshContent() {
+    if (busy_) {
+        contentStale_ = true;
+        return;
+    }
+    UpdateBorderWindow(true, shownAlpha_);
+}
+
+// A title-button popup shows at a place on the screen: when the frame moves or goes,
+// the popups go and the frame shows the buttons itself.
+void TacBorderForm::FollowPlacement() {
+    RECT now{};
+    const bool shown = ::IsWindowVisible(window_) && ::GetWindowRect(window_, &now);
+    const RECT before = placed_;
+    placed_ = shown ? now : RECT{};
+    if (!shown || !::EqualRect(&now, &before))
+        owner_.FreeButtonAnimations();
 }
 
 POINT TacBorderForm::ToBorder(LPARAM screenPoint) const {
@@ -1598,6 +2069,9 @@ LRESULT TacBorderForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (::IsWindowEnabled(form))
             ::SetForegroundWindow(form);
         return MA_NOACTIVATE;
+    case WM_WINDOWPOSCHANGED:
+        FollowPlacement();
+        break;
     case WM_NCHITTEST:
         // Over the shadow the client area answers, so that the hole punching below takes
         // effect; elsewhere the non-client messages come with a code translated here.
@@ -1796,20 +2270,53 @@ void TsSkinProvider::DefaultWithoutRedraw(TMessage& message, const TWndNext& nex
         ::SetWindowLongA(window, GWL_STYLE, ::GetWindowLongA(window, GWL_STYLE) | WS_VISIBLE);
 }
 
-void TsSkinProvider::Snap(WINDOWPOS& position) {
-    if (!ScreenSnap || !::IsWindowVisible(form_.Handle()) || IsMaximized() || (position.flags & SWP_NOMOVE) != 0 ||
-        (position.x == 0 && position.y == 0))
-        return;
+// The work area of the form's monitor; the whole monitor for a stay-on-top form.
+RECT TsSkinProvider::ScreenArea() const {
     MONITORINFO info{};
     info.cbSize = sizeof info;
     HMONITOR monitor = ::MonitorFromWindow(form_.Handle(), MONITOR_DEFAULTTONEAREST);
     if (!::GetMonitorInfoA(monitor, &info))
+        return RECT{};
+    return form_.FormStyle() == TFormStyle::fsStayOnTop ? info.rcMonitor : info.rcWork;
+}
+
+TMaximizedPlacement MaximizedPlacement(const RECT& area, int frameWidth, int growth) {
+    TMaximizedPlacement placement;
+    placement.Position = POINT{-frameWidth, growth - frameWidth};
+    placement.Size = SIZE{area.right - area.left + 2 * frameWidth, area.bottom - area.top + 2 * frameWidth - growth};
+    return placement;
+}
+
+void TsSkinProvider::ApplyMaximizedGeometry(MINMAXINFO& info) {
+    const RECT area = ScreenArea();
+    if (area.right <= area.left || area.bottom <= area.top)
         return;
-    const RECT area = form_.FormStyle() == TFormStyle::fsStayOnTop ? info.rcMonitor : info.rcWork;
+    // The taller maximised title only counts where the skin draws its own title.
+    const int growth = ExtendedBordersAllowed() ? TitleGrowth() : 0;
+    const TMaximizedPlacement placement = MaximizedPlacement(area, FrameBorderWidth(false), growth);
+    info.ptMaxPosition = placement.Position;
+    info.ptMaxSize = POINT{placement.Size.cx, placement.Size.cy};
+}
+
+void TsSkinProvider::Snap(WINDOWPOS& position) {
+    if (!ScreenSnap || !::IsWindowVisible(form_.Handle()) || IsMaximized() || (position.flags & SWP_NOMOVE) != 0 ||
+        (position.x == 0 && position.y == 0))
+        return;
+    const RECT area = ScreenArea();
+    if (area.right <= area.left || area.bottom <= area.top)
+        return;
     SIZE size{position.cx, position.cy};
     if ((position.flags & SWP_NOSIZE) != 0)
         size = WindowSize();
-    const POINT snapped = SnapToArea(POINT{position.x, position.y}, size, area, SnapBuffer, 0, 0);
+    // With a border window the visible frame reaches beyond the window by the skin's
+    // wider border and taller title; the shadow beyond ALIGNOFFSET may leave the screen.
+    int m = 0, n = 0;
+    if (borderForm_ && Model() != nullptr) {
+        const int align = Model()->SkinGlobals.AlignOffset;
+        m = FrameBorderWidth(true) - FrameBorderWidth(false) + align;
+        n = CaptionHeight(true) - CaptionHeight(false) - FrameBorderWidth(false) + align;
+    }
+    const POINT snapped = SnapToArea(POINT{position.x, position.y}, size, area, SnapBuffer, m, n);
     position.x = snapped.x;
     position.y = snapped.y;
 }
@@ -1824,6 +2331,9 @@ void TsSkinProvider::AdaptLaterChild(const TMessage& message) {
 
 void TsSkinProvider::HandleNewSkin() {
     ClearMenuBackgrounds();
+    for (auto& animation : animations_)
+        animation.reset();
+    ClearAllGlows();
     titleSectionIndex_ = -1;
     hoverCode_ = 0;
     buttonPressed_ = false;
@@ -1953,20 +2463,17 @@ bool TsSkinProvider::HandleSkinCommand(TMessage& message, const TWndNext& next) 
         if (!mine)
             return false;
         skinData_->HandleCommonMessage(message);
-        HandleNewSkin();
-        PassSkinCommandToChildren(form_, code, message.LParam);
+        HandleNewSkin(); // the manager announces to the controls itself
         return true;
     case scRefresh:
         if (!mine)
             return false;
         skinData_->HandleCommonMessage(message);
         HandleRefresh();
-        PassSkinCommandToChildren(form_, code, message.LParam);
         return true;
     case scRemoveSkin:
         if (!mine)
             return false;
-        PassSkinCommandToChildren(form_, code, message.LParam);
         skinData_->HandleCommonMessage(message);
         HandleRemoveSkin();
         return true;
@@ -2075,6 +2582,8 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
         break;
     case WM_SYSCOMMAND:
         if ((message.WParam & 0xFFF0) == SC_MINIMIZE) {
+            StopButtonAnimations();
+            HideButtonGlows();
             SetExtendedBorders(false);
             break;
         }
@@ -2124,6 +2633,8 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
         if (message.WParam != 0) {
             SetExtendedBorders(true);
         } else {
+            StopButtonAnimations();
+            HideButtonGlows();
             SetExtendedBorders(false);
         }
         return;
@@ -2142,6 +2653,13 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
     case WM_GETMINMAXINFO:
         // Only a maximised form takes the taller maximised title; the normal frame keeps its height.
         titleTallerThanSystem_ = MaximizedTitleHeight() > SystemCaptionHeight() + 4;
+        if (message.LParam != 0 && IsBordered() && form_.Parent() == nullptr)
+            ApplyMaximizedGeometry(*reinterpret_cast<MINMAXINFO*>(message.LParam));
+        break;
+    case WM_MOVE:
+        // Glows and button popups stay where they were shown.
+        ClearAllGlows();
+        FreeButtonAnimations();
         break;
     case WM_PARENTNOTIFY:
         next(message);
@@ -2171,6 +2689,8 @@ void RegisterSkinProviderClasses() {
     RegisterFormClasses();
     // Skin managers read after this take a menu painter when they are made.
     InstallSkinableMenus();
+    // Hovered controls glow through the glow windows of this layer.
+    SetControlGlowHooks(&ShowControlGlow, &HideControlGlow);
     using P = TsSkinProvider;
     using Ctx = TReadContext;
     using Val = TPropValue;

@@ -4,7 +4,10 @@
 // window, answers the non-client hit test, cuts the frame's clear corners away with a
 // window region, paints the client background and answers its controls' backdrop
 // questions from the cache, owns the control adapter of the form, snaps the form to
-// the work area's edges and shows the skinned window menu with the skin choice.
+// the work area's edges and shows the skinned window menu with the skin choice. Title
+// buttons cross-fade between their states in a popup over the frame and, where the
+// skin and the manager allow it, glow while hot; hovered controls glow through the
+// same glow windows.
 // The system keeps its own frame metrics; the skin is painted into that area.
 // Windows only; user-interface thread only.
 #pragma once
@@ -124,6 +127,79 @@ std::string SkinNameFromMenuCaption(const std::string& caption);
 
 enum class TsGripMode { gmNone, gmRightBottom };
 
+// Where a form goes when maximised inside `area` (the work area, or the whole monitor
+// for a stay-on-top form): its frame of frameWidth pixels lies beyond the area's edges,
+// and a title taller than the system's by `growth` pixels pushes the top down.
+struct TMaximizedPlacement {
+    POINT Position{};
+    SIZE Size{};
+};
+TMaximizedPlacement MaximizedPlacement(const RECT& area, int frameWidth, int growth);
+
+// The constant alpha of step `step` out of `steps` of a title-button fade:
+// min(255 div steps * step, 255); fully opaque without steps.
+constexpr BYTE FadeStepAlpha(int steps, int step) {
+    if (steps <= 0)
+        return 255;
+    const long long alpha = static_cast<long long>(255 / steps) * (step < 0 ? 0 : step);
+    return static_cast<BYTE>(alpha < 255 ? alpha : 255);
+}
+
+// The cross-fade of one title button to a new state. The frame for the new state (the
+// caption behind the button with the state's image on it) is shown in a layered popup
+// just above the form, whose constant alpha rises by one step every 12 ms: 10 steps to
+// hot, 1 to pressed. Back to normal the same frame fades out again and the popup goes.
+// The frame cache already shows the final state; the window under the popup is given
+// it when the fade-in ends, and at once when fading back out. Owned by the provider.
+class TacSBAnimation {
+public:
+    static constexpr UINT Interval = 12;
+    static constexpr int FadeSteps = 10;
+
+    TacSBAnimation(TsSkinProvider& owner, int hitCode);
+    ~TacSBAnimation();
+    TacSBAnimation(const TacSBAnimation&) = delete;
+    TacSBAnimation& operator=(const TacSBAnimation&) = delete;
+
+    // Starts the change to state (0 normal, 1 hot, 2 pressed); the same target again
+    // changes nothing.
+    void Start(int state);
+    // Ends the animation at once: timer off, popup and frame freed, target -1.
+    void Stop();
+
+    // -1 when idle.
+    int Target() const { return target_; }
+    bool Active() const { return target_ >= 0; }
+    // -1 after the last step of a fade-in.
+    int Steps() const { return steps_; }
+    bool TimerRunning() const { return timerRunning_; }
+    // The popup, or null.
+    HWND Window() const { return window_; }
+
+private:
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    void Tick();
+    bool BuildFrame();
+    bool EnsureWindow();
+    void ReleaseWindow();
+    void PlaceAboveForm();
+    void ShowFrame(BYTE alpha);
+    void SetTimerRunning(bool running);
+    void FinishFadeIn();
+
+    TsSkinProvider& owner_;
+    int hitCode_;
+    int target_ = -1;
+    int step_ = 0;
+    int steps_ = 0;
+    int shownAlpha_ = -1; // of the frame now shown, -1 none
+    bool fadeIn_ = false;
+    bool timerRunning_ = false;
+    HWND window_ = nullptr;
+    std::unique_ptr<TBitmap> frame_;
+    RECT frameRect_{};
+};
+
 // The layered window around a skinned form with extended borders: owned by the form,
 // directly behind it, it shows the whole frame cache (frame, caption, buttons and the
 // shadow ring) with per-pixel alpha, while the form's own window region keeps only its
@@ -141,6 +217,9 @@ public:
     // (UpdateLayeredWindow) when repaint is set or the size changed.
     void UpdateBorderWindow(bool repaint, BYTE alpha = 255);
     void HideBorderWindow();
+    // Hands the frame cache to the border window again: now, or at the end of the
+    // update that is running.
+    void RefreshContent();
     // Hit code of a point in border-window coordinates, -1 for nothing.
     int BorderWindowHitTest(POINT point) const;
     bool IsOverShadow(POINT point) const;
@@ -156,12 +235,17 @@ private:
     void ApplyRegion();
     POINT ToBorder(LPARAM screenPoint) const;
     LRESULT ForwardToForm(UINT msg, int code, LPARAM lParam);
+    void PushContent(POINT position, SIZE size, BYTE alpha);
+    void FollowPlacement();
 
     TsSkinProvider& owner_;
     HWND window_ = nullptr;
     SIZE shownSize_{};
+    RECT placed_{};
+    BYTE shownAlpha_ = 255;
     bool busy_ = false;
     bool punched_ = false;
+    bool contentStale_ = false;
 };
 
 class TsSkinProvider : public TComponent {
@@ -245,8 +329,19 @@ public:
     void PressButton(int code);
     void ShowSystemMenuAt(int x, int y);
 
+    // --- Title-button animation and glow --------------------------------------
+    // Whether state changes of the title buttons cross-fade.
+    bool AnimatesTitleButtons() const;
+    // The running or finished animation of a button, or null before its first use.
+    TacSBAnimation* ButtonAnimation(int hitCode) const;
+    // A button's rectangle on the screen.
+    RECT ButtonScreenRect(const TitleButtonRecord& button) const;
+    // Ends every button animation; the window shows the buttons from the frame cache.
+    void FreeButtonAnimations();
+
 private:
     friend class TsSystemMenu;
+    friend class TacSBAnimation;
 
     void WindowProc(TMessage& message, const TWndNext& next);
     bool HandleSkinCommand(TMessage& message, const TWndNext& next);
@@ -280,6 +375,17 @@ private:
     void PaintCaptionText(TBitmap& cache);
     void PaintTitleButtons(TBitmap& cache);
     void PaintTitleButton(TBitmap& cache, const TitleButtonRecord& button);
+    void DrawButtonImage(TacPixelsView target, int x, int y, const TitleButtonRecord& button, int state);
+    // The animation frame of a button: the caption behind it with the state's image.
+    void PaintButtonFrame(TBitmap& frame, const TitleButtonRecord& button, int state);
+    void ShowButtonFromCache(const TitleButtonRecord& button);
+    TacSBAnimation& AnimationOf(const TitleButtonRecord& button);
+    void StopButtonAnimations();
+    void UpdateButtonGlow(TitleButtonRecord& button);
+    void HideButtonGlows();
+    void ClearAllGlows();
+    RECT ScreenArea() const;
+    void ApplyMaximizedGeometry(MINMAXINFO& info);
     void SaveButtonStrip(TBitmap& cache);
     void RestoreButtonStrip(TBitmap& cache, const RECT& area);
     void RepaintTitleButton(int code);
@@ -319,6 +425,7 @@ private:
     bool capturing_ = false;
     std::unique_ptr<TBitmap> buttonStrip_;
     RECT buttonStripRect_{};
+    std::array<std::unique_ptr<TacSBAnimation>, 4> animations_{}; // by button slot
 };
 
 void RegisterSkinProviderClasses();

@@ -129,6 +129,45 @@ std::string DefaultSectionOfKind(int kind) {
     return {};
 }
 
+// --- Hover glow ----------------------------------------------------------------------
+
+namespace {
+
+struct TControlGlowHooks {
+    TControlGlowShow Show = nullptr;
+    TControlGlowHide Hide = nullptr;
+};
+
+TControlGlowHooks& GlowHooks() {
+    static TControlGlowHooks hooks;
+    return hooks;
+}
+
+// Containers never glow; speed buttons and buttons (in the set too) see to their own.
+bool GlowsOnHover(int kind) {
+    return !IsNoGlowKind(kind);
+}
+
+} // namespace
+
+void SetControlGlowHooks(TControlGlowShow show, TControlGlowHide hide) {
+    GlowHooks() = TControlGlowHooks{show, hide};
+}
+
+void TsCommonData::ShowGlow(bool force, HWND window) {
+    if (const TControlGlowShow show = GlowHooks().Show)
+        show(*this, force, window);
+}
+
+void TsCommonData::HideGlow() {
+    // Without a shown glow there is nothing to ask the frame layer for.
+    if (GlowHandle >= 0) {
+        if (const TControlGlowHide hide = GlowHooks().Hide)
+            hide(*this);
+    }
+    GlowHandle = -1;
+}
+
 // --- Sending and asking ------------------------------------------------------------
 
 LRESULT SendSkinCommand(TControl* control, WORD code, WORD low, LPARAM lParam) {
@@ -974,6 +1013,8 @@ void TsCommonData::HandleMouseEnter(const TMessage& message) {
     Hovered = true;
     if (TsSkinManager* manager = SkinManager(); manager != nullptr && ControlHandle() != nullptr)
         manager->TrackHotWindow(ControlHandle());
+    if (GlowsOnHover(ControlKind))
+        ShowGlow(false);
     const TsGeneralData* section = Section();
     if (IsEditLikeKind(ControlKind) && section != nullptr && section->States > 1) {
         CacheStale = true;
@@ -984,7 +1025,8 @@ void TsCommonData::HandleMouseEnter(const TMessage& message) {
 
 void TsCommonData::HandleMouseLeave() {
     Hovered = false;
-    HideGlow();
+    if (GlowsOnHover(ControlKind))
+        HideGlow();
     if (IsEditLikeKind(ControlKind) && Control != nullptr && Control->Visible()) {
         CacheStale = true;
         if (HWND handle = ControlHandle())

@@ -102,6 +102,14 @@ struct TacSectionInfo {
 // dispatch otherwise. Nothing is sent to a null control.
 LRESULT SendSkinCommand(TControl* control, WORD code, WORD low = 0, LPARAM lParam = 0);
 
+class TsCommonData;
+
+// The hover glow of a control is drawn by the frame layer, which sits above this unit:
+// it hands its painters in at start-up. Without them no glow is shown.
+using TControlGlowShow = void (*)(TsCommonData& data, bool force, HWND window);
+using TControlGlowHide = void (*)(TsCommonData& data);
+void SetControlGlowHooks(TControlGlowShow show, TControlGlowHide hide);
+
 // Asks a parent for the backdrop. True when it answered; otherwise the query is filled
 // from the parent's colour (or painted by the parent itself when paintNow is set).
 bool QueryBackdrop(TBackdropQuery& query, TControl* parent, bool paintNow);
@@ -184,7 +192,10 @@ public:
     void ResumePainting(bool repaint);
     TsCommonData& SetInUpdate(bool value);
     bool HandleCommonMessage(TMessage& message);
-    void HideGlow() { GlowHandle = -1; }
+    // Shows the hover glow (see SetControlGlowHooks) around the control, or around
+    // window when given; force removes one that is shown instead.
+    void ShowGlow(bool force = false, HWND window = nullptr);
+    void HideGlow();
     // Empties the cache (0 x 0) when there is one.
     void EmptyCache();
 
