@@ -441,7 +441,10 @@ void TacMainWnd::AnswerSkinCommand(TMessage& message, const TacWndNext& next) {
         skinData_->ResolveSection();
         skinData_->CacheStale = true;
         ApplySkinHook();
-        ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW);
+        // A window of a frozen (or hidden) form only marks itself: the form repaints
+        // everything once when it thaws.
+        ::RedrawWindow(window_, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | (::IsWindowVisible(window_) ? RDW_UPDATENOW : 0));
         if (control_ != nullptr)
             PassSkinCommandToChildren(*control_, SkinCommandCode(message.WParam), message.LParam);
         return;
