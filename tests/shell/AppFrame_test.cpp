@@ -11,6 +11,7 @@
 #include "skin/data/sSkinManager.h"
 #include "skin/frame/acGlow.h"
 #include "skin/frame/sSkinProvider.h"
+#include "skin/paint/LayeredWindowRecorder.h"
 #include "skin/paint/acBlit.h"
 #include "skin/paint/sCanvasPaint.h"
 #include "skin/paint/sCommonData.h"
@@ -108,95 +109,6 @@ std::vector<HWND> ThreadWindows() {
 }
 
 // ---- layered windows as the system sees them ------------------------------------------
-
-struct TLayeredCall {
-    HWND Window = nullptr;
-    POINT Position{};
-    SIZE Size{};
-    BLENDFUNCTION Blend{};
-    DWORD Flags = 0;
-    TacPixmap Pixels; // the part of the source bitmap handed over, when copied
-};
-
-// Copied out through a top-down DIB of our own, whatever the source's row order.
-TacPixmap ReadSourcePixels(HDC source, POINT at, SIZE size) {
-    BITMAPINFO header{};
-    header.bmiHeader.biSize = sizeof header.bmiHeader;
-    header.bmiHeader.biWidth = size.cx;
-    header.bmiHeader.biHeight = -size.cy;
-    header.bmiHeader.biPlanes = 1;
-    header.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP copy = ::CreateDIBSection(nullptr, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (copy == nullptr)
-        return {};
-    HDC dc = ::CreateCompatibleDC(nullptr);
-    HGDIOBJ old = ::SelectObject(dc, copy);
-    ::BitBlt(dc, 0, 0, size.cx, size.cy, source, at.x, at.y, SRCCOPY);
-    ::GdiFlush();
-    TacPixmap pixels(size.cx, size.cy);
-    std::copy_n(static_cast<const TPixel32*>(bits), static_cast<std::size_t>(size.cx) * size.cy, pixels.Row(0));
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
-    ::DeleteObject(copy);
-    return pixels;
-}
-
-// Puts itself into the layered-window table for its lifetime and passes every call on
-// to the system, so that the windows still show what they were given.
-class TLayeredRecorder {
-public:
-    explicit TLayeredRecorder(bool copyPixels) : copyPixels_(copyPixels) {
-        instance_ = this;
-        previous_ = LayeredWindowFunctions().UpdateLayeredWindow;
-        LayeredWindowFunctions().UpdateLayeredWindow = &Record;
-    }
-    ~TLayeredRecorder() {
-        LayeredWindowFunctions().UpdateLayeredWindow = previous_;
-        instance_ = nullptr;
-    }
-    TLayeredRecorder(const TLayeredRecorder&) = delete;
-    TLayeredRecorder& operator=(const TLayeredRecorder&) = delete;
-
-    std::vector<TLayeredCall> Calls;
-
-    std::vector<int> AlphasOf(HWND window, std::size_t from = 0) const {
-        std::vector<int> alphas;
-        for (std::size_t i = from; i < Calls.size(); ++i)
-            if (Calls[i].Window == window)
-                alphas.push_back(Calls[i].Blend.SourceConstantAlpha);
-        return alphas;
-    }
-    const TLayeredCall* LastOf(HWND window) const {
-        for (auto it = Calls.rbegin(); it != Calls.rend(); ++it)
-            if (it->Window == window)
-                return &*it;
-        return nullptr;
-    }
-    int CountOf(HWND window, std::size_t from = 0) const { return static_cast<int>(AlphasOf(window, from).size()); }
-
-private:
-    static BOOL WINAPI Record(HWND window, HDC screen, POINT* position, SIZE* size, HDC source, POINT* sourcePosition,
-                              COLORREF key, BLENDFUNCTION* blend, DWORD flags) {
-        TLayeredRecorder& self = *instance_;
-        TLayeredCall call;
-        call.Window = window;
-        call.Position = position != nullptr ? *position : POINT{-1, -1};
-        call.Size = size != nullptr ? *size : SIZE{};
-        call.Blend = blend != nullptr ? *blend : BLENDFUNCTION{};
-        call.Flags = flags;
-        if (self.copyPixels_ && source != nullptr && size != nullptr)
-            call.Pixels = ReadSourcePixels(source, sourcePosition != nullptr ? *sourcePosition : POINT{}, *size);
-        self.Calls.push_back(std::move(call));
-        return self.previous_ != nullptr
-                   ? self.previous_(window, screen, position, size, source, sourcePosition, key, blend, flags)
-                   : FALSE;
-    }
-
-    static inline TLayeredRecorder* instance_ = nullptr;
-    TacLayeredWindowFunctions::TUpdateLayeredWindow previous_ = nullptr;
-    bool copyPixels_;
-};
 
 // Runs the message loop until done() or the time is up; answers done().
 bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 3000) {
@@ -691,7 +603,7 @@ TEST_F(AppFrameTest, BorderWindowIsHandedThePremultipliedFrameCache) {
 
     for (const int active : {1, 0}) {
         SCOPED_TRACE(active != 0 ? "active" : "inactive");
-        TLayeredRecorder recorder(true);
+        TLayeredWindowRecorder recorder(true);
         if (active != 0)
             provider.BorderForm()->UpdateBorderWindow(true);
         else
@@ -814,7 +726,7 @@ TEST_F(TitleButtonFadeTest, HoverFadesTheHotFrameInOverTenTicksAndOutAgain) {
     TsSkinProvider& provider = Provider();
     ASSERT_TRUE(provider.AnimatesTitleButtons()) << "extended borders animate every hover";
     HWND border = provider.BorderForm()->BorderWindow();
-    TLayeredRecorder recorder(true);
+    TLayeredWindowRecorder recorder(true);
     ::SetCursorPos(ButtonOnScreen(HTCLOSE).x, ButtonOnScreen(HTCLOSE).y);
     const DWORD start = ::GetTickCount();
     Hover(HTCLOSE);
@@ -885,7 +797,7 @@ TEST_F(TitleButtonFadeTest, HoverFadesTheHotFrameInOverTenTicksAndOutAgain) {
 
 TEST_F(TitleButtonFadeTest, PressSwitchesAtOnceOnAFreshPopup) {
     TsSkinProvider& provider = Provider();
-    TLayeredRecorder recorder(false);
+    TLayeredWindowRecorder recorder(false);
     ::SetCursorPos(ButtonOnScreen(HTCLOSE).x, ButtonOnScreen(HTCLOSE).y);
     Hover(HTCLOSE);
     HWND hoverPopup = provider.ButtonAnimation(HTCLOSE)->Window();
@@ -918,7 +830,7 @@ TEST_F(TitleButtonFadeTest, PressSwitchesAtOnceOnAFreshPopup) {
 TEST_F(TitleButtonFadeTest, MovingTheFormEndsTheFadeWithTheFrameShowingTheState) {
     TsSkinProvider& provider = Provider();
     HWND border = provider.BorderForm()->BorderWindow();
-    TLayeredRecorder recorder(true);
+    TLayeredWindowRecorder recorder(true);
     ::SetCursorPos(ButtonOnScreen(HTMINBUTTON).x, ButtonOnScreen(HTMINBUTTON).y);
     Hover(HTMINBUTTON);
     HWND popup = provider.ButtonAnimation(HTMINBUTTON)->Window();

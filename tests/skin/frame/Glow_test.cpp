@@ -17,6 +17,7 @@
 #include "skin/data/sSkinCore.h"
 #include "skin/data/sSkinManager.h"
 #include "skin/data/sSkinModel.h"
+#include "skin/paint/LayeredWindowRecorder.h"
 #include "skin/paint/sCommonData.h"
 #include "skin/paint/sSystemFunctions.h"
 #include "tools/common/PngWriter.h"
@@ -26,61 +27,16 @@ namespace {
 
 // What the glow asked of UpdateLayeredWindow; Pixels is the part of the source bitmap
 // the window was given.
-struct TRecordedUpdate {
-    int Calls = 0;
-    HWND Window = nullptr;
-    POINT Position{};
-    SIZE Size{};
-    POINT Source{};
-    SIZE SourceBitmapSize{};
-    BLENDFUNCTION Blend{};
-    DWORD Flags = 0;
-    TacPixmap Pixels;
-};
+// The recorder of the running test; its last call is what the tests look at.
+TLayeredWindowRecorder* gRecorder = nullptr;
 
-TRecordedUpdate gRecorded;
-TacLayeredWindowFunctions::TUpdateLayeredWindow gSystemUpdate = nullptr;
-
-// Copied out through a top-down DIB of our own, so that the source's row order does not
-// matter.
-TacPixmap ReadSourcePixels(HDC source, POINT at, SIZE size, SIZE& bitmapSize) {
-    BITMAP info{};
-    if (::GetObjectA(::GetCurrentObject(source, OBJ_BITMAP), sizeof info, &info) != sizeof info)
-        return {};
-    bitmapSize = SIZE{info.bmWidth, std::abs(info.bmHeight)};
-    BITMAPINFO header{};
-    header.bmiHeader.biSize = sizeof header.bmiHeader;
-    header.bmiHeader.biWidth = size.cx;
-    header.bmiHeader.biHeight = -size.cy;
-    header.bmiHeader.biPlanes = 1;
-    header.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP copy = ::CreateDIBSection(nullptr, &header, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (copy == nullptr)
-        return {};
-    HDC dc = ::CreateCompatibleDC(nullptr);
-    HGDIOBJ old = ::SelectObject(dc, copy);
-    ::BitBlt(dc, 0, 0, size.cx, size.cy, source, at.x, at.y, SRCCOPY);
-    ::GdiFlush();
-    TacPixmap pixels(size.cx, size.cy);
-    std::copy_n(static_cast<const TPixel32*>(bits), static_cast<std::size_t>(size.cx) * size.cy, pixels.Row(0));
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
-    ::DeleteObject(copy);
-    return pixels;
+const TLayeredCall& Recorded() {
+    static const TLayeredCall none;
+    return gRecorder != nullptr ? gRecorder->Last() : none;
 }
 
-BOOL WINAPI RecordUpdate(HWND window, HDC screen, POINT* position, SIZE* size, HDC source, POINT* sourcePosition,
-                         COLORREF key, BLENDFUNCTION* blend, DWORD flags) {
-    ++gRecorded.Calls;
-    gRecorded.Window = window;
-    gRecorded.Position = position != nullptr ? *position : POINT{-1, -1};
-    gRecorded.Size = size != nullptr ? *size : SIZE{};
-    gRecorded.Source = sourcePosition != nullptr ? *sourcePosition : POINT{};
-    gRecorded.Blend = blend != nullptr ? *blend : BLENDFUNCTION{};
-    gRecorded.Flags = flags;
-    gRecorded.Pixels = ReadSourcePixels(source, gRecorded.Source, gRecorded.Size, gRecorded.SourceBitmapSize);
-    return gSystemUpdate(window, screen, position, size, source, sourcePosition, key, blend, flags);
+int RecordedCalls() {
+    return gRecorder != nullptr ? static_cast<int>(gRecorder->Calls.size()) : 0;
 }
 
 // A glow image whose every pixel tells where it came from, with a clear key pixel in
@@ -198,17 +154,16 @@ std::array<LONG, 4> WindowSides(HWND window) {
 // Saves what a glow shows when SJ_GLOW_DUMP names a folder (for looking at it).
 void DumpRecorded(const std::string& name) {
     if (const char* folder = std::getenv("SJ_GLOW_DUMP"))
-        tools::WritePngFile(std::string(folder) + "\\" + name + ".png", gRecorded.Pixels);
+        tools::WritePngFile(std::string(folder) + "\\" + name + ".png", Recorded().Pixels);
 }
 
 class GlowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         InitSystemFunctions();
-        gSystemUpdate = LayeredWindowFunctions().UpdateLayeredWindow;
-        ASSERT_NE(gSystemUpdate, nullptr);
-        LayeredWindowFunctions().UpdateLayeredWindow = &RecordUpdate;
-        gRecorded = TRecordedUpdate{};
+        ASSERT_NE(LayeredWindowFunctions().UpdateLayeredWindow, nullptr);
+        recorder = std::make_unique<TLayeredWindowRecorder>();
+        gRecorder = recorder.get();
         FillGlowModel(model);
         parent = std::make_unique<TForm>(nullptr);
         parent->SetBounds(100, 100, 300, 200);
@@ -217,7 +172,8 @@ protected:
     }
     void TearDown() override {
         ClearGlows();
-        LayeredWindowFunctions().UpdateLayeredWindow = gSystemUpdate;
+        gRecorder = nullptr;
+        recorder.reset();
         parent.reset();
     }
 
@@ -228,6 +184,7 @@ protected:
 
     TsSkinModel model;
     std::unique_ptr<TForm> parent;
+    std::unique_ptr<TLayeredWindowRecorder> recorder;
 };
 
 const RECT ButtonRect{150, 140, 171, 161}; // 21 x 21, as a title button
@@ -235,7 +192,7 @@ const RECT ButtonRect{150, 140, 171, 161}; // 21 x 21, as a title button
 TEST_F(GlowTest, NoGlowWithoutLayeredWindowsImageOrVisibleArea) {
     LayeredWindowFunctions().UpdateLayeredWindow = nullptr;
     EXPECT_EQ(ShowCloseGlow(ButtonRect, ButtonRect, 3), -1);
-    LayeredWindowFunctions().UpdateLayeredWindow = &RecordUpdate;
+    LayeredWindowFunctions().UpdateLayeredWindow = TLayeredWindowRecorder::Function();
 
     EXPECT_EQ(ShowGlow(ButtonRect, ButtonRect, "GLOBALINFO", &model, parent->Handle(), 255, 3, "BICONMAXGLOW"), -1);
     EXPECT_EQ(ShowGlow(ButtonRect, ButtonRect, "NOSECTION", &model, parent->Handle(), 255, 3, "BICONCLOSEGLOW"), -1);
@@ -248,7 +205,7 @@ TEST_F(GlowTest, NoGlowWithoutLayeredWindowsImageOrVisibleArea) {
     EXPECT_EQ(ShowCloseGlow(ButtonRect, RECT{}, 3), -1);
     EXPECT_EQ(ShowCloseGlow(RECT{150, 140, 150 + 40000, 161}, RECT{150, 140, 150 + 40000, 161}, 0), -1);
 
-    EXPECT_EQ(gRecorded.Calls, 0);
+    EXPECT_EQ(RecordedCalls(), 0);
     EXPECT_TRUE(TacGlowEffects().empty());
     EXPECT_EQ(GlowWindowCount(), 0);
 
@@ -276,11 +233,11 @@ TEST_F(GlowTest, WindowSitsAroundTheRectangleJustAboveTheParentAndIgnoresTheMous
     const int w = 21 + BL + BR - 6, h = 21 + BT + BB - 6;
     const int x = 150 + 3 - BL, y = 140 + 3 - BT;
     EXPECT_EQ(WindowSides(window), Sides(RECT{x, y, x + w, y + h}));
-    EXPECT_EQ(gRecorded.Window, window);
-    EXPECT_EQ(gRecorded.Position.x, x);
-    EXPECT_EQ(gRecorded.Position.y, y);
-    EXPECT_EQ(gRecorded.Size.cx, w);
-    EXPECT_EQ(gRecorded.Size.cy, h);
+    EXPECT_EQ(Recorded().Window, window);
+    EXPECT_EQ(Recorded().Position.x, x);
+    EXPECT_EQ(Recorded().Position.y, y);
+    EXPECT_EQ(Recorded().Size.cx, w);
+    EXPECT_EQ(Recorded().Size.cy, h);
 
     const auto exStyle = static_cast<DWORD>(::GetWindowLongPtrA(window, GWL_EXSTYLE));
     EXPECT_EQ(exStyle & acGlowExStyle, acGlowExStyle);
@@ -303,24 +260,24 @@ TEST_F(GlowTest, WindowSitsAroundTheRectangleJustAboveTheParentAndIgnoresTheMous
 TEST_F(GlowTest, LayeredContentIsTheNineSliceOfTheGlowImageAtTheCallersAlpha) {
     ASSERT_GE(ShowCloseGlow(ButtonRect, ButtonRect, 3), 0);
     const int w = 21 + BL + BR - 6, h = 21 + BT + BB - 6;
-    EXPECT_EQ(gRecorded.Calls, 1);
-    EXPECT_EQ(gRecorded.Blend.BlendOp, AC_SRC_OVER);
-    EXPECT_EQ(gRecorded.Blend.SourceConstantAlpha, 255);
-    EXPECT_EQ(gRecorded.Blend.AlphaFormat, AC_SRC_ALPHA);
-    EXPECT_EQ(gRecorded.Flags, static_cast<DWORD>(ULW_ALPHA));
-    EXPECT_EQ(gRecorded.SourceBitmapSize.cx, w);
-    EXPECT_EQ(gRecorded.SourceBitmapSize.cy, h);
-    EXPECT_EQ(PixelsDifferingFromSlice(gRecorded.Pixels, TacRect{0, 0, w, h}, CloseImage(), w, h, BL, BT, BR, BB), 0);
+    EXPECT_EQ(RecordedCalls(), 1);
+    EXPECT_EQ(Recorded().Blend.BlendOp, AC_SRC_OVER);
+    EXPECT_EQ(Recorded().Blend.SourceConstantAlpha, 255);
+    EXPECT_EQ(Recorded().Blend.AlphaFormat, AC_SRC_ALPHA);
+    EXPECT_EQ(Recorded().Flags, static_cast<DWORD>(ULW_ALPHA));
+    EXPECT_EQ(Recorded().SourceBitmapSize.cx, w);
+    EXPECT_EQ(Recorded().SourceBitmapSize.cy, h);
+    EXPECT_EQ(PixelsDifferingFromSlice(Recorded().Pixels, TacRect{0, 0, w, h}, CloseImage(), w, h, BL, BT, BR, BB), 0);
     // Spot checks of the rule: corners are copied, the key pixel stays clear, the centre
     // is not painted.
-    EXPECT_EQ(gRecorded.Pixels.At(w - 1, h - 1), CloseImage().At(ImageW - 1, ImageH - 1));
-    EXPECT_EQ(gRecorded.Pixels.At(0, h - 1), CloseImage().At(0, ImageH - 1));
-    EXPECT_EQ(gRecorded.Pixels.At(1, 1), 0u);
-    EXPECT_EQ(gRecorded.Pixels.At(w / 2, h / 2), 0u);
+    EXPECT_EQ(Recorded().Pixels.At(w - 1, h - 1), CloseImage().At(ImageW - 1, ImageH - 1));
+    EXPECT_EQ(Recorded().Pixels.At(0, h - 1), CloseImage().At(0, ImageH - 1));
+    EXPECT_EQ(Recorded().Pixels.At(1, 1), 0u);
+    EXPECT_EQ(Recorded().Pixels.At(w / 2, h / 2), 0u);
     DumpRecorded("synthetic");
 
     ASSERT_GE(ShowCloseGlow(ButtonRect, ButtonRect, 3, 90), 0);
-    EXPECT_EQ(gRecorded.Blend.SourceConstantAlpha, 90) << "the caller's alpha";
+    EXPECT_EQ(Recorded().Blend.SourceConstantAlpha, 90) << "the caller's alpha";
 }
 
 TEST_F(GlowTest, SmallerClipCutsTheGlowWhereTheRectangleIsHidden) {
@@ -332,10 +289,10 @@ TEST_F(GlowTest, SmallerClipCutsTheGlowWhereTheRectangleIsHidden) {
     const int x = 150 + 3 + 4 - BL, y = 140 + 3 - BT;
     HWND window = GlowEffectOf(0)->Handle();
     EXPECT_EQ(WindowSides(window), Sides(RECT{x, y, x + visible.Width(), y + visible.Height()}));
-    EXPECT_EQ(gRecorded.SourceBitmapSize.cx, w) << "the whole glow is painted, then cut";
-    EXPECT_EQ(gRecorded.Source.x, 4);
-    EXPECT_EQ(gRecorded.Source.y, 0);
-    EXPECT_EQ(PixelsDifferingFromSlice(gRecorded.Pixels, visible, CloseImage(), w, h, BL, BT, BR, BB), 0);
+    EXPECT_EQ(Recorded().SourceBitmapSize.cx, w) << "the whole glow is painted, then cut";
+    EXPECT_EQ(Recorded().Source.x, 4);
+    EXPECT_EQ(Recorded().Source.y, 0);
+    EXPECT_EQ(PixelsDifferingFromSlice(Recorded().Pixels, visible, CloseImage(), w, h, BL, BT, BR, BB), 0);
 }
 
 TEST_F(GlowTest, TopmostParentGetsATopmostGlow) {
@@ -401,11 +358,11 @@ TEST_F(GlowTest, StoredSkinCloseButtonGlow) {
               0);
     const int w = 21 + item.BorderLeft + item.BorderRight - 2 * margin;
     const int h = 21 + item.BorderTop + item.BorderBottom - 2 * margin;
-    EXPECT_EQ(PixelsDifferingFromSlice(gRecorded.Pixels, TacRect{0, 0, w, h}, *item.OwnBitmap, w, h, item.BorderLeft,
+    EXPECT_EQ(PixelsDifferingFromSlice(Recorded().Pixels, TacRect{0, 0, w, h}, *item.OwnBitmap, w, h, item.BorderLeft,
                                        item.BorderTop, item.BorderRight, item.BorderBottom),
               0);
     int seen = 0;
-    for (TPixel32 p : gRecorded.Pixels.Data())
+    for (TPixel32 p : Recorded().Pixels.Data())
         seen += PixelA(p) > 0 ? 1 : 0;
     EXPECT_GT(seen, 0) << "the glow shows something";
     DumpRecorded("nocturne-close");
@@ -472,7 +429,7 @@ TEST_F(ControlGlowTest, HoveredControlGlowsAroundItsWindowOnTheForm) {
     HWND window = GlowEffectOf(data.GlowHandle)->Handle();
     EXPECT_EQ(WindowSides(window), Sides(RECT{x, y, x + 60 + 8 - 4, y + 24 + 8 - 4}));
     EXPECT_EQ(::GetWindow(parent->Handle(), GW_HWNDPREV), window) << "on the control's form";
-    EXPECT_EQ(gRecorded.Blend.SourceConstantAlpha, 255);
+    EXPECT_EQ(Recorded().Blend.SourceConstantAlpha, 255);
 
     const int shown = data.GlowHandle;
     ShowControlGlow(data, false);
