@@ -27,6 +27,17 @@ namespace sj {
 
 namespace {
 
+// A WM_PAINT answered by painting: into the DC the message carries (a print), or into
+// the window between BeginPaint and EndPaint.
+template <class Paint> void AnswerPaintMessage(HWND window, TMessage& message, const Paint& paint) {
+    PAINTSTRUCT cycle{};
+    HDC dc = message.WParam != 0 ? reinterpret_cast<HDC>(message.WParam) : ::BeginPaint(window, &cycle);
+    paint(dc);
+    if (message.WParam == 0)
+        ::EndPaint(window, &cycle);
+    message.Result = 0;
+}
+
 // Controls the skinning layer must never touch carry this tag.
 constexpr std::intptr_t NeverSkinnedTag = -98;
 // Labels that keep their own font colour.
@@ -388,17 +399,14 @@ void TacMainWnd::PaintGraphicChildren(HDC dc) {
 }
 
 void TacMainWnd::PaintWindowFromFace(TMessage& message) {
-    PAINTSTRUCT paint{};
-    HDC dc = message.WParam != 0 ? reinterpret_cast<HDC>(message.WParam) : ::BeginPaint(window_, &paint);
-    skinData_->CacheStale = true;
-    if (PaintFace()) {
-        skinData_->CacheStale = false;
-        CopyFace(dc);
-        PaintGraphicChildren(dc);
-    }
-    if (message.WParam == 0)
-        ::EndPaint(window_, &paint);
-    message.Result = 0;
+    AnswerPaintMessage(window_, message, [this](HDC dc) {
+        skinData_->CacheStale = true;
+        if (PaintFace()) {
+            skinData_->CacheStale = false;
+            CopyFace(dc);
+            PaintGraphicChildren(dc);
+        }
+    });
 }
 
 void TacMainWnd::RedrawNow() {
@@ -1003,15 +1011,9 @@ void TacSpinWnd::WindowProc(TMessage& message, const TacWndNext& next) {
         return;
     }
     switch (message.Msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT paint{};
-        HDC dc = message.WParam != 0 ? reinterpret_cast<HDC>(message.WParam) : ::BeginPaint(Handle(), &paint);
-        PaintToDC(dc);
-        if (message.WParam == 0)
-            ::EndPaint(Handle(), &paint);
-        message.Result = 0;
+    case WM_PAINT:
+        AnswerPaintMessage(Handle(), message, [this](HDC dc) { PaintToDC(dc); });
         return;
-    }
     case WM_ERASEBKGND:
         message.Result = 1;
         return;
@@ -1625,17 +1627,11 @@ void TacPageControlWnd::WindowProc(TMessage& message, const TacWndNext& next) {
         return;
     }
     switch (message.Msg) {
-    case WM_PAINT: {
+    case WM_PAINT:
         AttachPages();
         AttachSpin();
-        PAINTSTRUCT paint{};
-        HDC dc = message.WParam != 0 ? reinterpret_cast<HDC>(message.WParam) : ::BeginPaint(Handle(), &paint);
-        PaintToDC(dc);
-        if (message.WParam == 0)
-            ::EndPaint(Handle(), &paint);
-        message.Result = 0;
+        AnswerPaintMessage(Handle(), message, [this](HDC dc) { PaintToDC(dc); });
         return;
-    }
     case WM_ERASEBKGND:
         message.Result = 1;
         return;
