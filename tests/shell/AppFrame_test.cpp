@@ -190,6 +190,24 @@ TEST_F(AppFrameTest, MainWindowShowsMinimiseLeftOfCloseAtTheSkinsPlaces) {
     EXPECT_LE(text.right, provider.FrameCache()->Width() - margins[2] - provider.ButtonBlockWidth() - 12);
 }
 
+// A centred caption wider than the free space starts at its left edge and ends before
+// the buttons (with an ellipsis); changing it repaints the frame from the cache.
+TEST_F(AppFrameTest, LongCaptionStaysBetweenTheFrameAndTheButtons) {
+    TsSkinProvider& provider = Provider();
+    const RECT shortText = provider.CaptionTextRect();
+    Form().SetCaption(std::string(300, 'W'));
+    Application->ProcessMessages();
+    ASSERT_TRUE(provider.PaintFrame());
+    const RECT text = provider.CaptionTextRect();
+    const TsMargins m = provider.Margins();
+    const int freeLeft = m[0] + provider.FrameBorderWidth(true) + Manager().Model().SkinGlobals.BILeft + 4;
+    EXPECT_GE(text.left, freeLeft);
+    EXPECT_LE(text.left, freeLeft + 2) << "the caption starts at the left of the free space";
+    EXPECT_EQ(text.right, provider.FrameCache()->Width() - provider.ButtonBlockWidth() - m[2] - 12);
+    EXPECT_LT(text.left, shortText.left) << "a short caption is centred";
+    EXPECT_FALSE(provider.SkinData().CacheStale);
+}
+
 TEST_F(AppFrameTest, BorderWindowAnswersTheFrameAndLetsTheShadowThrough) {
     TsSkinProvider& provider = Provider();
     ASSERT_NE(provider.BorderForm(), nullptr) << "the manager enables extended borders";
@@ -275,6 +293,30 @@ TEST_F(AppFrameTest, BorderWindowLiesAroundTheFormWithTheShadowRing) {
     EXPECT_EQ(box.right - box.left, 644);
     EXPECT_EQ(box.bottom - box.top, 467);
     ::DeleteObject(region);
+    // Zest's minimise and close buttons.
+    for (int code : {HTMINBUTTON, HTCLOSE}) {
+        const RECT button = provider.Button(code).Rect;
+        EXPECT_EQ(button.right - button.left, 23) << code;
+        EXPECT_EQ(button.bottom - button.top, 19) << code;
+    }
+    // The About box: client 365 x 221 inside a 375 x 257 frame and a 393 x 275 border window.
+    {
+        TFormAbout about(&Form());
+        about.Show();
+        Application->ProcessMessages();
+        ASSERT_NE(about.sSkinProvider1->BorderForm(), nullptr);
+        RECT aboutBox{};
+        ::GetWindowRect(about.sSkinProvider1->BorderForm()->BorderWindow(), &aboutBox);
+        EXPECT_EQ(about.ClientWidth(), 365);
+        EXPECT_EQ(about.ClientHeight(), 221);
+        EXPECT_EQ(aboutBox.right - aboutBox.left, 393);
+        EXPECT_EQ(aboutBox.bottom - aboutBox.top, 275);
+        const TsMargins aboutMargins = about.sSkinProvider1->Margins();
+        EXPECT_EQ(aboutBox.right - aboutBox.left - aboutMargins[0] - aboutMargins[2], 375);
+        EXPECT_EQ(aboutBox.bottom - aboutBox.top - aboutMargins[1] - aboutMargins[3], 257);
+        about.Close();
+        Application->ProcessMessages();
+    }
     // Hidden, the form has no border window; shown again, it has one.
     Form().Hide();
     Application->ProcessMessages();
