@@ -73,6 +73,21 @@ TEST(SkinLoad, EveryInternalSkinLoadsWithAllItsImages) {
                 EXPECT_GT(FrameWidth(item), 0) << section << "." << key;
                 EXPECT_GT(FrameHeight(item), 0) << section << "." << key;
             }
+        // Items cut from the master image never share pixels: one would paint the other's.
+        for (std::size_t i = 0; i < m.Masks.size(); ++i)
+            for (std::size_t j = i + 1; j < m.Masks.size(); ++j) {
+                const TsMaskData& a = m.Masks[i];
+                const TsMaskData& b = m.Masks[j];
+                if (a.OwnBitmap || b.OwnBitmap || a.SourceRect.Empty() || b.SourceRect.Empty() ||
+                    (a.SourceRect.Left == b.SourceRect.Left && a.SourceRect.Top == b.SourceRect.Top &&
+                     a.SourceRect.Right == b.SourceRect.Right && a.SourceRect.Bottom == b.SourceRect.Bottom))
+                    continue;
+                const TacRect& ra = a.SourceRect;
+                const TacRect& rb = b.SourceRect;
+                EXPECT_FALSE(ra.Left < rb.Right && rb.Left < ra.Right && ra.Top < rb.Bottom && rb.Top < ra.Bottom)
+                    << a.Section << "." << a.Key << " and " << b.Section << "." << b.Key
+                    << " overlap in the master image";
+            }
         // Standard elements that the controls and the frame look up.
         const TsStdIndexes& std = m.StdIndexes;
         EXPECT_GE(std.TitleCloseImage, 0);

@@ -19,6 +19,9 @@ using namespace tools;
 
 namespace {
 
+// Where the classic look keeps its edit border in the master image.
+constexpr TRectI kClassicEditBorder{0, 3, 5, 8};
+
 constexpr int kAtlasWidth = 512;
 constexpr int kAtlasMaxHeight = 2048;
 constexpr const char* kMasterFile = "Master.bmp";
@@ -994,9 +997,8 @@ void TSkinBuilder::Buttons() {
 void TSkinBuilder::Edits() {
     const TColorF focusBorder = P.Accent;
     if (T.Classic) {
-        // 5 x 5 at (0, 3), two-pixel borders, no mask, clear corner pixels.
-        const TRectI r{0, 3, 5, 8};
-        FAtlas.Reserve(r);
+        // 5 x 5 at (0, 3), two-pixel borders, no mask, clear corner pixels (reserved by Build).
+        const TRectI r = kClassicEditBorder;
         TacPixmap& m = FAtlas.Pixels();
         for (int y = 0; y < 5; ++y)
             for (int x = 0; x < 5; ++x) {
@@ -1545,8 +1547,12 @@ void TSkinBuilder::ExtendedBorder() {
 }
 
 TBuiltSkin TSkinBuilder::Build() {
-    if (T.Classic)
+    // The classic look keeps two items at fixed places of the master image; they are
+    // taken before anything else is placed.
+    if (T.Classic) {
         FAtlas.Reserve({163, 15, 208, 30});
+        FAtlas.Reserve(kClassicEditBorder);
+    }
     GlobalInfo();
     Frame();
     Buttons();
