@@ -16,9 +16,10 @@ TacPixmap DrawShadowImage(bool active) {
     const TBox form{inner, inner, outer, outer};
 
     TLayer layer(ShadowImageSize, ShadowImageSize);
-    // The form paints its own place: the shadow fills only the margins around it.
-    const TShape margins = Difference(Rect(0, 0, ShadowImageSize, ShadowImageSize), Rect(inner, inner, outer, outer));
-    layer.Fill(margins, [&](double x, double y) {
+    // The shadow goes on under the form: the form covers it, except where its frame has
+    // rounded corners, which show the shadow through.
+    const TShape whole = Rect(0, 0, ShadowImageSize, ShadowImageSize);
+    layer.Fill(whole, [&](double x, double y) {
         const double falloff = std::max(0.0, 1.0 - DistanceOutside(form, 3.0, {x, y - drop}) / reach);
         return TColor{0, 0, 0, peak * falloff * falloff / 255.0};
     });
