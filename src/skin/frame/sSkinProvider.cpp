@@ -1519,18 +1519,26 @@ bool TsSkinProvider::PaintFrame() {
     return true;
 }
 
+// The window's frame strips around its client area, from the cache. With a border
+// window the real window's thin remaining frame shows the same pixels as the border
+// window around it, should its region not hide it.
 void TsSkinProvider::CopyFrameToWindow(HDC dc) {
     TBitmap* cache = FrameCache();
     if (cache == nullptr || dc == nullptr)
         return;
     HDC source = cache->Canvas().Handle();
-    const int w = cache->Width(), h = cache->Height();
-    const int left = ClientOffsetX(), top = ClientOffsetY();
+    const POINT offset = borderForm_ ? borderForm_->Offset() : POINT{0, 0}; // cache = window - offset
+    const SIZE size = WindowSize();
+    const int left = ClientOffsetX() + offset.x, top = ClientOffsetY() + offset.y;
     const int right = left + form_.ClientWidth(), bottom = top + form_.ClientHeight();
-    ::BitBlt(dc, 0, 0, w, top, source, 0, 0, SRCCOPY);
-    ::BitBlt(dc, 0, top, left, bottom - top, source, 0, top, SRCCOPY);
-    ::BitBlt(dc, right, top, w - right, bottom - top, source, right, top, SRCCOPY);
-    ::BitBlt(dc, 0, bottom, w, h - bottom, source, 0, bottom, SRCCOPY);
+    auto copy = [&](int x, int y, int w, int h) {
+        if (w > 0 && h > 0)
+            ::BitBlt(dc, x, y, w, h, source, x - offset.x, y - offset.y, SRCCOPY);
+    };
+    copy(0, 0, size.cx, top);
+    copy(0, top, left, bottom - top);
+    copy(right, top, size.cx - right, bottom - top);
+    copy(0, bottom, size.cx, size.cy - bottom);
 }
 
 void TsSkinProvider::PaintNonClient(HDC dc) {
@@ -1548,7 +1556,6 @@ void TsSkinProvider::PaintNonClient(HDC dc) {
     if (borderForm_) {
         // Everything but the client area is the border window's to show.
         borderForm_->UpdateBorderWindow(repainted);
-        return;
     }
     HDC windowDC = dc != nullptr ? dc : ::GetWindowDC(form_.Handle());
     CopyFrameToWindow(windowDC);
