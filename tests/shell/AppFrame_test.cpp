@@ -567,6 +567,30 @@ TEST_F(AppFrameTest, WindowMenuOpensOnAltSpaceAndRightClick) {
     EXPECT_EQ(openedItems, visible);
 }
 
+// Every skin switch hands the border window the new frame, whatever asked for the frame
+// to be painted first (the controls' backdrops ask before the frame is painted itself).
+TEST_F(AppFrameTest, BorderWindowShowsTheNewSkinAfterEverySwitch) {
+    TsSkinProvider& provider = Provider();
+    ASSERT_NE(provider.BorderForm(), nullptr);
+    for (const char* skin : {"Marina Deck (internal)", "Harbor Mist (internal)", "Zest (internal)"}) {
+        SCOPED_TRACE(skin);
+        TLayeredWindowRecorder recorder;
+        Manager().SetSkinName(skin);
+        Application->ProcessMessages();
+        ASSERT_NE(provider.BorderForm(), nullptr);
+        const TLayeredCall* last = recorder.LastOf(provider.BorderForm()->BorderWindow());
+        ASSERT_NE(last, nullptr) << "the border window was not given the new frame";
+        TBitmap& cache = *provider.FrameCache();
+        ASSERT_EQ(last->Pixels.Width(), cache.Width());
+        ASSERT_EQ(last->Pixels.Height(), cache.Height());
+        int differing = 0;
+        for (int y = 0; y < cache.Height(); ++y)
+            for (int x = 0; x < cache.Width(); ++x)
+                differing += last->Pixels.At(x, y) != cache.Pixels().At(x, y) ? 1 : 0;
+        EXPECT_EQ(differing, 0);
+    }
+}
+
 TEST_F(AppFrameTest, SkinSwitchesLeaveNoWindowBehind) {
     const size_t before = ThreadWindows().size();
     std::vector<std::string> skins;

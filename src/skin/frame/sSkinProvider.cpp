@@ -1516,6 +1516,10 @@ bool TsSkinProvider::PaintFrame() {
         PaintTitleButtons(cache);
     }
     skinData_->CacheStale = false;
+    // Whoever asked for the frame (a child's backdrop, the client background), the
+    // border window shows the new picture at its next update.
+    if (borderForm_)
+        borderForm_->MarkContentStale();
     return true;
 }
 

@@ -227,6 +227,8 @@ public:
     HRGN BorderWindowRegion() const;
     // Where the border window lies relative to the form's window.
     POINT Offset() const;
+    // The frame cache was painted anew: the next update hands it over.
+    void MarkContentStale() { contentStale_ = true; }
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
