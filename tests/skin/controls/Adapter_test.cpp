@@ -21,6 +21,7 @@
 #include "skin/data/sSkinModel.h"
 #include "skin/paint/sCanvasPaint.h"
 #include "skin/paint/sGraphUtils.h"
+#include "tests/skin/controls/AdapterSkinKit.h"
 
 namespace sj {
 namespace {
@@ -34,20 +35,8 @@ constexpr std::int32_t BodyColor = 0x00306090;
 constexpr std::int32_t TabColor = 0x00909090;
 constexpr std::int32_t SelectedTabColor = 0x00C0FFC0;
 
-TPixel32 Rgb(std::int32_t color) {
-    return ColorToPixelOrder(static_cast<TColor>(color)) & 0x00FFFFFF;
-}
-
-TsGeneralData PlainSection(const std::string& name, std::int32_t color, std::int32_t fontColor = 0) {
-    TsGeneralData s;
-    s.SectionName = name;
-    s.States = 1;
-    for (TsGenState& st : s.StateProps) {
-        st.Color = color;
-        st.FontColor = fontColor;
-    }
-    return s;
-}
+using test::PlainSection;
+using test::Rgb;
 
 // A TEdit under another class name: the lists compare names exactly.
 class TMyEdit : public TEdit {

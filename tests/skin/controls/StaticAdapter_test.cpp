@@ -13,6 +13,7 @@
 #include "skin/data/sSkinModel.h"
 #include "skin/paint/sCanvasPaint.h"
 #include "skin/paint/sGraphUtils.h"
+#include "tests/skin/controls/AdapterSkinKit.h"
 
 namespace sj {
 namespace {
@@ -23,20 +24,8 @@ constexpr std::int32_t TextColor = 0x00102090;
 constexpr std::int32_t EdgeColor = 0x0030A030;
 constexpr std::int32_t Marker = 0x00123456;
 
-TPixel32 Rgb(std::int32_t color) {
-    return ColorToPixelOrder(static_cast<TColor>(color)) & 0x00FFFFFF;
-}
-
-TsGeneralData PlainSection(const std::string& name, std::int32_t color, std::int32_t fontColor = 0) {
-    TsGeneralData s;
-    s.SectionName = name;
-    s.States = 1;
-    for (TsGenState& st : s.StateProps) {
-        st.Color = color;
-        st.FontColor = fontColor;
-    }
-    return s;
-}
+using test::PlainSection;
+using test::Rgb;
 
 // The bounding box of the pixels of exactly `color`; empty when there are none.
 RECT BoxOfColor(TacPixelsView pixels, TPixel32 color) {
