@@ -85,6 +85,24 @@ protected:
         return ::SendMessageA(window, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y));
     }
     static POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+    // The form's client area in frame-cache coordinates.
+    static RECT ClientOnCache(TsSkinProvider& provider) {
+        const int x = provider.ClientOffsetX(), y = provider.ClientOffsetY();
+        return RECT{x, y, x + provider.Form().ClientWidth(), y + provider.Form().ClientHeight()};
+    }
+    // Pixels of a picture handed to the border window that differ from the frame cache
+    // outside the client area, or are not clear inside it.
+    static int DifferencesFromHandedFrame(const TacPixmap& handed, TsSkinProvider& provider) {
+        TBitmap& cache = *provider.FrameCache();
+        const RECT client = ClientOnCache(provider);
+        int differing = 0;
+        for (int y = 0; y < cache.Height(); ++y)
+            for (int x = 0; x < cache.Width(); ++x) {
+                const bool inClient = x >= client.left && x < client.right && y >= client.top && y < client.bottom;
+                differing += handed.At(x, y) != (inClient ? 0u : cache.Pixels().At(x, y)) ? 1 : 0;
+            }
+        return differing;
+    }
 
     TTempDir temp_;
     TMessageBoxOverride boxes_{[](HWND, const std::string&, const std::string&, UINT) { return IDOK; }};
@@ -583,11 +601,7 @@ TEST_F(AppFrameTest, BorderWindowShowsTheNewSkinAfterEverySwitch) {
         TBitmap& cache = *provider.FrameCache();
         ASSERT_EQ(last->Pixels.Width(), cache.Width());
         ASSERT_EQ(last->Pixels.Height(), cache.Height());
-        int differing = 0;
-        for (int y = 0; y < cache.Height(); ++y)
-            for (int x = 0; x < cache.Width(); ++x)
-                differing += last->Pixels.At(x, y) != cache.Pixels().At(x, y) ? 1 : 0;
-        EXPECT_EQ(differing, 0);
+        EXPECT_EQ(DifferencesFromHandedFrame(last->Pixels, provider), 0);
     }
 }
 
@@ -690,15 +704,26 @@ TEST_F(AppFrameTest, BorderWindowIsHandedThePremultipliedFrameCache) {
         ::GetWindowRect(border, &shown);
         EXPECT_EQ(call->Position.x, shown.left);
         EXPECT_EQ(call->Position.y, shown.top);
-        int differing = 0;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 const TPixel32 p = call->Pixels.At(x, y);
-                differing += p != cache.Pixels().At(x, y) ? 1 : 0;
                 const unsigned a = PixelA(p);
                 ASSERT_TRUE(PixelR(p) <= a && PixelG(p) <= a && PixelB(p) <= a) << "premultiplied at " << x << "," << y;
             }
-        EXPECT_EQ(differing, 0) << "the bitmap handed over is the frame cache";
+        EXPECT_EQ(DifferencesFromHandedFrame(call->Pixels, provider), 0)
+            << "the bitmap handed over is the frame cache, clear over the client area";
+        // Clear exactly over the client area: the frame's pixels next to it stay opaque,
+        // so window systems that cut holes by alpha show the form's controls and no more.
+        const RECT client = ClientOnCache(provider);
+        ASSERT_GT(client.right - client.left, 100);
+        for (int y = client.top; y < client.bottom; ++y) {
+            EXPECT_EQ(PixelA(call->Pixels.At(client.left - 1, y)), 255) << y;
+            EXPECT_EQ(PixelA(call->Pixels.At(client.right, y)), 255) << y;
+        }
+        for (int x = client.left; x < client.right; ++x) {
+            EXPECT_EQ(PixelA(call->Pixels.At(x, client.top - 1)), 255) << x;
+            EXPECT_EQ(PixelA(call->Pixels.At(x, client.bottom)), 255) << x;
+        }
         // The ring is the shadow of the activation state; the visible frame and the
         // caption text are opaque.
         const TacPixmap& shadow = active != 0 ? model.ExtBorderActive : model.ExtBorderInactive;

@@ -238,10 +238,12 @@ private:
     POINT ToBorder(LPARAM screenPoint) const;
     LRESULT ForwardToForm(UINT msg, int code, LPARAM lParam);
     void PushContent(POINT position, SIZE size, BYTE alpha);
+    TBitmap& PictureOf(TBitmap& cache);
     void FollowPlacement();
 
     TsSkinProvider& owner_;
     HWND window_ = nullptr;
+    std::unique_ptr<TBitmap> picture_; // what the window was last given
     SIZE shownSize_{};
     RECT placed_{};
     BYTE shownAlpha_ = 255;

@@ -1,0 +1,510 @@
+// Extended borders: the shadow ring and the layered border window around a skinned form.
+#include "skin/frame/sSkinProvider.h"
+
+#include "skin/frame/sSkinProviderInternal.h"
+
+namespace sj {
+
+using namespace provider_detail;
+
+// ---- extended borders ---------------------------------------------------------------------
+
+TsMargins TsSkinProvider::Margins() const {
+    const TsSkinModel* model = Model();
+    if (!borderForm_ || model == nullptr)
+        return TsMargins{0, 0, 0, 0};
+    return model->ExtBorderMargins;
+}
+
+bool TsSkinProvider::ExtendedBordersAllowed() const {
+    TsSkinManager* manager = SkinManager();
+    return manager != nullptr && manager->ExtendedBorders() && AllowExtBorders;
+}
+
+void TsSkinProvider::SetExtendedBorders(bool enable) {
+    const bool wanted = enable && Skinned() && ExtendedBordersAllowed() && drawNonClientArea_ &&
+                        form_.HandleAllocated() && IsBordered() && form_.Parent() == nullptr && !IsMinimized();
+    if (wanted == (borderForm_ != nullptr)) {
+        if (borderForm_)
+            borderForm_->UpdateBorderWindow(false);
+        return;
+    }
+    if (wanted)
+        borderForm_ = std::make_unique<TacBorderForm>(*this);
+    else
+        borderForm_.reset();
+    // Metrics, cache size and region all change with the border window.
+    skinData_->CacheStale = true;
+    regionStale_ = true;
+    if (form_.HandleAllocated() && ::IsWindowVisible(form_.Handle()))
+        RepaintFrameNow();
+}
+
+void TsSkinProvider::UpdateBorder(bool repaint) {
+    if (borderForm_)
+        borderForm_->UpdateBorderWindow(repaint);
+}
+
+namespace {
+
+// The nine-slice of a ring image over a w x h area, asked pixel by pixel: corners
+// unscaled, sides and centre stretched or tiled.
+struct TRingImage {
+    const TacPixmap& Image;
+    int Left, Top, Right, Bottom; // source border widths
+    int Width, Height;            // the area
+    bool Stretch;
+    bool Premultiply;
+
+    static int SourceAt(int at, int size, int first, int last, int imageSize, bool stretch) {
+        if (at < first)
+            return at;
+        if (at >= size - last)
+            return imageSize - (size - at);
+        const int middle = imageSize - first - last, span = size - first - last;
+        if (middle <= 0 || span <= 0)
+            return std::clamp(first, 0, imageSize - 1);
+        const int offset = at - first;
+        return first + (stretch ? static_cast<int>(static_cast<long long>(offset) * middle / span) : offset % middle);
+    }
+    TPixel32 At(int x, int y) const {
+        const int sx = SourceAt(x, Width, Left, Right, Image.Width(), Stretch);
+        const int sy = SourceAt(y, Height, Top, Bottom, Image.Height(), Stretch);
+        if (sx < 0 || sy < 0 || sx >= Image.Width() || sy >= Image.Height())
+            return 0;
+        const TPixel32 p = Image.At(sx, sy);
+        if (!Premultiply)
+            return p;
+        const unsigned a = p >> 24;
+        auto channel = [&](int shift) { return (((p >> shift) & 0xFFu) * a + 127) / 255; };
+        return (a << 24) | (channel(16) << 16) | (channel(8) << 8) | channel(0);
+    }
+};
+
+} // namespace
+
+// The shadow (or the skin's border image) as a nine-slice ring in the margins around
+// the visible frame; the frame's clear corners show the ring image through.
+void TsSkinProvider::PaintExtendedRing(TBitmap& cache) {
+    const TsSkinModel* model = Model();
+    if (model == nullptr)
+        return;
+    const TacPixmap& image = formActive_ != 0 ? model->ExtBorderActive : model->ExtBorderInactive;
+    if (image.Empty())
+        return;
+    const bool builtIn = !model->HasImage(model->StdIndexes.ExBorderImage);
+    const int w = cache.Width(), h = cache.Height();
+    // Skin images newer than 7.45 come premultiplied; the built-in shadow does not.
+    TRingImage ring{image,
+                    (image.Width() - 1) / 2,
+                    (image.Height() - 1) / 2,
+                    (image.Width() - 1) / 2,
+                    (image.Height() - 1) / 2,
+                    w,
+                    h,
+                    true,
+                    builtIn || model->SkinGlobals.Version <= 7.45};
+    if (!builtIn) {
+        const TsMaskData& item = model->Masks[static_cast<std::size_t>(model->StdIndexes.ExBorderImage)];
+        ring.Left = item.BorderLeft;
+        ring.Top = item.BorderTop;
+        ring.Right = item.BorderRight;
+        ring.Bottom = item.BorderBottom;
+        ring.Stretch = item.PaintFlags == 1;
+    }
+    const TsMargins m = Margins();
+    TacPixelsView pixels = cache.Pixels();
+    const TacRect inside{m[0], m[1], w - m[2], h - m[3]};
+    for (int y = 0; y < h; ++y) {
+        const bool rowInside = y >= inside.Top && y < inside.Bottom;
+        for (int x = 0; x < w; ++x) {
+            if (rowInside && x == inside.Left) {
+                x = inside.Right - 1; // the inside is the frame's
+                continue;
+            }
+            pixels.At(x, y) = ring.At(x, y);
+        }
+    }
+    // Rounded frame corners: the key pixels of the corner pieces show the ring image.
+    auto mergeCorners = [&](std::int32_t index, bool top, bool bottom, int limit) {
+        if (!model->HasImage(index))
+            return;
+        const TsMaskData& item = model->Masks[static_cast<std::size_t>(index)];
+        const TacPixmap* source = item.SourceImage();
+        if (source == nullptr)
+            return;
+        const int fw = FrameWidth(item), fh = FrameHeight(item);
+        const int x0 = item.SourceRect.Left, y0 = item.SourceRect.Top;
+        const int cl = std::min<int>(limit, item.BorderLeft), cr = std::min<int>(limit, item.BorderRight);
+        const int ct = std::min<int>(limit, item.BorderTop), cb = std::min<int>(limit, item.BorderBottom);
+        auto merge = [&](int sx0, int sy0, int tx0, int ty0, int cw, int ch) {
+            for (int dy = 0; dy < ch; ++dy)
+                for (int dx = 0; dx < cw; ++dx) {
+                    const int sx = sx0 + dx, sy = sy0 + dy, tx = tx0 + dx, ty = ty0 + dy;
+                    if (sx < 0 || sy < 0 || sx >= source->Width() || sy >= source->Height() || tx < 0 || ty < 0 ||
+                        tx >= w || ty >= h)
+                        continue;
+                    if ((source->At(sx, sy) & 0x00FFFFFFu) == 0x00FF00FFu)
+                        pixels.At(tx, ty) = ring.At(tx, ty);
+                }
+        };
+        if (top) {
+            merge(x0, y0, inside.Left, inside.Top, cl, ct);
+            merge(x0 + fw - cr, y0, inside.Right - cr, inside.Top, cr, ct);
+        }
+        if (bottom) {
+            merge(x0, y0 + fh - cb, inside.Left, inside.Bottom - cb, cl, cb);
+            merge(x0 + fw - cr, y0 + fh - cb, inside.Right - cr, inside.Bottom - cb, cr, cb);
+        }
+    };
+    const std::int32_t title = TitleSectionIndex();
+    const std::int32_t titleMask =
+        model->HasSection(title) ? model->GeneralData[static_cast<std::size_t>(title)].BordersMaskIndex : -1;
+    const std::int32_t formMask = skinData_->Section() != nullptr ? skinData_->BordersIndex : -1;
+    if (model->HasImage(titleMask))
+        mergeCorners(titleMask, true, false, 1 << 16);
+    else
+        mergeCorners(formMask, true, false, 8);
+    mergeCorners(formMask, false, true, 1 << 16);
+}
+
+// ---- border window ------------------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kBorderWindowClass = "acBorderWindow";
+
+void RegisterBorderWindowClass(WNDPROC procedure) {
+    static bool registered = false;
+    if (registered)
+        return;
+    WNDCLASSA wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    wc.lpszClassName = kBorderWindowClass;
+    registered = ::RegisterClassA(&wc) != 0;
+}
+
+} // namespace
+
+TacBorderForm::TacBorderForm(TsSkinProvider& owner) : owner_(owner) {
+    CreateBorderWindow();
+}
+
+TacBorderForm::~TacBorderForm() {
+    // The popups of the title-button animations lie over this window's frame.
+    owner_.StopButtonAnimations();
+    if (window_ != nullptr) {
+        ::SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        ::DestroyWindow(window_);
+    }
+}
+
+void TacBorderForm::CreateBorderWindow() {
+    RegisterBorderWindowClass(&TacBorderForm::WindowProcedure);
+    HWND form = owner_.Form().Handle();
+    window_ = ::CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW, kBorderWindowClass, "", WS_POPUP,
+                                0, 0, 0, 0, form, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    if (window_ != nullptr)
+        ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+POINT TacBorderForm::Offset() const {
+    const int b = owner_.FrameBorderWidth(true), w = owner_.FrameBorderWidth(false);
+    const int t = owner_.CaptionHeight(true), c = owner_.CaptionHeight(false);
+    const TsMargins m = owner_.Margins();
+    return POINT{-(b + m[0] - w), -(m[1] + t - w - c)};
+}
+
+HRGN TacBorderForm::BorderWindowRegion() const {
+    TBitmap* cache = owner_.FrameCache();
+    if (cache == nullptr)
+        return nullptr;
+    HRGN region = ::CreateRectRgn(0, 0, cache->Width(), cache->Height());
+    const int x = owner_.ClientOffsetX(), y = owner_.ClientOffsetY();
+    HRGN client = ::CreateRectRgn(x, y, x + owner_.Form().ClientWidth(), y + owner_.Form().ClientHeight());
+    ::CombineRgn(region, region, client, RGN_XOR);
+    ::DeleteObject(client);
+    return region;
+}
+
+void TacBorderForm::ApplyRegion() {
+    HRGN region = BorderWindowRegion();
+    if (region != nullptr && ::SetWindowRgn(window_, region, FALSE) == 0)
+        ::DeleteObject(region);
+    punched_ = false;
+}
+
+void TacBorderForm::HideBorderWindow() {
+    if (window_ != nullptr)
+        ::ShowWindow(window_, SW_HIDE);
+}
+
+void TacBorderForm::UpdateBorderWindow(bool repaint, BYTE alpha) {
+    TCustomForm& form = owner_.Form();
+    if (busy_ || window_ == nullptr || !form.HandleAllocated())
+        return;
+    HWND formWindow = form.Handle();
+    RECT bounds{};
+    if (!::GetWindowRect(formWindow, &bounds))
+        return;
+    if (!::IsWindowVisible(formWindow) || ::IsIconic(formWindow)) {
+        HideBorderWindow();
+        return;
+    }
+    busy_ = true;
+    if (owner_.SkinData().CacheStale)
+        repaint = true;
+    TBitmap* cache = owner_.PaintFrame() ? owner_.FrameCache() : nullptr;
+    if (cache == nullptr) {
+        busy_ = false;
+        return;
+    }
+    const POINT offset = Offset();
+    POINT position{bounds.left + offset.x, bounds.top + offset.y};
+    SIZE size{cache->Width(), cache->Height()};
+    if (repaint || size.cx != shownSize_.cx || size.cy != shownSize_.cy)
+        PushContent(position, size, alpha);
+    // Next to the form in z-order; nothing to do when it is there already (every
+    // activation and skin change asks again).
+    RECT shown{};
+    ::GetWindowRect(window_, &shown);
+    const bool placed =
+        ::IsWindowVisible(window_) && shown.left == position.x && shown.top == position.y &&
+        (::GetWindow(formWindow, GW_HWNDNEXT) == window_ || ::GetWindow(formWindow, GW_HWNDPREV) == window_);
+    if (!placed) {
+        UINT flags = SWP_NOACTIVATE | SWP_NOSIZE | SWP_NOOWNERZORDER;
+        if (!::IsWindowVisible(window_))
+            flags |= SWP_SHOWWINDOW;
+        ::SetWindowPos(window_, formWindow, position.x, position.y, 0, 0, flags);
+    }
+    // Asked for while the window moved: the cache is handed over once more.
+    if (contentStale_ && window_ != nullptr)
+        PushContent(position, size, shownAlpha_);
+    busy_ = false;
+}
+
+void TacBorderForm::PushContent(POINT position, SIZE size, BYTE alpha) {
+    TBitmap* cache = owner_.FrameCache();
+    if (cache == nullptr || window_ == nullptr)
+        return;
+    contentStale_ = false;
+    TBitmap& picture = PictureOf(*cache);
+    HDC screen = ::GetDC(nullptr);
+    POINT origin{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
+    acUpdateLayeredWindow(window_, screen, &position, &size, picture.Canvas().Handle(), &origin, 0, &blend, ULW_ALPHA);
+    ::ReleaseDC(nullptr, screen);
+    ApplyRegion();
+    shownSize_ = size;
+    shownAlpha_ = alpha;
+}
+
+// The frame cache with the form's client area clear. The region already leaves that
+// area out, but some window systems ignore a layered window's region and go by its
+// alpha alone: an opaque client area there would hide the form's controls.
+TBitmap& TacBorderForm::PictureOf(TBitmap& cache) {
+    if (!picture_)
+        picture_ = std::make_unique<TBitmap>();
+    if (picture_->Width() != cache.Width() || picture_->Height() != cache.Height())
+        picture_->SetSize(cache.Width(), cache.Height());
+    TacPixelsView target = picture_->Pixels();
+    CopyPixels(target, 0, 0, cache.Pixels(), TacRect{0, 0, cache.Width(), cache.Height()});
+    const int x = owner_.ClientOffsetX(), y = owner_.ClientOffsetY();
+    const TacRect client{x, y, x + owner_.Form().ClientWidth(), y + owner_.Form().ClientHeight()};
+    for (int row = std::max(0, client.Top); row < std::min(target.Height, client.Bottom); ++row)
+        for (int column = std::max(0, client.Left); column < std::min(target.Width, client.Right); ++column)
+            target.At(column, row) = 0;
+    return *picture_;
+}
+
+void TacBorderForm::RefreshContent() {
+    if (busy_) {
+        contentStale_ = true;
+        return;
+    }
+    UpdateBorderWindow(true, shownAlpha_);
+}
+
+// A title-button popup shows at a place on the screen: when the frame moves or goes,
+// the popups go and the frame shows the buttons itself.
+void TacBorderForm::FollowPlacement() {
+    RECT now{};
+    const bool shown = ::IsWindowVisible(window_) && ::GetWindowRect(window_, &now);
+    const RECT before = placed_;
+    placed_ = shown ? now : RECT{};
+    if (!shown || !::EqualRect(&now, &before))
+        owner_.FreeButtonAnimations();
+}
+
+POINT TacBorderForm::ToBorder(LPARAM screenPoint) const {
+    POINT p{static_cast<short>(LOWORD(screenPoint)), static_cast<short>(HIWORD(screenPoint))};
+    RECT r{};
+    ::GetWindowRect(window_, &r);
+    return POINT{p.x - r.left, p.y - r.top};
+}
+
+bool TacBorderForm::IsOverShadow(POINT p) const {
+    const TsSkinModel* model = owner_.Model();
+    TBitmap* cache = owner_.FrameCache();
+    if (model == nullptr || cache == nullptr || owner_.IsMaximized())
+        return false;
+    const TsMargins m = owner_.Margins();
+    const int align = model->SkinGlobals.AlignOffset;
+    return p.x < m[0] - align || p.y < m[1] - align || p.x >= cache->Width() + align - m[2] ||
+           p.y >= cache->Height() + align - m[3];
+}
+
+int TacBorderForm::BorderWindowHitTest(POINT p) const {
+    if (!owner_.Form().Enabled())
+        return -1;
+    TsSystemMenu* menu = owner_.SystemMenu();
+    for (int code : {HTCLOSE, HTMAXBUTTON, HTMINBUTTON, HTHELP}) {
+        const TitleButtonRecord& button = owner_.Button(code);
+        if (!button.Placed() || !Inside(button.Rect, p))
+            continue;
+        if (code == HTCLOSE)
+            return menu != nullptr && menu->VisibleClose() ? HTCLOSE : 0;
+        if (code == HTMAXBUTTON)
+            return menu != nullptr && !menu->EnabledMax() && (!menu->EnabledRestore() || owner_.IsMinimized())
+                       ? HTCAPTION
+                       : HTMAXBUTTON;
+        if (code == HTMINBUTTON)
+            return menu != nullptr && menu->EnabledMin() ? HTMINBUTTON : HTCAPTION;
+        return HTHELP;
+    }
+    TBitmap* cache = owner_.FrameCache();
+    const TsMargins m = owner_.Margins();
+    if (cache != nullptr && owner_.IsSizeable() && !owner_.IsMaximized()) {
+        const int align = owner_.Model() != nullptr ? owner_.Model()->SkinGlobals.AlignOffset : 0;
+        const RECT frame{m[0] - align, m[1] - align, cache->Width() + align - m[2], cache->Height() + align - m[3]};
+        const int edge = owner_.FrameBorderWidth(false);
+        const bool left = p.x < frame.left + owner_.FrameBorderWidth(true);
+        const bool right = p.x >= frame.right - owner_.FrameBorderWidth(true);
+        const bool top = p.y < frame.top + 4;
+        const bool bottom = p.y >= frame.bottom - edge;
+        if (top && left)
+            return HTTOPLEFT;
+        if (top && right)
+            return HTTOPRIGHT;
+        if (bottom && left)
+            return HTBOTTOMLEFT;
+        if (bottom && right)
+            return HTBOTTOMRIGHT;
+        if (top)
+            return HTTOP;
+        if (bottom)
+            return HTBOTTOM;
+        if (left)
+            return HTLEFT;
+        if (right)
+            return HTRIGHT;
+    }
+    if (p.y >= 0 && p.y < owner_.FrameTopBorder(true) + owner_.CaptionHeight(true) + m[1])
+        return Inside(owner_.IconRect(), p) ? HTSYSMENU : HTCAPTION;
+    return -1;
+}
+
+LRESULT TacBorderForm::ForwardToForm(UINT msg, int code, LPARAM lParam) {
+    return ::SendMessageA(owner_.Form().Handle(), msg, static_cast<WPARAM>(code), lParam);
+}
+
+LRESULT CALLBACK TacBorderForm::WindowProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TacBorderForm*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self == nullptr)
+        return ::DefWindowProcA(window, msg, wParam, lParam);
+    try {
+        return self->HandleMessage(msg, wParam, lParam);
+    } catch (...) {
+        HandleBoundaryException(std::current_exception());
+        return 0;
+    }
+}
+
+LRESULT TacBorderForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // A hole punched for a click on the shadow lasts until the next mouse message only.
+    const bool mouse =
+        (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || (msg >= WM_NCMOUSEMOVE && msg <= WM_NCXBUTTONDBLCLK);
+    if (punched_ && mouse)
+        ApplyRegion();
+    HWND form = owner_.Form().Handle();
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_NCPAINT:
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint{};
+        ::BeginPaint(window_, &paint);
+        ::EndPaint(window_, &paint);
+        return 0;
+    }
+    case WM_MOUSEACTIVATE:
+        if (::IsWindowEnabled(form))
+            ::SetForegroundWindow(form);
+        return MA_NOACTIVATE;
+    case WM_WINDOWPOSCHANGED:
+        FollowPlacement();
+        break;
+    case WM_NCHITTEST:
+        // Over the shadow the client area answers, so that the hole punching below takes
+        // effect; elsewhere the non-client messages come with a code translated here.
+        if (IsOverShadow(ToBorder(lParam)))
+            return HTCLIENT;
+        return HTOBJECT;
+    case WM_SETCURSOR:
+        ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
+        return TRUE;
+    case WM_NCMOUSEMOVE: {
+        const int code = BorderWindowHitTest(ToBorder(lParam));
+        if (IsButtonCode(code)) {
+            owner_.SetHoverButton(code);
+            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE | TME_NONCLIENT, window_, 0};
+            ::TrackMouseEvent(&track);
+        } else {
+            owner_.SetHoverButton(0);
+        }
+        return 0;
+    }
+    case WM_NCMOUSELEAVE:
+        if (!owner_.buttonPressed_)
+            owner_.SetHoverButton(0);
+        return 0;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONUP:
+    case WM_NCLBUTTONDBLCLK: {
+        const int code = BorderWindowHitTest(ToBorder(lParam));
+        if (code < 0 && msg != WM_NCLBUTTONDOWN)
+            return 0;
+        return ForwardToForm(msg, code < 0 ? HTBORDER : code, lParam);
+    }
+    default:
+        break;
+    }
+    if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL) {
+        // A click on the shadow falls through to the window below: a one-pixel hole
+        // under the cursor until the next mouse message.
+        POINT cursor{};
+        ::GetCursorPos(&cursor);
+        RECT r{};
+        ::GetWindowRect(window_, &r);
+        HRGN region = BorderWindowRegion();
+        if (region != nullptr) {
+            HRGN hole =
+                ::CreateRectRgn(cursor.x - r.left, cursor.y - r.top, cursor.x - r.left + 1, cursor.y - r.top + 1);
+            ::CombineRgn(region, region, hole, RGN_XOR);
+            ::DeleteObject(hole);
+            if (::SetWindowRgn(window_, region, FALSE) == 0)
+                ::DeleteObject(region);
+            punched_ = true;
+        }
+        return 0;
+    }
+    return ::DefWindowProcA(window_, msg, wParam, lParam);
+}
+
+} // namespace sj

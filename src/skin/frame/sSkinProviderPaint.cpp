@@ -1,0 +1,356 @@
+// Frame painting of a skinned form: title, icon, caption, the cache and the window region.
+#include "skin/frame/sSkinProvider.h"
+
+#include "skin/frame/sSkinProviderInternal.h"
+
+namespace sj {
+
+using namespace provider_detail;
+
+// ---- frame painting -------------------------------------------------------------------
+
+void TsSkinProvider::LayoutTitle() {
+    const int caption = CaptionHeight(true);
+    const TsMargins margins = Margins();
+    const TsSkinModel* model = Model();
+    if (borderForm_ && model != nullptr) {
+        const int maxTitle = MaximizedTitleHeight();
+        const TsSkinData& globals = model->SkinGlobals;
+        centerLine_ = margins[1] + maxTitle / 2 + caption - maxTitle;
+        if (!IsMaximized() || globals.TitleHeight == globals.MaxHeight)
+            centerLine_ += globals.CenterOffset;
+    } else {
+        centerLine_ = caption / 2 + FrameBorderWidth(true) / 2;
+    }
+    if (IsMaximized())
+        centerLine_ += 2;
+    titleBottom_ = FrameTopBorder(true) + caption + margins[1];
+    iconRect_ = RECT{};
+    const int left = FrameBorderWidth(true) + (model != nullptr ? model->SkinGlobals.BILeft : 0) + margins[0];
+    const bool showIcon = ShowAppIcon && form_.HandleAllocated() && BigButtonSet() && hasSysButtons_;
+    if (!showIcon) {
+        iconRect_ = RECT{left, centerLine_, left, centerLine_};
+        return;
+    }
+    const int size = caption <= 8 ? 1 : caption <= 16 ? 8 : 16;
+    iconRect_ = RECT{left, centerLine_ - size / 2, left + size, centerLine_ - size / 2 + size};
+}
+
+void TsSkinProvider::PaintTitle(TBitmap& cache) {
+    const TsSkinModel* model = Model();
+    const std::int32_t title = TitleSectionIndex();
+    const TsMargins margins = Margins();
+    const TacRect strip{margins[0], margins[1], cache.Width() - margins[2], std::min(cache.Height(), titleBottom_)};
+    if (model->HasSection(title)) {
+        const std::string name = model->GeneralData[static_cast<std::size_t>(title)].SectionName;
+        // Clear corners show what lay there before: a copy, since the fill goes first.
+        TacPixmap behind = CopyOfArea(cache.Pixels(), strip);
+        PaintSectionFace(cache.Pixels(), strip, model, title, name, SectionState(title), true,
+                         BitmapBackdrop(behind.View(), -strip.Left, -strip.Top), strip.Left, strip.Top);
+    }
+    PaintTitleIcon(cache);
+    if (!hasSysButtons_ || !skinData_->Section())
+        return;
+    const std::int32_t bar = model->ImageIndexOf(skinData_->SectionIndex, skinData_->SkinSection(), "TITLEBAR");
+    if (!model->HasImage(bar))
+        return;
+    const TsMaskData& item = model->Masks[static_cast<std::size_t>(bar)];
+    const int width = std::min(strip.Right - strip.Left, buttonBlockWidth_ + 2 * model->BorderRightOf(bar));
+    // The strip ends inside the visible frame, not in the shadow.
+    const TacRect area{strip.Right - width, strip.Top, strip.Right, strip.Bottom};
+    DrawBordersMask(cache.Pixels(), area, true, SectionState(title), item, BitmapBackdrop(cache.Pixels(), 0, 0));
+}
+
+void TsSkinProvider::PaintTitleIcon(TBitmap& cache) {
+    const int size = iconRect_.right - iconRect_.left;
+    if (size <= 0)
+        return;
+    HICON icon = form_.Icon().Handle();
+    if (icon == nullptr)
+        icon = Application->Icon().Handle();
+    if (icon == nullptr)
+        icon = ::LoadIconA(nullptr, IDI_APPLICATION);
+    // DrawIconEx leaves alpha 0 behind; the pixels it changed are made opaque.
+    auto before = CreateBitmap32(size, size);
+    CopyPixels(before->Pixels(), 0, 0, cache.Pixels(),
+               TacRect{iconRect_.left, iconRect_.top, iconRect_.left + size, iconRect_.top + size});
+    ::DrawIconEx(cache.Canvas().Handle(), iconRect_.left, iconRect_.top, icon, size, size, 0, nullptr, DI_NORMAL);
+    TacPixelsView pixels = cache.Pixels();
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const int cx = iconRect_.left + x, cy = iconRect_.top + y;
+            if (cx < 0 || cy < 0 || cx >= pixels.Width || cy >= pixels.Height)
+                continue;
+            if (pixels.At(cx, cy) != before->Pixels().At(x, y))
+                pixels.At(cx, cy) |= 0xFF000000u;
+        }
+}
+
+void TsSkinProvider::PaintCaptionText(TBitmap& cache) {
+    const TsSkinModel* model = Model();
+    const std::string caption = form_.Caption();
+    RECT r{};
+    const int iconWidth = iconRect_.right - iconRect_.left;
+    const TsMargins margins = Margins();
+    r.left = FrameBorderWidth(true) + iconWidth + model->SkinGlobals.BILeft + margins[0] +
+             (model->HasSection(captionSectionIndex_) ? 2 : 0) + 4;
+    r.right = cache.Width() - buttonBlockWidth_ - margins[2] - 12;
+    HFONT font = CreateCaptionFont();
+    HDC dc = cache.Canvas().Handle();
+    HGDIOBJ oldFont = font != nullptr ? ::SelectObject(dc, font) : nullptr;
+    SIZE extent{};
+    ::GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    TEXTMETRICA metrics{};
+    ::GetTextMetricsA(dc, &metrics);
+    r.top = centerLine_ - metrics.tmHeight / 2;
+    r.bottom = r.top + metrics.tmHeight;
+    int addedWidth = 0;
+    if (!AddedTitleText.empty()) {
+        HGDIOBJ previous = ::SelectObject(dc, AddedTitleFont.Handle());
+        SIZE added{};
+        ::GetTextExtentPoint32A(dc, AddedTitleText.c_str(), static_cast<int>(AddedTitleText.size()), &added);
+        addedWidth = added.cx + 4;
+        ::SelectObject(dc, previous);
+    }
+    const int needed = extent.cx + addedWidth + 4;
+    if (CaptionAlignment == TAlignment::taRightJustify) {
+        if (r.right - needed > r.left)
+            r.left = r.right - needed;
+    } else if (CaptionAlignment == TAlignment::taCenter) {
+        r.left = std::max<LONG>(r.left, r.left + (r.right - r.left - needed) / 2);
+        r.right = std::min<LONG>(r.left + extent.cx, r.right);
+    }
+    captionTextRect_ = r;
+    if (model->HasSection(captionSectionIndex_) && r.right > r.left) {
+        const TacRect area{std::max<int>(0, r.left - 4), std::max<int>(0, r.top - 2),
+                           std::min<int>(cache.Width(), r.right + 4), std::min<int>(cache.Height(), r.bottom + 2)};
+        if (area.Right > area.Left && area.Bottom > area.Top) {
+            TacPixmap behind = CopyOfArea(cache.Pixels(), area);
+            PaintSectionFace(cache.Pixels(), area, model, captionSectionIndex_, "CAPTION",
+                             SectionState(captionSectionIndex_), true,
+                             BitmapBackdrop(behind.View(), -area.Left, -area.Top), area.Left, area.Top);
+        }
+    }
+    const std::int32_t title = TitleSectionIndex();
+    TColor color = clCaptionText;
+    if (model->HasSection(title))
+        color = static_cast<TColor>(
+            model->GeneralData[static_cast<std::size_t>(title)].PropsOfState(SectionState(title)).FontColor);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, PaintColorToRGB(color));
+    RECT textRect = r;
+    ::DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &textRect,
+                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (!AddedTitleText.empty() && r.right + 4 < cache.Width()) {
+        ::SelectObject(dc, AddedTitleFont.Handle());
+        TColor addedColor = AddedTitleFont.Color();
+        if (addedColor == clNone || addedColor == clWindowText)
+            addedColor = color;
+        if (formActive_ == 0)
+            addedColor = static_cast<TColor>(MixColors(PaintColorToRGB(addedColor), PaintColorToRGB(color), 0.5));
+        ::SetTextColor(dc, PaintColorToRGB(addedColor));
+        RECT addedRect{r.left + extent.cx + 4, r.top, cache.Width() - buttonBlockWidth_ - margins[2] - 12, r.bottom};
+        ::DrawTextA(dc, AddedTitleText.c_str(), static_cast<int>(AddedTitleText.size()), &addedRect,
+                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+    if (oldFont != nullptr)
+        ::SelectObject(dc, oldFont);
+    if (font != nullptr)
+        ::DeleteObject(font);
+    // Text leaves alpha 0; the frame is opaque.
+    TacPixelsView pixels = cache.Pixels();
+    for (int y = std::max<int>(0, r.top); y < std::min<int>(pixels.Height, r.bottom); ++y)
+        for (int x = std::max<int>(0, r.left); x < std::min<int>(pixels.Width, cache.Width()); ++x)
+            pixels.At(x, y) |= 0xFF000000u;
+}
+
+bool TsSkinProvider::PaintFrame() {
+    if (!Skinned() || !form_.HandleAllocated() || form_.HasState(csLoading))
+        return false;
+    if (!skinData_->CacheStale && FrameCache() != nullptr && FrameCache()->Width() > 0)
+        return true;
+    SIZE size = WindowSize();
+    if (size.cx <= 0 || size.cy <= 0)
+        return false;
+    const TsMargins margins = Margins();
+    if (borderForm_) {
+        // The skin's frame and title take the place of the system's, and the shadow
+        // ring lies around them.
+        const int b = FrameBorderWidth(true) - FrameBorderWidth(false);
+        const int t = CaptionHeight(true) - CaptionHeight(false) - FrameBorderWidth(false);
+        size.cx += 2 * b + margins[0] + margins[2];
+        size.cy += b + t + margins[1] + margins[3];
+    }
+    if (!skinData_->CacheBitmap)
+        skinData_->CacheBitmap = CreateBitmap32(0, 0);
+    TBitmap& cache = *skinData_->CacheBitmap;
+    if (cache.Width() != size.cx || cache.Height() != size.cy)
+        cache.SetSize(size.cx, size.cy);
+    LayoutTitle();
+    LayoutTitleButtons();
+    regionStale_ = true;
+    const TsSkinModel* model = Model();
+    const TacRect frame{margins[0], margins[1], size.cx - margins[2], size.cy - margins[3]};
+    if (borderForm_)
+        FillPixels(cache.Pixels(), TacRect{0, 0, size.cx, size.cy}, 0, 0);
+    FillPixels(cache.Pixels(), frame, ColorToPixelOrder(PaintColorToRGB(FaceColor())), 0xFF);
+    if (skinData_->Section() != nullptr)
+        PaintSectionFace(cache.Pixels(), frame, model, skinData_->SectionIndex, skinData_->SkinSection(),
+                         SectionState(skinData_->SectionIndex), true, ColorBackdrop(PaintColorToRGB(FaceColor())), 0,
+                         0);
+    if (IsBordered())
+        PaintTitle(cache);
+    if (borderForm_)
+        PaintExtendedRing(cache);
+    if (IsBordered()) {
+        SaveButtonStrip(cache);
+        PaintCaptionText(cache);
+        PaintTitleButtons(cache);
+    }
+    skinData_->CacheStale = false;
+    // Whoever asked for the frame (a child's backdrop, the client background), the
+    // border window shows the new picture at its next update.
+    if (borderForm_)
+        borderForm_->MarkContentStale();
+    return true;
+}
+
+// The window's frame strips around its client area, from the cache. With a border
+// window the real window's thin remaining frame shows the same pixels as the border
+// window around it, should its region not hide it.
+void TsSkinProvider::CopyFrameToWindow(HDC dc) {
+    TBitmap* cache = FrameCache();
+    if (cache == nullptr || dc == nullptr)
+        return;
+    HDC source = cache->Canvas().Handle();
+    const POINT offset = borderForm_ ? borderForm_->Offset() : POINT{0, 0}; // cache = window - offset
+    const SIZE size = WindowSize();
+    const int left = ClientOffsetX() + offset.x, top = ClientOffsetY() + offset.y;
+    const int right = left + form_.ClientWidth(), bottom = top + form_.ClientHeight();
+    auto copy = [&](int x, int y, int w, int h) {
+        if (w > 0 && h > 0)
+            ::BitBlt(dc, x, y, w, h, source, x - offset.x, y - offset.y, SRCCOPY);
+    };
+    copy(0, 0, size.cx, top);
+    copy(0, top, left, bottom - top);
+    copy(right, top, size.cx - right, bottom - top);
+    copy(0, bottom, size.cx, size.cy - bottom);
+}
+
+void TsSkinProvider::PaintNonClient(HDC dc) {
+    if (!form_.HandleAllocated())
+        return;
+    if (regionStale_ && !IsMinimized()) {
+        CollectClearCorners();
+        regionStale_ = false;
+        UpdateWindowRegion(false);
+    }
+    skinData_->InUpdate = false;
+    const bool repainted = skinData_->CacheStale;
+    if (!PaintFrame())
+        return;
+    if (borderForm_) {
+        // Everything but the client area is the border window's to show.
+        borderForm_->UpdateBorderWindow(repainted);
+    }
+    HDC windowDC = dc != nullptr ? dc : ::GetWindowDC(form_.Handle());
+    CopyFrameToWindow(windowDC);
+    if (dc == nullptr)
+        ::ReleaseDC(form_.Handle(), windowDC);
+}
+
+void TsSkinProvider::RepaintFrameNow() {
+    if (form_.HandleAllocated())
+        PaintNonClient(nullptr);
+}
+
+void TsSkinProvider::CollectClearCorners() {
+    clearCorners_.clear();
+    const TsSkinModel* model = Model();
+    TBitmap* cache = FrameCache();
+    if (model == nullptr || !form_.HandleAllocated())
+        return;
+    const int width = cache != nullptr && cache->Width() > 0 ? cache->Width() : WindowSize().cx;
+    const int height = WindowSize().cy;
+    auto scan = [&](std::int32_t index, bool top, bool bottom) {
+        if (!model->HasImage(index))
+            return;
+        const TsMaskData& item = model->Masks[static_cast<std::size_t>(index)];
+        const TacPixmap* image = item.SourceImage();
+        if (image == nullptr)
+            return;
+        const TacPixmap& view = *image;
+        const int frameWidth = FrameWidth(item);
+        const int frameHeight = FrameHeight(item);
+        const int x0 = item.SourceRect.Left, y0 = item.SourceRect.Top;
+        const int l = SkinManager()->Core().Model().BorderLeftOf(index), t = model->BorderTopOf(index);
+        const int r = model->BorderRightOf(index), b = model->BorderBottomOf(index);
+        const int shift = width - frameWidth;
+        if (top && t <= frameHeight) {
+            CollectKeyRuns(view, x0, l, y0, t, 0, 0, clearCorners_);
+            CollectKeyRuns(view, x0 + frameWidth - r, r, y0, t, shift + frameWidth - r, 0, clearCorners_);
+        }
+        if (bottom && b <= frameHeight) {
+            const int rowsTop = y0 + frameHeight - b;
+            CollectKeyRuns(view, x0, l, rowsTop, b, 0, height - b, clearCorners_);
+            CollectKeyRuns(view, x0 + frameWidth - r, r, rowsTop, b, shift + frameWidth - r, height - b, clearCorners_);
+        }
+    };
+    const std::int32_t form = skinData_->Section() != nullptr ? skinData_->BordersIndex : -1;
+    scan(form, true, true);
+    const std::int32_t title = TitleSectionIndex();
+    if (model->HasSection(title))
+        scan(model->GeneralData[static_cast<std::size_t>(title)].BordersMaskIndex, true, false);
+}
+
+void TsSkinProvider::UpdateWindowRegion(bool redraw) {
+    if (!drawNonClientArea_ || inert_ || !form_.HandleAllocated())
+        return;
+    if (!IsBordered() && !IsMinimized() && !IsSizeable())
+        return;
+    const SIZE size = WindowSize();
+    HRGN region = nullptr;
+    if (borderForm_) {
+        // Only the client area of the real window shows; the border window shows the rest.
+        const int w = FrameBorderWidth(false), c = CaptionHeight(false);
+        region = ::CreateRectRgn(w, w + c, size.cx - w, size.cy - w);
+    } else if (IsMaximized()) {
+        const int w = FrameBorderWidth(false);
+        region = ::CreateRectRgn(w, w, size.cx - w, size.cy - w);
+    } else {
+        region = ::CreateRectRgn(0, 0, size.cx, size.cy);
+        for (const RECT& r : clearCorners_) {
+            HRGN cut = ::CreateRectRgn(r.left, r.top, r.right, r.bottom);
+            ::CombineRgn(region, region, cut, RGN_DIFF);
+            ::DeleteObject(cut);
+        }
+    }
+    // The window owns the region from here on.
+    if (::SetWindowRgn(form_.Handle(), region, redraw ? TRUE : FALSE) == 0)
+        ::DeleteObject(region);
+}
+
+void TsSkinProvider::PaintClientBackground(HDC dc, bool notifyChildren) {
+    if (dc == nullptr)
+        return;
+    const RECT client = form_.ClientRect();
+    const bool plain = (skinData_->StateFlags & 1) != 0 && skinData_->StateFlags != sfUncomputed;
+    if (plain || !PaintFrame()) {
+        FillRectDC(dc, client, FaceColor());
+    } else {
+        TBitmap* cache = FrameCache();
+        ::BitBlt(dc, 0, 0, client.right, client.bottom, cache->Canvas().Handle(), ClientOffsetX(), ClientOffsetY(),
+                 SRCCOPY);
+    }
+    if (!notifyChildren)
+        return;
+    for (int i = 0; i < form_.ControlCount(); ++i) {
+        auto* windowed = dynamic_cast<TWinControl*>(form_.Controls(i));
+        if (windowed != nullptr && windowed->HandleAllocated()) {
+            if (::SendMessageA(windowed->Handle(), SkinCommandMessage, SkinCommand(scIsSkinned), 0) == 1)
+                ::SendMessageA(windowed->Handle(), SkinCommandMessage, SkinCommand(scParentUpdated), 0);
+        }
+    }
+}
+
+} // namespace sj
