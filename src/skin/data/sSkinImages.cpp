@@ -35,10 +35,7 @@ TacPixmap DecodeWith(const TsImageLoadContext& c, const TsImageDecoders::TDecode
     try {
         image = decoder(bytes, left);
     } catch (const EImageTooLarge&) {
-        if (left < MaxImagePixels) {
-            throw Exception(SkinImagesTooLargeText(c.ImagePixelBudget));
-        }
-        throw; // too large for any skin: the decoder's own message says so
+        throw Exception(SkinImagesTooLargeText(c.ImagePixelBudget));
     }
     c.ImagePixelsUsed += std::int64_t{image.Width()} * image.Height();
     if (c.ImagePixelsUsed > c.ImagePixelBudget) {

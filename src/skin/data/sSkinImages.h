@@ -42,12 +42,13 @@ void PrepareSkinPng(TacPixmap& image, double skinVersion);
 // Pixels exactly 0x00FFFFFF become 0 (border images of older skins, built-in images).
 void ClearTransparentWhite(TacPixmap& image);
 
-// How many pixels the decoded images of one skin may hold together (256 MB). A package
+// How many pixels the decoded images of one skin may hold together (128 MB). A package
 // can name a small member that claims a big image many times over; a skin past this is
-// damaged and does not load.
-inline constexpr std::int64_t SkinImagePixelBudget = std::int64_t{1} << 26;
+// damaged and does not load. The internal skins need below 1 MB; this leaves room for
+// several screen-sized background pictures.
+inline constexpr std::int64_t SkinImagePixelBudget = std::int64_t{1} << 25;
 
-// "The skin's images need more than 256 MB of memory"
+// "The skin's images need more than 128 MB of memory"
 std::string SkinImagesTooLargeText(std::int64_t budgetPixels);
 
 struct TsImageLoadContext {

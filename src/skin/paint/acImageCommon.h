@@ -6,7 +6,6 @@
 #include "platform/Exception.h"
 #include "platform/Pixmap.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -59,23 +58,25 @@ inline std::string NotSupportedText(const std::string& what, const std::string& 
 inline constexpr std::int64_t MaxImageSide = 32768;
 inline constexpr std::int64_t MaxImagePixels = std::int64_t{1} << 26;
 
-// An image larger than the decoder accepts, or than its caller allows (a caller may
-// ask for less than MaxImagePixels, e.g. what is left of a skin's image memory).
+// An image within the limits above that has more pixels than its caller allows (a
+// caller may ask for less, e.g. for what is left of a skin's image memory).
 class EImageTooLarge : public EInvalidGraphic {
 public:
     using EInvalidGraphic::EInvalidGraphic;
 };
 
-inline bool ImageSizeAcceptable(std::int64_t width, std::int64_t height, std::int64_t maxPixels = MaxImagePixels) {
+inline bool ImageSizeAcceptable(std::int64_t width, std::int64_t height) {
     return width > 0 && height > 0 && width <= MaxImageSide && height <= MaxImageSide &&
-           width * height <= std::min(maxPixels, MaxImagePixels);
+           width * height <= MaxImagePixels;
 }
 
 inline void CheckImageSize(std::int64_t width, std::int64_t height, const std::string& format,
                            std::int64_t maxPixels = MaxImagePixels) {
     if (width <= 0 || height <= 0)
         throw EInvalidGraphic(InvalidImageFormatText(format));
-    if (!ImageSizeAcceptable(width, height, maxPixels))
+    if (!ImageSizeAcceptable(width, height))
+        throw EInvalidGraphic(NotSupportedText("Image size is", format));
+    if (width * height > maxPixels)
         throw EImageTooLarge(NotSupportedText("Image size is", format));
 }
 

@@ -69,7 +69,8 @@ TJpegOutcome RunDecompress(jpeg_decompress_struct& info, TJpegErrorManager& erro
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data.data(), static_cast<unsigned long>(data.size()));
     jpeg_read_header(&info, TRUE);
-    if (!ImageSizeAcceptable(info.image_width, info.image_height, maxPixels))
+    if (!ImageSizeAcceptable(info.image_width, info.image_height) ||
+        std::int64_t{info.image_width} * info.image_height > maxPixels)
         return TJpegOutcome::TooLarge;
     if (std::uint64_t{info.image_width} * info.image_height > data.size() * JpegPixelsPerByte)
         return TJpegOutcome::DataTooShort;
@@ -115,12 +116,15 @@ public:
         case TJpegOutcome::Done:
             return out;
         case TJpegOutcome::TooLarge:
-            throw EImageTooLarge(NotSupportedText("Image size is", JpegFormat));
+            // Past every limit, or only past the caller's: the check throws the fitting error.
+            CheckImageSize(FInfo.image_width, FInfo.image_height, JpegFormat, maxPixels);
+            break;
         case TJpegOutcome::DataTooShort:
             throw EInvalidGraphic(InvalidImageFormatText(JpegFormat));
-        default:
-            throw EInvalidGraphic(InvalidImageFormatText(JpegFormat) + " " + FErrors.Message);
+        case TJpegOutcome::Failed:
+            break;
         }
+        throw EInvalidGraphic(InvalidImageFormatText(JpegFormat) + " " + FErrors.Message);
     }
 
 private:
