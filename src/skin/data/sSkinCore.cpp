@@ -272,6 +272,7 @@ void TsSkinCore::BuildModel(const TacMemIni& description, const TsSkinFiles& fil
     CheckSkinVersion(model);
 
     TsImageLoadContext context{description, files, Decoders, FCommon.Empty() ? nullptr : &FCommon, FCommonLines};
+    context.ImagePixelBudget = ImagePixelBudget;
     LoadImageItems(context, model);
     LoadJpegPatterns(context, model);
 

@@ -63,6 +63,8 @@ public:
     TsStoredSkins InternalSkins;
     std::string ExeFolder; // folder of the executable, ending in a separator
     bool ExtendedBordersUsable = false;
+    // Past this many pixels of decoded images a skin counts as damaged and fails to load.
+    std::int64_t ImagePixelBudget = SkinImagePixelBudget;
 
     TsSkinModel& Model() { return FModel; }
     const TsSkinModel& Model() const { return FModel; }

@@ -24,15 +24,28 @@ std::int16_t Int16(std::int32_t v) {
     return static_cast<std::int16_t>(v);
 }
 
-TacPixmap DecodeWith(const TsImageDecoders::TDecoder& decoder, const TacBytes& bytes, const char* kind) {
+// Every image of a skin is decoded here, so that no image is allocated past the budget.
+TacPixmap DecodeWith(const TsImageLoadContext& c, const TsImageDecoders::TDecoder& decoder, const TacBytes& bytes,
+                     const char* kind) {
     if (!decoder) {
         throw Exception(std::string("No decoder for ") + kind + " images");
     }
-    return decoder(bytes);
+    const std::int64_t left = std::max<std::int64_t>(c.ImagePixelBudget - c.ImagePixelsUsed, 0);
+    TacPixmap image;
+    try {
+        image = decoder(bytes, left);
+    } catch (const EImageTooLarge&) {
+        throw Exception(SkinImagesTooLargeText(c.ImagePixelBudget));
+    }
+    c.ImagePixelsUsed += std::int64_t{image.Width()} * image.Height();
+    if (c.ImagePixelsUsed > c.ImagePixelBudget) {
+        throw Exception(SkinImagesTooLargeText(c.ImagePixelBudget));
+    }
+    return image;
 }
 
-TacPixmap DecodeSkinBmp(const TsImageDecoders& decoders, const TacBytes& bytes) {
-    TacPixmap image = DecodeWith(decoders.Bmp, bytes, "BMP");
+TacPixmap DecodeSkinBmp(const TsImageLoadContext& c, const TacBytes& bytes) {
+    TacPixmap image = DecodeWith(c, c.Decoders.Bmp, bytes, "BMP");
     if (BmpBitsPerPixel(bytes) < 32) {
         SetOpaqueExceptKey(image);
     }
@@ -134,9 +147,9 @@ private:
         }
         TacPixmap decoded;
         if (isBmp) {
-            decoded = DecodeSkinBmp(C.Decoders, *bytes);
+            decoded = DecodeSkinBmp(C, *bytes);
         } else {
-            decoded = DecodeWith(C.Decoders.Png, *bytes, "PNG");
+            decoded = DecodeWith(C, C.Decoders.Png, *bytes, "PNG");
             PrepareSkinPng(decoded, M.SkinGlobals.Version);
         }
         if (decoded.Width() <= 0) {
@@ -180,7 +193,7 @@ private:
         if (!bytes) {
             return;
         }
-        auto image = Shared(DecodeSkinBmp(C.Decoders, *bytes));
+        auto image = Shared(DecodeSkinBmp(C, *bytes));
         if (image->Width() > 0) {
             Append(PlainBitmapItem(std::move(image)), UpperCase(section), UpperCase(key), true);
         }
@@ -259,10 +272,21 @@ TacPixmap CopyArea(const TacPixmap& source, int left, int top, int width, int he
 
 TsImageDecoders StandardImageDecoders() {
     TsImageDecoders decoders;
-    decoders.Bmp = [](std::span<const std::uint8_t> data) { return DecodeBmp(data); };
-    decoders.Png = [](std::span<const std::uint8_t> data) { return DecodePng(data); };
-    decoders.Jpeg = [](std::span<const std::uint8_t> data) { return DecodeJpeg(data); };
+    decoders.Bmp = [](std::span<const std::uint8_t> data, std::int64_t maxPixels) {
+        return DecodeBmp(data, TacNoAlpha::KeyClear, maxPixels);
+    };
+    decoders.Png = [](std::span<const std::uint8_t> data, std::int64_t maxPixels) {
+        return DecodePng(data, maxPixels);
+    };
+    decoders.Jpeg = [](std::span<const std::uint8_t> data, std::int64_t maxPixels) {
+        return DecodeJpeg(data, TacNoAlpha::KeyClear, maxPixels);
+    };
     return decoders;
+}
+
+std::string SkinImagesTooLargeText(std::int64_t budgetPixels) {
+    const std::int64_t megabytes = budgetPixels * static_cast<std::int64_t>(sizeof(TPixel32)) / (1024 * 1024);
+    return "The skin's images need more than " + std::to_string(megabytes) + " MB of memory";
 }
 
 int BmpBitsPerPixel(std::span<const std::uint8_t> bytes) {
@@ -311,7 +335,7 @@ void LoadImageItems(const TsImageLoadContext& c, TsSkinModel& model) {
     model.SkinGlobals.Version = ReadSkinVersion(c.Description);
     if (!master.empty()) {
         if (const auto bytes = c.Files.Find(master, UpperCase(master))) {
-            model.MasterBitmap = DecodeSkinBmp(c.Decoders, *bytes);
+            model.MasterBitmap = DecodeSkinBmp(c, *bytes);
         }
     }
 
@@ -345,7 +369,7 @@ void LoadJpegPatterns(const TsImageLoadContext& c, TsSkinModel& model) {
             const auto bytes =
                 extraLines ? c.Files.FindLoose(entry.Value) : c.Files.Find(entry.Value, UpperCase(entry.Value));
             if (bytes) {
-                AddJpeg(model, DecodeWith(c.Decoders.Jpeg, *bytes, "JPEG"), section.Name, entry.Key, extraLines);
+                AddJpeg(model, DecodeWith(c, c.Decoders.Jpeg, *bytes, "JPEG"), section.Name, entry.Key, extraLines);
             }
         });
     };

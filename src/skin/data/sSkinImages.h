@@ -16,9 +16,10 @@
 namespace sj {
 
 // Image decoders; each returns straight (not premultiplied) 32-bit pixels and throws
-// sj::Exception on bad data.
+// sj::Exception on bad data, EImageTooLarge (acImageCommon.h) for an image of more
+// than `maxPixels` pixels, before allocating it.
 struct TsImageDecoders {
-    using TDecoder = std::function<TacPixmap(std::span<const std::uint8_t>)>;
+    using TDecoder = std::function<TacPixmap(std::span<const std::uint8_t>, std::int64_t maxPixels)>;
     TDecoder Bmp;
     TDecoder Png;
     TDecoder Jpeg;
@@ -41,15 +42,28 @@ void PrepareSkinPng(TacPixmap& image, double skinVersion);
 // Pixels exactly 0x00FFFFFF become 0 (border images of older skins, built-in images).
 void ClearTransparentWhite(TacPixmap& image);
 
+// How many pixels the decoded images of one skin may hold together (128 MB). A package
+// can name a small member that claims a big image many times over; a skin past this is
+// damaged and does not load. The internal skins need below 1 MB; this leaves room for
+// several screen-sized background pictures.
+inline constexpr std::int64_t SkinImagePixelBudget = std::int64_t{1} << 25;
+
+// "The skin's images need more than 128 MB of memory"
+std::string SkinImagesTooLargeText(std::int64_t budgetPixels);
+
 struct TsImageLoadContext {
     const TacMemIni& Description;
     const TsSkinFiles& Files;
     const TsImageDecoders& Decoders;
     const TacCommonSections* CommonSections = nullptr; // the manager's extra lines, or none
     std::vector<std::string> CommonSectionLines;       // the same lines as text
+    std::int64_t ImagePixelBudget = SkinImagePixelBudget;
+    // Pixels of the images decoded so far; the loading steps add to it in turn.
+    mutable std::int64_t ImagePixelsUsed = 0;
 };
 
-// Master image and image items (clears the previous ones first).
+// Master image and image items (clears the previous ones first). Decoding an image past
+// the context's budget throws the message of SkinImagesTooLargeText.
 void LoadImageItems(const TsImageLoadContext& context, TsSkinModel& model);
 // JPEG patterns, and image items for JPEG images below 900000 pixels.
 void LoadJpegPatterns(const TsImageLoadContext& context, TsSkinModel& model);

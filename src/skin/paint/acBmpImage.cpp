@@ -23,6 +23,13 @@ constexpr std::uint32_t CoreHeaderSize = 12;
 constexpr std::uint32_t InfoHeaderSize = 40;
 constexpr std::uint32_t LargestHeaderSize = 124;
 
+// Run-length data may leave pixels unreached (end-of-line, delta and end-of-bitmap
+// escapes), so it has no strict expansion limit. Encoders write about one two-byte run
+// per 255 pixels; an image needing far more pixels per byte of data than that is
+// refused before its pixels are allocated, unless it is small anyway.
+constexpr std::int64_t RleFreePixels = std::int64_t{1} << 20;
+constexpr std::int64_t RlePixelsPerByte = 4096;
+
 struct TBmpLayout {
     std::int64_t Width = 0;
     std::int64_t Height = 0;
@@ -84,7 +91,7 @@ void CheckBitsAndCompression(const TBmpLayout& l) {
         throw EInvalidGraphic(InvalidImageFormatText(BmpFormat));
 }
 
-TBmpLayout ReadLayout(const TacByteReader& in) {
+TBmpLayout ReadLayout(const TacByteReader& in, std::int64_t maxPixels) {
     if (in.U8(0) != 'B' || in.U8(1) != 'M')
         in.Fail();
     TBmpLayout l;
@@ -117,7 +124,7 @@ TBmpLayout ReadLayout(const TacByteReader& in) {
         l.TopDown = true;
         l.Height = -l.Height;
     }
-    CheckImageSize(l.Width, l.Height, BmpFormat);
+    CheckImageSize(l.Width, l.Height, BmpFormat, maxPixels);
     CheckBitsAndCompression(l);
 
     l.PaletteOffset = FileHeaderSize + headerSize + 4 * extraMasks;
@@ -150,11 +157,13 @@ std::size_t RowStride(const TBmpLayout& l) {
     return static_cast<std::size_t>((l.Width * l.Bits + 31) / 32) * 4;
 }
 
+// Only 32-bit files keep an alpha channel. A 16-bit alpha bit field is ignored, as the
+// system's own bitmap code ignores it: skin authors saw such files opaque.
 class TBmpRowDecoder {
 public:
     TBmpRowDecoder(const TBmpLayout& l, const std::array<TPixel32, 256>& palette, TacNoAlpha alpha)
         : FLayout(l), FPalette(palette), FAlpha(alpha), FRed(l.Masks[0]), FGreen(l.Masks[1]), FBlue(l.Masks[2]),
-          FAlphaChannel(l.Masks[3]) {}
+          FAlphaChannel(l.Bits == 32 ? l.Masks[3] : 0) {}
 
     bool KeepsAlpha() const {
         if (FLayout.Bits != 32)
@@ -292,20 +301,49 @@ private:
     int FY = 0; // counted from the bottom row
 };
 
+// A header must not make us allocate for pixels the file cannot hold: uncompressed rows
+// must all be present, run-length data must be able to reach the image's size.
+void CheckPixelDataPresent(const TacByteReader& in, const TBmpLayout& l) {
+    if (l.Compression == BI_RLE8 || l.Compression == BI_RLE4) {
+        const std::int64_t bytes = in.Size() > l.PixelOffset ? static_cast<std::int64_t>(in.Size() - l.PixelOffset) : 0;
+        if (l.Width * l.Height > std::max(RleFreePixels, bytes * RlePixelsPerByte))
+            in.Fail();
+        return;
+    }
+    const std::size_t used = static_cast<std::size_t>((l.Width * l.Bits + 7) / 8);
+    if (!in.Has(l.PixelOffset, RowStride(l) * static_cast<std::size_t>(l.Height - 1) + used))
+        in.Fail();
+}
+
+bool AllClear(const TacPixmap& image) {
+    const auto& pixels = image.Data();
+    return std::all_of(pixels.begin(), pixels.end(), [](TPixel32 p) { return PixelA(p) == 0; });
+}
+
+// Most writers of 32-bit files store 0 in the fourth byte, which they call unused. An
+// image whose alpha is 0 everywhere would be invisible, so its alpha is no alpha.
+void DropUnusedAlpha(TacBmpImage& image, TacNoAlpha alpha) {
+    if (!image.HasAlpha || !AllClear(image.Pixels))
+        return;
+    for (int y = 0; y < image.Pixels.Height(); ++y) {
+        TPixel32* row = image.Pixels.Row(y);
+        for (int x = 0; x < image.Pixels.Width(); ++x)
+            row[x] = PixelWithoutAlpha(PixelR(row[x]), PixelG(row[x]), PixelB(row[x]), alpha);
+    }
+    image.HasAlpha = false;
+}
+
 } // namespace
 
-TacBmpImage ReadBmp(std::span<const std::uint8_t> data, TacNoAlpha alpha) {
+TacBmpImage ReadBmp(std::span<const std::uint8_t> data, TacNoAlpha alpha, std::int64_t maxPixels) {
     const TacByteReader in(data, BmpFormat);
-    const TBmpLayout layout = ReadLayout(in);
+    const TBmpLayout layout = ReadLayout(in, maxPixels);
     const auto palette = ReadPalette(in, layout, alpha);
+    CheckPixelDataPresent(in, layout);
 
     TacBmpImage image;
     image.BitsPerPixel = layout.Bits;
     const bool rle = layout.Compression == BI_RLE8 || layout.Compression == BI_RLE4;
-    // A header must not make us allocate for rows the file does not hold.
-    if (!rle && !in.Has(layout.PixelOffset, RowStride(layout) * static_cast<std::size_t>(layout.Height - 1) +
-                                                static_cast<std::size_t>((layout.Width * layout.Bits + 7) / 8)))
-        in.Fail();
     image.Pixels.SetSize(static_cast<int>(layout.Width), static_cast<int>(layout.Height), rle ? palette[0] : 0);
     if (rle) {
         TRleDecoder(in, layout, palette, image.Pixels).Run();
@@ -313,6 +351,7 @@ TacBmpImage ReadBmp(std::span<const std::uint8_t> data, TacNoAlpha alpha) {
         const TBmpRowDecoder rows(layout, palette, alpha);
         image.HasAlpha = rows.KeepsAlpha();
         DecodeUncompressed(in, layout, rows, image.Pixels);
+        DropUnusedAlpha(image, alpha);
     }
     return image;
 }

@@ -58,16 +58,26 @@ inline std::string NotSupportedText(const std::string& what, const std::string& 
 inline constexpr std::int64_t MaxImageSide = 32768;
 inline constexpr std::int64_t MaxImagePixels = std::int64_t{1} << 26;
 
+// An image within the limits above that has more pixels than its caller allows (a
+// caller may ask for less, e.g. for what is left of a skin's image memory).
+class EImageTooLarge : public EInvalidGraphic {
+public:
+    using EInvalidGraphic::EInvalidGraphic;
+};
+
 inline bool ImageSizeAcceptable(std::int64_t width, std::int64_t height) {
     return width > 0 && height > 0 && width <= MaxImageSide && height <= MaxImageSide &&
            width * height <= MaxImagePixels;
 }
 
-inline void CheckImageSize(std::int64_t width, std::int64_t height, const std::string& format) {
+inline void CheckImageSize(std::int64_t width, std::int64_t height, const std::string& format,
+                           std::int64_t maxPixels = MaxImagePixels) {
     if (width <= 0 || height <= 0)
         throw EInvalidGraphic(InvalidImageFormatText(format));
     if (!ImageSizeAcceptable(width, height))
         throw EInvalidGraphic(NotSupportedText("Image size is", format));
+    if (width * height > maxPixels)
+        throw EImageTooLarge(NotSupportedText("Image size is", format));
 }
 
 // Reads little- or big-endian numbers from a byte span; any read past the end throws

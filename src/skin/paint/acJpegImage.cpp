@@ -14,6 +14,12 @@ namespace {
 
 constexpr const char* JpegFormat = "JPEG";
 
+// Huffman-coded data needs at least one bit for every 8 x 8 block it codes, and some
+// block of every 16 x 16 pixels is coded, so no real file holds more than about 2048
+// pixels per byte. libjpeg fills whatever data is missing, so a header alone could
+// claim any size; it is refused before the image (and libjpeg's own buffers) exist.
+constexpr std::uint64_t JpegPixelsPerByte = 4096;
+
 // libjpeg reports a fatal error by calling error_exit, which must not return. We jump
 // back to the decoding frame with the message instead of letting it end the process.
 struct TJpegErrorManager {
@@ -31,7 +37,7 @@ extern "C" void JpegErrorExit(j_common_ptr info) {
 // Warnings (a file cut short, extra bytes) are not worth a console line.
 extern "C" void JpegSilentOutput(j_common_ptr) {}
 
-enum class TJpegOutcome { Done, Failed, TooLarge };
+enum class TJpegOutcome { Done, Failed, TooLarge, DataTooShort };
 
 void ConvertRow(const JSAMPLE* in, TPixel32* out, const jpeg_decompress_struct& info, TacNoAlpha alpha) {
     const JDIMENSION width = info.output_width;
@@ -57,14 +63,17 @@ void ConvertRow(const JSAMPLE* in, TPixel32* out, const jpeg_decompress_struct& 
 // Only trivially destructible objects live in this frame, so the long jump out of
 // libjpeg skips no destructor. The decompressor is destroyed by the caller.
 TJpegOutcome RunDecompress(jpeg_decompress_struct& info, TJpegErrorManager& errors, std::span<const std::uint8_t> data,
-                           TacPixmap& out, TacNoAlpha alpha) {
+                           TacPixmap& out, TacNoAlpha alpha, std::int64_t maxPixels) {
     if (setjmp(errors.Jump) != 0)
         return TJpegOutcome::Failed;
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data.data(), static_cast<unsigned long>(data.size()));
     jpeg_read_header(&info, TRUE);
-    if (!ImageSizeAcceptable(info.image_width, info.image_height))
+    if (!ImageSizeAcceptable(info.image_width, info.image_height) ||
+        std::int64_t{info.image_width} * info.image_height > maxPixels)
         return TJpegOutcome::TooLarge;
+    if (std::uint64_t{info.image_width} * info.image_height > data.size() * JpegPixelsPerByte)
+        return TJpegOutcome::DataTooShort;
     if (info.jpeg_color_space == JCS_GRAYSCALE)
         info.out_color_space = JCS_GRAYSCALE;
     else if (info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK)
@@ -101,16 +110,21 @@ public:
     TJpegDecompressor(const TJpegDecompressor&) = delete;
     TJpegDecompressor& operator=(const TJpegDecompressor&) = delete;
 
-    TacPixmap Decode(std::span<const std::uint8_t> data, TacNoAlpha alpha) {
+    TacPixmap Decode(std::span<const std::uint8_t> data, TacNoAlpha alpha, std::int64_t maxPixels) {
         TacPixmap out;
-        switch (RunDecompress(FInfo, FErrors, data, out, alpha)) {
+        switch (RunDecompress(FInfo, FErrors, data, out, alpha, maxPixels)) {
         case TJpegOutcome::Done:
             return out;
         case TJpegOutcome::TooLarge:
-            throw EInvalidGraphic(NotSupportedText("Image size is", JpegFormat));
-        default:
-            throw EInvalidGraphic(InvalidImageFormatText(JpegFormat) + " " + FErrors.Message);
+            // Past every limit, or only past the caller's: the check throws the fitting error.
+            CheckImageSize(FInfo.image_width, FInfo.image_height, JpegFormat, maxPixels);
+            break;
+        case TJpegOutcome::DataTooShort:
+            throw EInvalidGraphic(InvalidImageFormatText(JpegFormat));
+        case TJpegOutcome::Failed:
+            break;
         }
+        throw EInvalidGraphic(InvalidImageFormatText(JpegFormat) + " " + FErrors.Message);
     }
 
 private:
@@ -120,11 +134,11 @@ private:
 
 } // namespace
 
-TacPixmap DecodeJpeg(std::span<const std::uint8_t> data, TacNoAlpha alpha) {
+TacPixmap DecodeJpeg(std::span<const std::uint8_t> data, TacNoAlpha alpha, std::int64_t maxPixels) {
     if (data.empty())
         throw EInvalidGraphic(InvalidImageFormatText(JpegFormat));
     TJpegDecompressor decompressor;
-    return decompressor.Decode(data, alpha);
+    return decompressor.Decode(data, alpha, maxPixels);
 }
 
 } // namespace sj

@@ -244,8 +244,9 @@ std::uint32_t PassSize(std::uint32_t size, std::uint32_t start, std::uint32_t st
 class TPngDecoder {
 public:
     TPngDecoder(TacPixmap& out, std::optional<TPixel32>& transparent, TPixel32& background,
-                const TPNGGraphic::TProgressEvent& progress)
-        : FOut(out), FTransparentOut(transparent), FBackgroundOut(background), FProgress(progress) {}
+                const TPNGGraphic::TProgressEvent& progress, std::int64_t maxPixels)
+        : FOut(out), FTransparentOut(transparent), FBackgroundOut(background), FProgress(progress),
+          FMaxPixels(maxPixels) {}
 
     int Decode(std::span<const std::uint8_t> data);
 
@@ -271,6 +272,7 @@ private:
     std::optional<TPixel32>& FTransparentOut;
     TPixel32& FBackgroundOut;
     const TPNGGraphic::TProgressEvent& FProgress;
+    std::int64_t FMaxPixels;
 
     TPngHeader FHeader;
     std::vector<TPixel32> FPalette;
@@ -363,7 +365,7 @@ void TPngDecoder::ReadHeader(const TChunk& c) {
     FHeader.Interlaced = d[12] == 1;
     if (!ValidColorFormat(FHeader.ColorType, FHeader.BitDepth))
         throw EColorConversionError("Invalid color format in PNG file.");
-    CheckImageSize(FHeader.Width, FHeader.Height, PngFormat);
+    CheckImageSize(FHeader.Width, FHeader.Height, PngFormat, FMaxPixels);
 }
 
 void TPngDecoder::ReadPalette(const TChunk& c) {
@@ -548,12 +550,12 @@ TacPixmap StretchNearest(const TacPixmap& source, int width, int height) {
 
 } // namespace
 
-void TPNGGraphic::LoadFromBytes(std::span<const std::uint8_t> data) {
+void TPNGGraphic::LoadFromBytes(std::span<const std::uint8_t> data, std::int64_t maxPixels) {
     FPixels = TacPixmap();
     FBitsPerPixel = 0;
     FTransparentColor.reset();
     FBackground = 0xFFFFFFFF;
-    TPngDecoder decoder(FPixels, FTransparentColor, FBackground, FOnProgress);
+    TPngDecoder decoder(FPixels, FTransparentColor, FBackground, FOnProgress, maxPixels);
     FBitsPerPixel = decoder.Decode(data);
 }
 
@@ -597,9 +599,9 @@ void TPNGGraphic::Draw(TacPixelsView canvas, const TacRect& rect) const {
     }
 }
 
-TacPixmap DecodePng(std::span<const std::uint8_t> data) {
+TacPixmap DecodePng(std::span<const std::uint8_t> data, std::int64_t maxPixels) {
     TPNGGraphic png;
-    png.LoadFromBytes(data);
+    png.LoadFromBytes(data, maxPixels);
     return std::move(png.Pixels());
 }
 

@@ -14,11 +14,12 @@
 // correction for a display gamma of 2.2.
 //
 // Errors throw EInvalidGraphic, EGraphicCompression or EColorConversionError
-// (acImageCommon.h) with the English message; nothing is read out of bounds.
+// (acImageCommon.h) with the English message; nothing is read out of bounds, and the
+// image is allocated only when the compressed data could inflate to its rows.
 #pragma once
 
-#include "skin/paint/acImageCommon.h"
 #include "platform/Pixmap.h"
+#include "skin/paint/acImageCommon.h"
 
 #include <cstdint>
 #include <functional>
@@ -35,8 +36,9 @@ public:
     using TProgressEvent = std::function<void(const char* stage, int percent)>;
 
     // Decodes a complete PNG file. When decoding fails the error is thrown and the
-    // graphic keeps the rows decoded so far over its background fill.
-    void LoadFromBytes(std::span<const std::uint8_t> data);
+    // graphic keeps the rows decoded so far over its background fill. `maxPixels`
+    // lowers the size limit of acImageCommon.h; a larger image throws EImageTooLarge.
+    void LoadFromBytes(std::span<const std::uint8_t> data, std::int64_t maxPixels = MaxImagePixels);
     // Reads the stream to its end and decodes what it read.
     void LoadFromStream(std::istream& stream);
 
@@ -77,6 +79,6 @@ private:
 };
 
 // Convenience: the decoded pixels of a PNG file.
-TacPixmap DecodePng(std::span<const std::uint8_t> data);
+TacPixmap DecodePng(std::span<const std::uint8_t> data, std::int64_t maxPixels = MaxImagePixels);
 
 } // namespace sj

@@ -260,6 +260,34 @@ TEST_F(SkinCore, AFailedLoadKeepsThePreviousSkin) {
     EXPECT_EQ(Core.ChangeSkin("Empty"), "Loaded data is not a packed skin file");
 }
 
+// Many values may name one member, and each decodes to a bitmap of its own: the skin's
+// images together are what a budget must bound.
+TEST_F(SkinCore, ImagesPastTheSkinBudgetMakeTheSkinFailToLoad) {
+    ASSERT_EQ(Core.ChangeSkin("Zest (internal)"), std::nullopt);
+    const std::size_t sections = Core.Model().GeneralData.size();
+    Core.ImagePixelBudget = 256 * 1024; // 1 MB
+    const auto skinNaming = [](int times) {
+        std::string description = Description;
+        for (int i = 0; i < times; ++i) {
+            description += "[BIG" + std::to_string(i) + "]\nBORDERSMASK=big.bmp\n";
+        }
+        auto members = SkinMembers(description);
+        members.push_back({"BIG.BMP", MakeBmp(TacPixmap(300, 250, Grey), 24)}); // 75000 pixels
+        return MakePackage(members);
+    };
+    Core.InternalSkins.Add(StoredSkin("Three", skinNaming(3)));
+    ASSERT_EQ(Core.ChangeSkin("Three"), std::nullopt);
+    EXPECT_EQ(Core.Model()
+                  .Masks[static_cast<std::size_t>(Core.Model().ExactImageIndexOf("BIG2", "BORDERSMASK"))]
+                  .OwnBitmap->Width(),
+              300);
+
+    Core.InternalSkins.Add(StoredSkin("Four", skinNaming(4)));
+    EXPECT_EQ(Core.ChangeSkin("Four"), "The skin's images need more than 1 MB of memory");
+    EXPECT_EQ(Core.SkinName(), "Three");
+    EXPECT_EQ(Core.Model().GeneralData.size(), sections + 3);
+}
+
 TEST_F(SkinCore, MissingImageFilesOnlyDropTheirItems) {
     Core.InternalSkins.Add(StoredSkin(
         "Sparse", MakePackage({{"Options.dat", Bytes("[GLOBALINFO]\nMASTERBITMAP=none.bmp\n[B]\nBORDERSMASK=x.bmp\n"

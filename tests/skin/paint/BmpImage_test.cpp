@@ -1,5 +1,7 @@
 #include "skin/paint/acBmpImage.h"
 
+#include "PeakMemory.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -121,6 +123,29 @@ TEST(BmpDecode, ThirtyTwoBitsKeepStoredAlpha) {
     EXPECT_EQ(fields.Pixels.At(1, 0), 0xFF302010u);
 }
 
+// Most writers leave the fourth byte of a 32-bit pixel 0 and call it unused.
+TEST(BmpDecode, ThirtyTwoBitsWithAlphaZeroEverywhereAreOpaque) {
+    BmpPlan s;
+    s.Width = 3;
+    s.Bits = 32;
+    s.Rows = {{0x10, 0x20, 0x30, 0, 0xFF, 0, 0xFF, 0, 0x01, 0x02, 0x03, 0}};
+    BmpPlan fields = s; // the same pixels with an alpha bit field
+    fields.Compression = 6;
+    fields.Masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    for (const BmpPlan& plan : {s, fields}) {
+        const TacBmpImage img = ReadBmp(BuildBmp(plan));
+        EXPECT_FALSE(img.HasAlpha);
+        EXPECT_THAT(RowOf(img.Pixels, 0), ElementsAre(0xFF302010u, clKeyPixel, 0xFF030201u));
+        EXPECT_EQ(ReadBmp(BuildBmp(plan), TacNoAlpha::Opaque).Pixels.At(1, 0), 0xFFFF00FFu);
+    }
+
+    // One pixel with alpha: the byte is alpha after all, and every pixel keeps its own.
+    s.Rows[0][11] = 0x80;
+    const TacBmpImage some = ReadBmp(BuildBmp(s));
+    EXPECT_TRUE(some.HasAlpha);
+    EXPECT_THAT(RowOf(some.Pixels, 0), ElementsAre(0x00302010u, 0x00FF00FFu, 0x80030201u));
+}
+
 TEST(BmpDecode, SixteenBitLayouts) {
     BmpPlan s;
     s.Width = 2;
@@ -137,6 +162,13 @@ TEST(BmpDecode, SixteenBitLayouts) {
     img = ReadBmp(BuildBmp(s));
     EXPECT_EQ(img.Pixels.At(0, 0), 0xFF00FF00u);
     EXPECT_EQ(img.Pixels.At(1, 0), clKeyPixel);
+    // An alpha bit field (1-5-5-5) is not honoured, whatever its bits say.
+    s.Compression = 6;
+    s.Masks = {0x7C00, 0x03E0, 0x001F, 0x8000};
+    s.Rows = {{0x00, 0x7C, 0x10, 0xC2}};
+    img = ReadBmp(BuildBmp(s));
+    EXPECT_FALSE(img.HasAlpha);
+    EXPECT_THAT(RowOf(img.Pixels, 0), ElementsAre(0xFFFF0000u, 0xFF848484u));
 }
 
 TEST(BmpDecode, PalettedDepths) {
@@ -239,6 +271,42 @@ TEST(BmpDecode, BadFilesThrowClearErrors) {
     Bytes oddHeader = good;
     Put32(oddHeader, 14, 20);
     EXPECT_EQ(ErrorOf(oddHeader), invalid);
+}
+
+// A few hundred bytes whose header claims 8192 x 8192 pixels (256 MB) are refused
+// before the image is allocated.
+TEST(BmpDecode, HugeClaimsOverLittleDataFailBeforeAllocating) {
+    BmpPlan raw;
+    raw.Width = 2;
+    raw.Height = 2;
+    raw.Rows = {Bytes(6, 1), Bytes(6, 2)};
+    BmpPlan rle;
+    rle.Width = 4;
+    rle.Height = 1;
+    rle.Bits = 8;
+    rle.Compression = 1;
+    rle.Palette = {0x111111, 0x222222};
+    rle.Rle = {4, 1, 0, 0, 0, 1};
+    const std::int64_t peak = test::PeakResidentKilobytes();
+    for (const BmpPlan& s : {raw, rle}) {
+        Bytes file = BuildBmp(s);
+        file.resize(600, 0);
+        Put32(file, 18, 8192);
+        Put32(file, 22, 8192);
+        EXPECT_EQ(ErrorOf(file), "Cannot load image. Invalid or unexpected BMP image format.") << s.Compression;
+    }
+    EXPECT_TRUE(test::PeakGrewLessThan(peak, 64 * 1024));
+
+    // Run-length data may leave any part of the image to palette entry 0; a small image
+    // may do so with next to no data.
+    Bytes sparse = BuildBmp(rle);
+    Put32(sparse, 18, 1000);
+    Put32(sparse, 22, 1000);
+    const TacPixmap blank = DecodeBmp(sparse);
+    EXPECT_EQ(blank.At(3, 999), 0xFF222222u);
+    EXPECT_EQ(blank.At(999, 0), 0xFF111111u);
+    // What a skin may still hold can lower the limit for one call.
+    EXPECT_THROW(ReadBmp(sparse, TacNoAlpha::KeyClear, 999999), EImageTooLarge);
 }
 
 // Every prefix of valid files either decodes or throws EInvalidGraphic.

@@ -1,6 +1,7 @@
 #include "skin/paint/acJpegImage.h"
 
 #include "JpegBuilder.h"
+#include "PeakMemory.h"
 
 #include <gtest/gtest.h>
 
@@ -97,6 +98,34 @@ TEST(JpegDecode, BadDataThrowsInsteadOfExiting) {
     } catch (const EInvalidGraphic& e) {
         EXPECT_STREQ(e.what(), "Cannot load image. Image size is not supported for JPEG files.");
     }
+}
+
+// The size in the frame header of the first baseline frame set to width x height.
+Bytes WithFrameSize(Bytes file, std::uint16_t width, std::uint16_t height) {
+    for (std::size_t i = 0; i + 8 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0xC0) {
+            file[i + 5] = static_cast<std::uint8_t>(height >> 8);
+            file[i + 6] = static_cast<std::uint8_t>(height);
+            file[i + 7] = static_cast<std::uint8_t>(width >> 8);
+            file[i + 8] = static_cast<std::uint8_t>(width);
+            break;
+        }
+    return file;
+}
+
+// libjpeg would fill a cut-short image with grey, so only the data's size can show
+// that a header claims far more than the file holds.
+TEST(JpegDecode, HugeClaimsOverLittleDataFailBeforeAllocating) {
+    const Bytes small = EncodeJpeg(16, 16, 3, JCS_RGB, Solid(16, 16, {1, 2, 3}));
+    ASSERT_LT(small.size(), 2000u);
+    const std::int64_t peak = test::PeakResidentKilobytes();
+    EXPECT_THROW(DecodeJpeg(WithFrameSize(small, 8000, 8000)), EInvalidGraphic);
+    EXPECT_TRUE(test::PeakGrewLessThan(peak, 64 * 1024));
+    EXPECT_THROW(DecodeJpeg(small, TacNoAlpha::KeyClear, 255), EImageTooLarge);
+
+    // A plain picture, as compressible as pictures get, is well within what data can hold.
+    const Bytes plain = EncodeJpeg(512, 512, 1, JCS_GRAYSCALE, Solid(512, 512, {90}));
+    ExpectNear(DecodeJpeg(plain).At(511, 511), 90, 90, 90);
 }
 
 } // namespace
