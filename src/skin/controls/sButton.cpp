@@ -538,8 +538,10 @@ bool TsButton::HandleSkinCommand(TMessage& message) {
         StopStateFade();
         // The last frame was the face the fade aimed at; anything that changed meanwhile
         // (focus, a region to cut) shows now.
-        if (FRegionDirty || FPaintedState != CurrentState() || FPaintedFocus != IsFocused())
+        if (FPaintedState != CurrentState() || FPaintedFocus != IsFocused())
             RepaintNow();
+        else if (FRegionDirty && HandleAllocated())
+            InvalidateRect(HandleIfAllocated(), nullptr, FALSE); // the face in the cache is right
         return true;
     case scFadeRenderFace:
         if (Skinned())
@@ -709,6 +711,9 @@ void TsButton::WndProc(TMessage& message) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
         const bool gained = message.Msg == WM_SETFOCUS;
+        // The cache keeps the face it was painted with (the painted state says which),
+        // so that a click's fade can start from it.
+        const bool stale = FSkinData->CacheStale;
         FSkinData->HandleCommonMessage(message);
         TButton::WndProc(message);
         if (!gained) {
@@ -718,8 +723,10 @@ void TsButton::WndProc(TMessage& message) {
         }
         // Focus that comes with a click shows with the click's fade; a running fade
         // carries on and the focus shows when it ends.
-        if (gained && (FPendingEvent != 0 || FadeRunning(FStateFade)))
+        if (gained && (FPendingEvent != 0 || FadeRunning(FStateFade))) {
+            FSkinData->CacheStale = stale;
             return;
+        }
         FSkinData->CacheStale = true;
         RepaintNow();
         return;

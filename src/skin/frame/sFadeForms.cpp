@@ -264,12 +264,12 @@ void AnimateFormShow(TsSkinProvider& provider, int time, BYTE finalAlpha, TacAni
 
 namespace {
 
-// Takes over a window and its picture and zooms or fades them out, then frees both.
-class TacHideTimer : public TacThreadedTimer {
+// One hide: a window and its picture, zoomed or faded out step by step, then freed.
+class THideRun {
 public:
-    TacHideTimer(HWND window, std::unique_ptr<TBitmap> picture, int steps, TacAnimType mode, BYTE startAlpha)
-        : TacThreadedTimer(nullptr, true), window_(window), picture_(std::move(picture)),
-          work_(picture_->Width(), picture_->Height()), zoom_(mode == TacAnimType::atAero) {
+    THideRun(HWND window, std::unique_ptr<TBitmap> picture, int steps, TacAnimType mode, BYTE startAlpha)
+        : window_(window), picture_(std::move(picture)), work_(picture_->Width(), picture_->Height()),
+          zoom_(mode == TacAnimType::atAero) {
         RECT bounds{};
         ::GetWindowRect(window_, &bounds);
         position_ = POINT{bounds.left, bounds.top};
@@ -280,44 +280,23 @@ public:
         PushFrame(window_, *picture_, position_, startAlpha);
         ::SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0,
                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER);
-        SetInterval(FormAnimationInterval);
     }
-    ~TacHideTimer() override { Finish(); }
-    TacHideTimer(const TacHideTimer&) = delete;
-    TacHideTimer& operator=(const TacHideTimer&) = delete;
+    ~THideRun() { ForgetAnimationWindow(window_); }
+    THideRun(const THideRun&) = delete;
+    THideRun& operator=(const THideRun&) = delete;
 
-    bool Done() const { return window_ == nullptr; }
-    void Start() { SetEnabled(true); }
-    // The remaining steps at once, with the pauses between them.
-    void RunToEnd() {
-        while (!Done()) {
-            Step();
-            if (!Done())
-                ::Sleep(FormAnimationInterval);
-        }
-    }
-    void Finish() {
-        SetEnabled(false);
-        ForgetAnimationWindow(window_);
-        window_ = nullptr;
-        picture_.reset();
-    }
-
-protected:
-    void Timer() override { Step(); }
-
-private:
-    void Step() {
-        if (window_ == nullptr || !::IsWindow(window_) || next_ >= frames_.size()) {
-            Finish();
-            return;
-        }
+    // The next frame; false when there is none left.
+    bool Step() {
+        if (window_ == nullptr || !::IsWindow(window_) || next_ >= frames_.size())
+            return false;
         const TacAnimFrame& frame = frames_[next_++];
         if (zoom_ || next_ == 1)
             DrawStep(work_, *picture_, frame.Rect);
         PushFrame(window_, work_, position_, frame.Alpha);
+        return next_ < frames_.size();
     }
 
+private:
     HWND window_;
     std::unique_ptr<TBitmap> picture_;
     TBitmap work_;
@@ -327,16 +306,57 @@ private:
     std::size_t next_ = 0;
 };
 
-std::unique_ptr<TacHideTimer> GHideTimer;
+// The process-wide hide timer: made at the first hide and kept, it runs one hide at a
+// time every 12 ms and frees the run's window and pictures at its end.
+class TacHideTimer : public TacThreadedTimer {
+public:
+    TacHideTimer() : TacThreadedTimer(nullptr, true) { SetInterval(FormAnimationInterval); }
+
+    bool Running() const { return run_ != nullptr; }
+    void Start(std::unique_ptr<THideRun> run) {
+        Finish();
+        run_ = std::move(run);
+        SetEnabled(true);
+    }
+    // The remaining steps at once, with the pauses between them.
+    void RunToEnd(std::unique_ptr<THideRun> run) {
+        Finish();
+        while (run->Step())
+            ::Sleep(FormAnimationInterval);
+    }
+    void Finish() {
+        SetEnabled(false);
+        run_.reset();
+    }
+
+protected:
+    void Timer() override {
+        if (!run_ || !run_->Step())
+            Finish();
+    }
+
+private:
+    std::unique_ptr<THideRun> run_;
+};
+
+TacHideTimer* GHideTimer = nullptr;
+
+TacHideTimer& HideTimer() {
+    // Kept for the process, like the application object that outlives the forms.
+    if (GHideTimer == nullptr)
+        GHideTimer = new TacHideTimer();
+    return *GHideTimer;
+}
 
 } // namespace
 
 bool HideAnimationRunning() {
-    return GHideTimer && !GHideTimer->Done();
+    return GHideTimer != nullptr && GHideTimer->Running();
 }
 
 void FinishHideAnimation() {
-    GHideTimer.reset();
+    if (GHideTimer != nullptr)
+        GHideTimer->Finish();
 }
 
 void StartHideAnimation(HWND window, std::unique_ptr<TBitmap> snapshot, int time, TacAnimType mode, BYTE startAlpha) {
@@ -347,13 +367,11 @@ void StartHideAnimation(HWND window, std::unique_ptr<TBitmap> snapshot, int time
         ForgetAnimationWindow(window);
         return;
     }
-    GHideTimer = std::make_unique<TacHideTimer>(window, std::move(snapshot), steps, mode, startAlpha);
-    if (ApplicationClosing()) {
-        GHideTimer->RunToEnd();
-        GHideTimer.reset();
-        return;
-    }
-    GHideTimer->Start();
+    auto run = std::make_unique<THideRun>(window, std::move(snapshot), steps, mode, startAlpha);
+    if (ApplicationClosing())
+        HideTimer().RunToEnd(std::move(run));
+    else
+        HideTimer().Start(std::move(run));
 }
 
 void AnimateFormHide(TsSkinProvider& provider) {

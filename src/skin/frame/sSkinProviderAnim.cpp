@@ -67,8 +67,10 @@ void TsSkinProvider::ShowAnimated(TMessage& message, const TWndNext& next) {
 bool TsSkinProvider::HandleAnimationMessage(TMessage& message, const TWndNext& next) {
     switch (message.Msg) {
     case CM_VISIBLECHANGED:
-        if (form_.Visible() && form_.HandleAllocated() && !::IsWindowVisible(form_.Handle()) &&
-            ShowAnimationWanted()) {
+        // The window is made here when it shows for the first time (and prepared as it
+        // is made), so that it can be shown with the animation too.
+        if (form_.Visible() && !form_.HasState(csDestroying) && form_.Handle() != nullptr &&
+            !::IsWindowVisible(form_.Handle()) && ShowAnimationWanted()) {
             ShowAnimated(message, next);
             return true;
         }

@@ -60,6 +60,7 @@ class FadeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         RegisterSkinButtonClasses();
+        Application->ResetTerminated(); // fades stop while the application ends
         manager = new TsSkinManager(nullptr);
         TsSkinModel& model = manager->Core().Model();
         model.GeneralData.push_back(FadingSection("GLOBALINFO", 0x00FFFFFF, 0x00FFFFFF, 0));
