@@ -12,6 +12,12 @@ if(WIN32)
     add_dependencies(test_app_frame sj_supplied_files)
 endif()
 
+# The animations of the program's windows, recorded from the layered-window calls.
+if(WIN32)
+    sj_add_test(test_app_anim AppAnimation_test.cpp ${SJ_APP_RC} LIBS sj_app TIMEOUT 300)
+    add_dependencies(test_app_anim sj_supplied_files)
+endif()
+
 # The program's own process: started, closed, and ended cleanly.
 if(WIN32)
     sj_add_test(test_app_exit AppExit_test.cpp LIBS user32 advapi32 TIMEOUT 180)

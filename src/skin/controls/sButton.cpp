@@ -21,11 +21,8 @@ namespace sj {
 
 namespace {
 
-// Skin commands the button answers beyond the common ones.
+// Skin commands the button answers beyond the common ones (and those of the fades).
 constexpr WORD scEndBlocked = 6;
-constexpr WORD scFadeFinished = 16;
-constexpr WORD scRenderFace = 23;
-constexpr WORD scFadeFrame = 24;
 
 // The region corner mode of a borders item: its clear corners are cut from the window.
 constexpr std::int16_t CornerKindRegion = 2;
@@ -47,6 +44,7 @@ TsButton::TsButton(TComponent* owner) : TButton(owner), FSkinData(std::make_uniq
 }
 
 TsButton::~TsButton() {
+    StopStateFade();
     if (FDropDownMenu != nullptr)
         FDropDownMenu->RemoveFreeNotification(this);
     if (FWindowRegion != nullptr)
@@ -382,6 +380,18 @@ void TsButton::PaintToDC(HDC dc) {
     // may come before it has painted at all, and nothing here would end the wait.
     if (FSkinData->UpdateDepth > 0 || dc == nullptr)
         return;
+    // A paint that the default processing of a mouse event asks for is the moment the
+    // new state shows: the fade starts here, from the face painted before.
+    if (FPendingEvent != 0)
+        AnimateState(FPendingEvent);
+    if (FadeRunning(FStateFade)) {
+        const TBitmap& frame = FStateFade->ShownLevel() > 0 ? FStateFade->Frame() : FStateFade->OldLook();
+        if (frame.Width() == Width() && frame.Height() == Height()) {
+            BitBlt(dc, 0, 0, frame.Width(), frame.Height(), const_cast<TBitmap&>(frame).Canvas().Handle(), 0, 0,
+                   SRCCOPY);
+            return;
+        }
+    }
     const TsMaskData* borders = nullptr;
     if (const TsSkinModel* model = FSkinData->Model(); model != nullptr && model->HasImage(FSkinData->BordersIndex))
         borders = &model->Masks[static_cast<std::size_t>(FSkinData->BordersIndex)];
@@ -402,6 +412,41 @@ void TsButton::PaintToDC(HDC dc) {
     const int saved = SaveDC(dc);
     BitBlt(dc, 0, 0, face.Width(), face.Height(), face.Canvas().Handle(), 0, 0, SRCCOPY);
     RestoreDC(dc, saved);
+}
+
+void TsButton::StopStateFade() {
+    StopFade(FStateFade);
+}
+
+bool TsButton::AnimateState(unsigned event) {
+    if (!Skinned() || HasState(csDestroying) || !HandleAllocated())
+        return false;
+    const int from = FPaintedState;
+    const int to = CurrentState();
+    if (from == to && FPaintedFocus == IsFocused() && !FadeRunning(FStateFade))
+        return false;
+    if (FadeRunning(FStateFade) && FStateFade->ToState == to && FPaintedFocus == IsFocused())
+        return true; // already on its way there
+    const bool fast = event == aeMouseDown || event == aeMouseUp;
+    const int direction = event == aeMouseEnter || event == aeMouseDown ? fdIn : fdOut;
+    const bool animate = ButtonEventAnimates(FAnimatEvents, event, FSkinData->SkinManager()) &&
+                         FPaintedEnabled == Enabled() && from >= 0 && !HasState(csDesigning);
+    return ChangeStateWithFade(*FSkinData, FStateFade, from, to, direction, animate, fast, true);
+}
+
+// A click quicker than the press fade still shows the pressed face for a moment.
+void TsButton::ShowPressedNow() {
+    HWND handle = HandleIfAllocated();
+    TBitmap* cache = FSkinData->CacheBitmap.get();
+    if (handle == nullptr || cache == nullptr || cache->Width() != Width() || cache->Height() != Height())
+        return;
+    HDC dc = GetDC(handle);
+    if (dc == nullptr)
+        return;
+    BitBlt(dc, 0, 0, cache->Width(), cache->Height(), cache->Canvas().Handle(), 0, 0, SRCCOPY);
+    ReleaseDC(handle, dc);
+    GdiFlush();
+    Sleep(30);
 }
 
 // The system's look: the themed push button of the state, or the classic frame, with
@@ -462,12 +507,14 @@ void TsButton::DrawUnskinned(HDC dc) {
 bool TsButton::HandleSkinCommand(TMessage& message) {
     switch (SkinCommandCode(message.WParam)) {
     case scNewSkin:
+        StopStateFade();
         if (reinterpret_cast<TsSkinManager*>(message.LParam) == FSkinData->SkinManager())
             FRegionDirty = true;
         FSkinData->HandleCommonMessage(message);
         RepaintNow();
         return true;
     case scRemoveSkin:
+        StopStateFade();
         FSkinData->HandleCommonMessage(message);
         FSkinData->InUpdate = false;
         if (HandleAllocated())
@@ -476,6 +523,7 @@ bool TsButton::HandleSkinCommand(TMessage& message) {
         Invalidate();
         return true;
     case scRefresh:
+        StopStateFade();
         if (HandleAllocated())
             SetWindowRgn(HandleIfAllocated(), nullptr, FALSE);
         FSkinData->HandleCommonMessage(message);
@@ -487,8 +535,15 @@ bool TsButton::HandleSkinCommand(TMessage& message) {
         message.Result = 1;
         return true;
     case scFadeFinished:
+        StopStateFade();
+        // The last frame was the face the fade aimed at; anything that changed meanwhile
+        // (focus, a region to cut) shows now.
+        if (FPaintedState != CurrentState() || FPaintedFocus != IsFocused())
+            RepaintNow();
+        else if (FRegionDirty && HandleAllocated())
+            InvalidateRect(HandleIfAllocated(), nullptr, FALSE); // the face in the cache is right
         return true;
-    case scRenderFace:
+    case scFadeRenderFace:
         if (Skinned())
             PaintFace();
         return true;
@@ -601,20 +656,36 @@ void TsButton::WndProc(TMessage& message) {
             FMouseClicked = true;
             if (!FDown)
                 FRegionDirty = true;
+            FPendingEvent = aeMouseDown;
+            TButton::WndProc(message);
+            FPendingEvent = 0;
+            if (!AnimateState(aeMouseDown) && !FadeRunning(FStateFade))
+                RepaintNow();
+            return;
         }
         break;
     case WM_LBUTTONUP:
-        TButton::WndProc(message);
-        if (FMouseClicked) {
-            FMouseClicked = false;
-            FRegionDirty = true;
-            FSkinData->CacheStale = true;
-            RepaintNow();
+        if (!FMouseClicked) {
+            TButton::WndProc(message);
+            return;
         }
+        FMouseClicked = false;
+        if (FadeRunning(FStateFade)) {
+            // The press fade is cut short: its target, the pressed face, is in the cache.
+            StopStateFade();
+            ShowPressedNow();
+        }
+        FRegionDirty = true;
+        FPendingEvent = aeMouseUp;
+        TButton::WndProc(message);
+        FPendingEvent = 0;
+        if (!AnimateState(aeMouseUp) && !FadeRunning(FStateFade))
+            RepaintNow();
         return;
     case WM_KEYUP:
     case WM_CHAR:
         if (message.WParam == VK_SPACE) {
+            StopStateFade();
             TButton::WndProc(message);
             FRegionDirty = true;
             FSkinData->CacheStale = true;
@@ -631,18 +702,30 @@ void TsButton::WndProc(TMessage& message) {
         // Unskinned the hovered flag is ours to keep: the themed look has a hot part too.
         FSkinData->Hovered = entering;
         TButton::WndProc(message);
-        FSkinData->CacheStale = true;
-        RepaintNow();
+        if (!AnimateState(entering ? aeMouseEnter : aeMouseLeave)) {
+            FSkinData->CacheStale = true;
+            RepaintNow();
+        }
         return;
     }
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
         const bool gained = message.Msg == WM_SETFOCUS;
+        // The cache keeps the face it was painted with (the painted state says which),
+        // so that a click's fade can start from it.
+        const bool stale = FSkinData->CacheStale;
         FSkinData->HandleCommonMessage(message);
         TButton::WndProc(message);
         if (!gained) {
+            StopStateFade();
             FSkinData->HasFocus = false;
             FRegionDirty = true;
+        }
+        // Focus that comes with a click shows with the click's fade; a running fade
+        // carries on and the focus shows when it ends.
+        if (gained && (FPendingEvent != 0 || FadeRunning(FStateFade))) {
+            FSkinData->CacheStale = stale;
+            return;
         }
         FSkinData->CacheStale = true;
         RepaintNow();
@@ -657,6 +740,8 @@ void TsButton::WndProc(TMessage& message) {
         FSkinData->CacheStale = true;
         break;
     case CM_ENABLEDCHANGED:
+        if (!Enabled())
+            StopStateFade();
         FSkinData->HandleCommonMessage(message);
         TButton::WndProc(message);
         if (HandleAllocated())

@@ -5,7 +5,9 @@
 // (normal, hot, pressed, active default), with a glyph from an image list, the caption
 // and a dotted focus frame; without a skin in the themed or classic system look. Every
 // paint request the system makes (WM_DRAWITEM for state and focus changes) is answered
-// with the face of the state the button is in then. State changes repaint at once.
+// with the face of the state the button is in then. Where the section fades, state
+// changes cross-fade from the old face to the new one (hover in full steps, press and
+// release in half as many).
 #pragma once
 
 #include <windows.h>
@@ -18,6 +20,7 @@
 #include "forms/StdCtrls.h"
 #include "skin/controls/sButtonLayout.h"
 #include "skin/controls/sSpeedButton.h"
+#include "skin/frame/sFade.h"
 #include "skin/paint/sCommonData.h"
 
 namespace sj {
@@ -76,6 +79,8 @@ public:
     TacRect GlyphRect();
     // Renders the face of the current state into the skin data's cache.
     void PaintFace();
+    // The state-change fade, or null before the first.
+    TsFadeTimer* StateFade() const { return FStateFade.get(); }
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -102,8 +107,16 @@ private:
     void RepaintNow();
     bool HandleSkinCommand(TMessage& message);
     bool DropMenu(const TMessage& message);
+    // The change to the current state after a button event: a fade when the event
+    // animates, else a repaint. Answers whether a fade runs.
+    bool AnimateState(unsigned event);
+    void StopStateFade();
+    void ShowPressedNow();
 
     std::unique_ptr<TsCtrlSkinData> FSkinData;
+    std::unique_ptr<TsFadeTimer> FStateFade;
+    // The event whose default processing runs now: a paint it causes starts the fade.
+    unsigned FPendingEvent = 0;
     unsigned FAnimatEvents = aeGlobalDef;
     bool FShowFocus = true;
     int FFocusMargin = 1;

@@ -57,6 +57,7 @@ TsSpeedButton::TsSpeedButton(TComponent* owner)
 }
 
 TsSpeedButton::~TsSpeedButton() {
+    StopFade(FStateFade);
     Glyph().OnChange = nullptr;
     if (FDropdownMenu != nullptr)
         FDropdownMenu->RemoveFreeNotification(this);
@@ -364,7 +365,8 @@ void TsSpeedButton::Paint() {
         return;
     if (FaceIsStale())
         PaintFace();
-    const TBitmap& face = *FSkinData->CacheBitmap;
+    const TBitmap* frame = FadeFrameFor(FStateFade, Width());
+    const TBitmap& face = frame != nullptr ? *frame : *FSkinData->CacheBitmap;
     HDC dc = Canvas().Handle();
     if (dc == nullptr || face.Width() <= 0)
         return;
@@ -382,14 +384,31 @@ void TsSpeedButton::PointerEntered() {
     FSkinData->Hovered = true;
     if (TsSkinManager* manager = FSkinData->SkinManager(); manager != nullptr && Skinned())
         manager->TrackHotButton(this);
-    RepaintFace();
+    AnimateState(aeMouseEnter);
 }
 
 void TsSpeedButton::PointerLeft() {
     if (!FSkinData->Hovered)
         return;
     FSkinData->Hovered = false;
-    RepaintFace();
+    AnimateState(aeMouseLeave);
+}
+
+void TsSpeedButton::AnimateState(unsigned event) {
+    if (!Skinned() || HasState(csDestroying) || HasState(csLoading)) {
+        RepaintFace();
+        return;
+    }
+    const int to = ButtonState();
+    if (FadeRunning(FStateFade) && FStateFade->ToState == to)
+        return;
+    const bool fast = event == aeMouseDown || event == aeMouseUp;
+    const int direction = event == aeMouseEnter || event == aeMouseDown ? fdIn : fdOut;
+    const bool animate = ButtonEventAnimates(FAnimatEvents, event, FSkinData->SkinManager()) && FPaintedState >= 0 &&
+                         FPaintedEnabled == Enabled() && FPaintedDown == Down() && !HasState(csDesigning) &&
+                         FButtonStyle != TsToolButtonStyle::tbsDropDown;
+    if (!ChangeStateWithFade(*FSkinData, FStateFade, FPaintedState, to, direction, animate, fast, false))
+        RepaintFace();
 }
 
 // The drop-down style opens its menu from the arrow strip, or from anywhere when the
@@ -419,17 +438,20 @@ bool TsSpeedButton::HandleSkinCommand(TMessage& message) {
     const bool mine = reinterpret_cast<TsSkinManager*>(message.LParam) == FSkinData->SkinManager();
     switch (SkinCommandCode(message.WParam)) {
     case scNewSkin:
+        StopFade(FStateFade);
         FSkinData->HandleCommonMessage(message);
         if (mine)
             SetControlStyle(ControlStyle() | csOpaque);
         RepaintFace();
         return true;
     case scRemoveSkin:
+        StopFade(FStateFade);
         FSkinData->HandleCommonMessage(message);
         SetControlStyle(ControlStyle() & ~static_cast<unsigned>(csOpaque));
         Invalidate();
         return true;
     case scRefresh:
+        StopFade(FStateFade);
         FSkinData->HandleCommonMessage(message);
         RepaintFace();
         return true;
@@ -437,9 +459,16 @@ bool TsSpeedButton::HandleSkinCommand(TMessage& message) {
         FSkinData->InUpdate = false;
         Invalidate();
         return true;
-    case scCopyFace:
     case scStopFade:
+        StopFade(FStateFade);
         Invalidate();
+        return true;
+    case scCopyFace:
+        Invalidate();
+        return true;
+    case scFadeRenderFace:
+        if (Skinned())
+            PaintFace();
         return true;
     case scRepaintFace:
         RepaintFace();
@@ -482,11 +511,11 @@ void TsSpeedButton::WndProc(TMessage& message) {
         if (DropMenu(message))
             return;
         TSpeedButton::WndProc(message);
-        RepaintFace();
+        AnimateState(aeMouseDown);
         return;
     case WM_LBUTTONUP:
         TSpeedButton::WndProc(message);
-        RepaintFace();
+        AnimateState(aeMouseUp);
         return;
     case WM_SIZE:
     case WM_MOVE:
@@ -501,6 +530,8 @@ void TsSpeedButton::WndProc(TMessage& message) {
             RepaintFace();
         break;
     case CM_ENABLEDCHANGED:
+        if (!Enabled())
+            StopFade(FStateFade);
         FSkinData->HandleCommonMessage(message);
         TSpeedButton::WndProc(message);
         RepaintFace();

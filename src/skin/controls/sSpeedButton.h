@@ -1,7 +1,8 @@
 // TsSpeedButton: the windowless speed button painted from a skin section. Its face of
 // the current state (normal, hot, down) is rendered into the skin data's cache with the
 // caption and glyph on it and copied to the parent's canvas; without an active skin it
-// draws like the standard speed button. State changes repaint at once.
+// draws like the standard speed button. Where the section fades, state changes blend
+// from the face shown to the new one.
 //
 // TsTimerSpeedButton: the auto-repeating arrow of a spin button. Held down, it clicks
 // after 400 ms and then every 100 ms while it keeps the mouse; without a glyph it draws
@@ -18,12 +19,13 @@
 #include "forms/StdCtrls.h"
 #include "forms/Timer.h"
 #include "skin/controls/sButtonLayout.h"
+#include "skin/frame/sFade.h"
 #include "skin/paint/sCommonData.h"
 #include "skin/paint/sGlyphPaint.h"
 
 namespace sj {
 
-// Which state changes animate (stored; the state changes themselves repaint at once).
+// Which state changes animate.
 inline constexpr unsigned aeMouseEnter = 1;
 inline constexpr unsigned aeMouseLeave = 2;
 inline constexpr unsigned aeMouseDown = 4;
@@ -85,6 +87,8 @@ public:
     TsSpeedLayoutResult ContentLayout();
     // Marks the face stale and repaints.
     void RepaintFace();
+    // The state blend, or null before the first.
+    TsFadeTimer* StateFade() const { return FStateFade.get(); }
 
 protected:
     void Paint() override;
@@ -111,8 +115,12 @@ private:
     void PointerEntered();
     void PointerLeft();
     bool DropMenu(const TMessage& message);
+    // After a state change: a blend from the face shown when the event animates, else
+    // a repaint.
+    void AnimateState(unsigned event);
 
     std::unique_ptr<TsCtrlSkinData> FSkinData;
+    std::unique_ptr<TsFadeTimer> FStateFade;
     unsigned FAnimatEvents = aeGlobalDef;
     TsGroupAlignment FAlignment = TsGroupAlignment::taCenter;
     int FBlend = 0;

@@ -167,6 +167,11 @@ TacSkinMenusFactory& SkinMenusFactory() {
     return factory;
 }
 
+TacSkinChangeSteps& SkinChangeSteps() {
+    static auto& steps = *new TacSkinChangeSteps();
+    return steps;
+}
+
 std::vector<TCustomForm*>& HookedFormList() {
     // Never destroyed: windows and objects torn down at exit (after the C++ runtime has
     // begun destroying statics) still look it up.
@@ -204,6 +209,14 @@ void RegisterHookedForm(TCustomForm* form) {
 void UnregisterHookedForm(TCustomForm* form) {
     auto& forms = HookedFormList();
     forms.erase(std::remove(forms.begin(), forms.end(), form), forms.end());
+}
+
+std::vector<TCustomForm*> HookedForms() {
+    return HookedFormList();
+}
+
+void SetSkinChangeSteps(TacSkinChangeSteps steps) {
+    SkinChangeSteps() = std::move(steps);
 }
 
 bool HasCommandLineSwitch(const std::string& lowerSwitch) {
@@ -397,7 +410,10 @@ void TsSkinManager::ChangeSkin(const std::string& name) {
     const std::string oldName = FCore->SkinName();
     FCore->SetSkinNameOnly(name);
     Fire(OnBeforeChange);
-    // (The snapshot for the change animation is taken here once animations exist.)
+    const bool captured = ExtBordersUsable() && !FDeferBroadcast && AnimEffects.SkinChanging.Active && !Reading() &&
+                          !Designing() && SkinChangeSteps().Capture;
+    if (captured)
+        SkinChangeSteps().Capture(*this);
     SkinChangeInProgress = true;
     SkinGlobals().Ready = false;
     PrepareCore();
@@ -421,6 +437,9 @@ void TsSkinManager::ChangeSkin(const std::string& name) {
             Fire(OnActivate);
     }
     SkinChangeInProgress = false;
+    // A change that announced nothing (the skin went away) leaves no form captured.
+    if (captured && SkinChangeSteps().Unfreeze)
+        SkinChangeSteps().Unfreeze(*this, false);
     Fire(OnAfterChange);
 }
 
@@ -582,6 +601,10 @@ void TsSkinManager::BroadcastRefresh(bool lockForms) {
 void TsSkinManager::FreezeForms() {
     if (Designing())
         return;
+    if (SkinChangeSteps().Freeze) {
+        SkinChangeSteps().Freeze(*this);
+        return;
+    }
     auto freeze = [this](TCustomForm* form) {
         if (form == nullptr || form->HasState(csDestroying) || !form->HandleAllocated())
             return;
@@ -602,6 +625,10 @@ void TsSkinManager::FreezeForms() {
 
 // Redraw on again, and each frozen form repaints once, frame and children included.
 void TsSkinManager::UnfreezeForms() {
+    if (SkinChangeSteps().Unfreeze) {
+        SkinChangeSteps().Unfreeze(*this, !Designing());
+        return;
+    }
     std::vector<HWND> frozen;
     frozen.swap(FFrozenForms);
     for (HWND window : frozen) {

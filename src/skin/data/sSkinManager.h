@@ -114,6 +114,18 @@ public:
 using TacSkinMenusFactory = std::function<std::unique_ptr<TacSkinMenusLink>(TsSkinManager& manager)>;
 void SetSkinMenusFactory(TacSkinMenusFactory factory);
 
+// The skin-change animation lives in a library above this one: the frame layer hands
+// its steps in at start-up. Capture keeps a picture of each visible skinned form before
+// a new skin loads, Freeze keeps the forms showing their old look while the controls
+// take the new skin, Unfreeze lets them draw again (with the change animation when
+// animate is set). Without them the forms only stop redrawing meanwhile.
+struct TacSkinChangeSteps {
+    std::function<void(TsSkinManager& manager)> Capture;
+    std::function<void(TsSkinManager& manager)> Freeze;
+    std::function<void(TsSkinManager& manager, bool animate)> Unfreeze;
+};
+void SetSkinChangeSteps(TacSkinChangeSteps steps);
+
 enum TacSkinningRule : unsigned { srStdForms = 1, srStdDialogs = 2, srThirdParty = 4 };
 using TacSkinningRules = unsigned;
 
@@ -266,6 +278,8 @@ void PassSkinCommandToChildren(TWinControl& parent, WORD command, LPARAM lParam)
 // be told of skin changes.
 void RegisterHookedForm(TCustomForm* form);
 void UnregisterHookedForm(TCustomForm* form);
+// The registered forms, oldest first.
+std::vector<TCustomForm*> HookedForms();
 
 // Start-up of the skin layer: decodes the built-in border images from the
 // resources "acSHDA" and "acSHDI" and answers the "/acver" switch. Idempotent; the

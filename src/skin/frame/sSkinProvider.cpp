@@ -400,6 +400,8 @@ void RegisterSkinProviderClasses() {
     InstallSkinableMenus();
     // Hovered controls glow through the glow windows of this layer.
     SetControlGlowHooks(&ShowControlGlow, &HideControlGlow);
+    // Skin changes cross-fade the forms.
+    InstallSkinChangeAnimation();
     using P = TsSkinProvider;
     using Ctx = TReadContext;
     using Val = TPropValue;

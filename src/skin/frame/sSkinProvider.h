@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "forms/StdCtrls.h"
 #include "skin/controls/acSBUtils.h"
 #include "skin/data/sSkinModel.h"
+#include "skin/frame/sFade.h"
 #include "skin/paint/sCommonData.h"
 
 namespace sj {
@@ -217,6 +219,11 @@ public:
     // (UpdateLayeredWindow) when repaint is set or the size changed.
     void UpdateBorderWindow(bool repaint, BYTE alpha = 255);
     void HideBorderWindow();
+    // Hands the border window over (to an animation, which frees it): it no longer
+    // belongs to the form or answers as a border window. The next update makes a new one.
+    HWND TakeWindow();
+    // Frees the window only; the next update makes a new one.
+    void ReleaseWindow();
     // Hands the frame cache to the border window again: now, or at the end of the
     // update that is running.
     void RefreshContent();
@@ -277,6 +284,8 @@ public:
     bool DrawNonClientArea() const { return drawNonClientArea_; }
     void SetDrawNonClientArea(bool value);
     TsCommonData& SkinData() { return *skinData_; }
+    // Called after a form animation has finished.
+    std::function<void(TObject* sender, TacAnimEvent event)> OnAfterAnimation;
 
     TCustomForm& Form() const { return form_; }
     TsSkinManager* SkinManager() const;
@@ -348,6 +357,13 @@ private:
     friend class TacSBAnimation;
 
     void WindowProc(TMessage& message, const TWndNext& next);
+    // Showing, hiding and minimising with their animations; true when handled.
+    bool HandleAnimationMessage(TMessage& message, const TWndNext& next);
+    bool ShowAnimationWanted() const;
+    bool HideAnimationWanted() const;
+    void ShowAnimated(TMessage& message, const TWndNext& next);
+    // The form goes: its border object without a repaint of the frame meanwhile.
+    void DropBorderForm();
     bool HandleSkinCommand(TMessage& message, const TWndNext& next);
     void HandleNewSkin();
     void HandleRefresh();

@@ -242,9 +242,28 @@ void TacBorderForm::HideBorderWindow() {
         ::ShowWindow(window_, SW_HIDE);
 }
 
+HWND TacBorderForm::TakeWindow() {
+    HWND window = window_;
+    if (window == nullptr)
+        return nullptr;
+    // From now on the window answers nothing of ours and no longer goes with the form.
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    ::SetWindowLongPtrA(window, GWLP_HWNDPARENT, 0);
+    window_ = nullptr;
+    shownSize_ = SIZE{};
+    placed_ = RECT{};
+    return window;
+}
+
+void TacBorderForm::ReleaseWindow() {
+    if (HWND window = TakeWindow())
+        ::DestroyWindow(window);
+}
+
 void TacBorderForm::UpdateBorderWindow(bool repaint, BYTE alpha) {
     TCustomForm& form = owner_.Form();
-    if (busy_ || window_ == nullptr || !form.HandleAllocated())
+    // A form animation draws this window itself meanwhile.
+    if (busy_ || AnimationRunning() || !form.HandleAllocated())
         return;
     HWND formWindow = form.Handle();
     RECT bounds{};
@@ -254,6 +273,11 @@ void TacBorderForm::UpdateBorderWindow(bool repaint, BYTE alpha) {
         HideBorderWindow();
         return;
     }
+    // Given away to an animation or freed on a minimise: a new one takes its place.
+    if (window_ == nullptr)
+        CreateBorderWindow();
+    if (window_ == nullptr)
+        return;
     busy_ = true;
     if (owner_.SkinData().CacheStale)
         repaint = true;

@@ -377,6 +377,8 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
             AdaptLaterChild(message);
         return;
     }
+    if (HandleAnimationMessage(message, next))
+        return;
     switch (message.Msg) {
     case WM_NCPAINT:
         PaintNonClient(nullptr);

@@ -1,0 +1,105 @@
+// How a skinned form shows, hides and minimises: the show animation, the hide that
+// hands over or frees the border window, and a minimise that frees the border window
+// only, all without a repaint of the system's compact frame into a window on its way.
+#include "skin/frame/sSkinProvider.h"
+
+#include "skin/frame/sFadeSteps.h"
+#include "skin/frame/sSkinProviderInternal.h"
+
+namespace sj {
+
+using namespace provider_detail;
+
+bool TsSkinProvider::ShowAnimationWanted() const {
+    TsSkinManager* manager = SkinManager();
+    return AllowAnimation && manager != nullptr && form_.Parent() == nullptr && manager->AnimEffects.FormShow.Active &&
+           FormAnimationSteps(manager->AnimEffects.FormShow.Time) > 0 && LayeredWindowsAvailable() &&
+           !ApplicationClosing() && prepared_ && !AnimationRunning();
+}
+
+bool TsSkinProvider::HideAnimationWanted() const {
+    TsSkinManager* manager = SkinManager();
+    return AllowAnimation && manager != nullptr && form_.Parent() == nullptr && manager->AnimEffects.FormHide.Active &&
+           FormAnimationSteps(manager->AnimEffects.FormHide.Time) > 0 && LayeredWindowsAvailable() &&
+           !IsMinimized() && !AnimationRunning();
+}
+
+void TsSkinProvider::DropBorderForm() {
+    StopButtonAnimations();
+    HideButtonGlows();
+    if (!borderForm_)
+        return;
+    borderForm_.reset();
+    skinData_->CacheStale = true;
+    regionStale_ = true;
+}
+
+// The system shows the window while it cannot be seen (layered at alpha 1), then the
+// window keeps its place on the screen but is not drawn (WS_VISIBLE off) until the
+// animation, drawn from a snapshot, ends with the window's own full paint.
+void TsSkinProvider::ShowAnimated(TMessage& message, const TWndNext& next) {
+    HWND window = form_.Handle();
+    TsSkinManager& manager = *SkinManager();
+    const LONG exStyle = ::GetWindowLongA(window, GWL_EXSTYLE);
+    const bool madeLayered = (exStyle & WS_EX_LAYERED) == 0;
+    if (madeLayered) {
+        ::SetWindowLongA(window, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+        acSetLayeredWindowAttributes(window, 0, 1, LWA_ALPHA);
+    }
+    DisableDwmTransitions(window);
+    skinData_->InUpdate = true;
+    {
+        // The border window waits for the animation, which draws in it.
+        TAnimationRunningScope running;
+        next(message);
+    }
+    skinData_->InUpdate = false;
+    if (!::IsWindow(window) || !::IsWindowVisible(window))
+        return; // shown and hidden again meanwhile
+    ::SetWindowLongA(window, GWL_STYLE, ::GetWindowLongA(window, GWL_STYLE) & ~WS_VISIBLE);
+    if (madeLayered)
+        ::SetWindowLongA(window, GWL_EXSTYLE, ::GetWindowLongA(window, GWL_EXSTYLE) & ~WS_EX_LAYERED);
+    if (!borderForm_)
+        SetExtendedBorders(true);
+    AnimateFormShow(*this, manager.AnimEffects.FormShow.Time, 255, manager.AnimEffects.FormShow.Mode);
+}
+
+bool TsSkinProvider::HandleAnimationMessage(TMessage& message, const TWndNext& next) {
+    switch (message.Msg) {
+    case CM_VISIBLECHANGED:
+        // The window is made here when it shows for the first time (and prepared as it
+        // is made), so that it can be shown with the animation too.
+        if (form_.Visible() && !form_.HasState(csDestroying) && form_.Handle() != nullptr &&
+            !::IsWindowVisible(form_.Handle()) && ShowAnimationWanted()) {
+            ShowAnimated(message, next);
+            return true;
+        }
+        return false;
+    case WM_SHOWWINDOW:
+        if (message.WParam != 0) {
+            DisableDwmTransitions(form_.Handle());
+            return false;
+        }
+        // Hidden: the animation (when there is one) takes the border window over; the
+        // rest goes without a repaint, since the window is on its way off the screen.
+        if (HideAnimationWanted())
+            AnimateFormHide(*this);
+        next(message);
+        DropBorderForm();
+        return true;
+    case WM_SYSCOMMAND:
+        if ((message.WParam & 0xFFF0) == SC_MINIMIZE) {
+            StopButtonAnimations();
+            HideButtonGlows();
+            if (borderForm_)
+                borderForm_->ReleaseWindow();
+            next(message);
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+} // namespace sj
