@@ -442,6 +442,9 @@ TModalResult TCustomForm::ShowModal() {
     ::ReleaseCapture();
     modal_ = true;
     modalResult_ = mrNone;
+    // The keyboard goes back to this window when the form closes; left to itself the
+    // system would activate whatever it finds next, often the hidden application window.
+    const HWND activeBefore = ::GetActiveWindow();
     TDisabledWindows disabled{Handle(), {}};
     ::EnumThreadWindows(::GetCurrentThreadId(), DisableThreadWindow, reinterpret_cast<LPARAM>(&disabled));
     auto finish = [&] {
@@ -450,8 +453,16 @@ TModalResult TCustomForm::ShowModal() {
                 ::EnableWindow(window, TRUE);
         }
         modal_ = false;
+        const bool giveBack = activeBefore != nullptr && activeBefore != HandleIfAllocated() &&
+                              ::IsWindow(activeBefore) && ::IsWindowVisible(activeBefore) &&
+                              ::IsWindowEnabled(activeBefore);
+        // Activated before this form hides, so that the hiding moves the activation nowhere else.
+        if (giveBack)
+            ::SetActiveWindow(activeBefore);
         if (HandleAllocated())
             SetVisible(false);
+        if (giveBack && ::GetActiveWindow() != activeBefore)
+            ::SetActiveWindow(activeBefore);
     };
     try {
         Show();

@@ -8,7 +8,7 @@ endif()
 
 # The skinned frames of the program's windows.
 if(WIN32)
-    sj_add_test(test_app_frame AppFrame_test.cpp ${SJ_APP_RC} LIBS sj_app TIMEOUT 300)
+    sj_add_test(test_app_frame AppFrame_test.cpp ${SJ_APP_RC} LIBS sj_app TIMEOUT 600)
     add_dependencies(test_app_frame sj_supplied_files)
 endif()
 

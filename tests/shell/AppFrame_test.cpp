@@ -10,6 +10,7 @@
 #include "skin/data/sSkinCore.h"
 #include "skin/data/sSkinManager.h"
 #include "skin/frame/acGlow.h"
+#include "forms/MessageRecorder.h"
 #include "skin/frame/sSkinProvider.h"
 #include "skin/paint/LayeredWindowRecorder.h"
 #include "skin/paint/acBlit.h"
@@ -224,6 +225,46 @@ TEST_F(AppFrameTest, LongCaptionStaysBetweenTheFrameAndTheButtons) {
     EXPECT_EQ(text.right, provider.FrameCache()->Width() - provider.ButtonBlockWidth() - m[2] - 12);
     EXPECT_LT(text.left, shortText.left) << "a short caption is centred";
     EXPECT_FALSE(provider.SkinData().CacheStale);
+}
+
+// A skin's TITLEBAR image lies behind the title buttons: as wide as the button block
+// plus twice the item's frame width, ending at the frame cache's right edge (the part
+// in the shadow ring is the ring's).
+TEST_F(AppFrameTest, TitleBarStripEndsAtTheCacheEdgeAndTakesTwoFrameWidthsMore) {
+    TsSkinProvider& provider = Provider();
+    TsSkinModel& model = Manager().Core().Model();
+    constexpr TPixel32 StripColor = 0xFF2050A0;
+    constexpr int FrameWidthOfItem = 12;
+    TsMaskData bar;
+    bar.Section = provider.SkinData().SkinSection();
+    bar.Key = "TITLEBAR";
+    bar.OwnBitmap = std::make_shared<TacPixmap>(FrameWidthOfItem, 20);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < FrameWidthOfItem; ++x)
+            bar.OwnBitmap->At(x, y) = StripColor;
+    bar.SourceRect = TacRect{0, 0, FrameWidthOfItem, 20};
+    bar.FrameCount = 1;
+    bar.BorderLeft = bar.BorderTop = bar.BorderRight = bar.BorderBottom = 4;
+    bar.PaintFlags = 4;
+    bar.Owner = &model;
+    model.Masks.push_back(bar);
+    provider.SkinData().CacheStale = true;
+    ASSERT_TRUE(provider.PaintFrame());
+    TBitmap& cache = *provider.FrameCache();
+    const int width = cache.Width();
+    const int left = width - provider.ButtonBlockWidth() - 2 * FrameWidthOfItem;
+    const int y = provider.CaptionCenterLine();
+    auto at = [&](int x) { return cache.Pixels().At(x, y) & 0x00FFFFFF; };
+    EXPECT_EQ(at(left), StripColor & 0x00FFFFFF);
+    EXPECT_EQ(at(left + 1), StripColor & 0x00FFFFFF);
+    EXPECT_NE(at(left - 1), StripColor & 0x00FFFFFF) << "the strip starts where its width says";
+    const TsMargins m = provider.Margins();
+    EXPECT_EQ(cache.Pixels().At(width - m[2] - 1, y) & 0x00FFFFFF, StripColor & 0x00FFFFFF)
+        << "the strip runs to the visible frame's right edge";
+    EXPECT_NE(cache.Pixels().At(width - 1, y) & 0x00FFFFFF, StripColor & 0x00FFFFFF) << "the ring covers the rest";
+    model.Masks.pop_back();
+    provider.SkinData().CacheStale = true;
+    provider.PaintFrame();
 }
 
 TEST_F(AppFrameTest, BorderWindowAnswersTheFrameAndLetsTheShadowThrough) {
@@ -554,14 +595,17 @@ TEST_F(AppFrameTest, ChoosingASkinInTheMenuSwitchesBothWindows) {
 TEST_F(AppFrameTest, WindowMenuOpensOnAltSpaceAndRightClick) {
     HWND window = Form().Handle();
     static int openedItems = -1;
+    static RECT openedAt{};
     auto closeSoon = [] {
         openedItems = -1;
+        openedAt = RECT{};
         ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
             ::KillTimer(nullptr, id);
             HWND popup = ::FindWindowA("#32768", nullptr);
             if (popup != nullptr) {
                 HMENU menu = reinterpret_cast<HMENU>(::SendMessageA(popup, 0x01E1 /* MN_GETHMENU */, 0, 0));
                 openedItems = menu != nullptr ? ::GetMenuItemCount(menu) : 0;
+                ::GetWindowRect(popup, &openedAt);
             }
             ::EndMenu();
         });
@@ -569,6 +613,16 @@ TEST_F(AppFrameTest, WindowMenuOpensOnAltSpaceAndRightClick) {
     closeSoon();
     ::SendMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, ' ');
     Application->ProcessMessages();
+    // Below the icon's place on the visible title, which the border window shows.
+    TsSkinProvider& provider = Provider();
+    ASSERT_NE(provider.BorderForm(), nullptr);
+    const POINT below = OnCache(provider, provider.IconRect().left,
+                                provider.Margins()[1] + provider.FrameTopBorder(true) + provider.CaptionHeight(true));
+    EXPECT_EQ(openedAt.left, below.x);
+    EXPECT_EQ(openedAt.top, below.y);
+    POINT clientTop{0, 0};
+    ::ClientToScreen(window, &clientTop);
+    EXPECT_EQ(openedAt.top, clientTop.y) << "the visible title ends where the client area starts";
     // What the menu shows: its visible items, "Available skins" first.
     TsSystemMenu* menu = Provider().SystemMenu();
     ASSERT_NE(menu, nullptr);
@@ -760,6 +814,86 @@ TEST_F(AppFrameTest, BorderWindowIsHandedThePremultipliedFrameCache) {
     EXPECT_EQ(provider.FormActive(), 1);
 }
 
+// ---- faults of the provider ------------------------------------------------------------
+
+// A form whose own handling of a caption change fails.
+class TFailingCaptionForm : public TForm {
+    SJ_CLASS(TFailingCaptionForm, TForm)
+public:
+    using TForm::TForm;
+    bool Fail = false;
+
+protected:
+    void WndProc(TMessage& message) override {
+        if (Fail && message.Msg == WM_SETTEXT)
+            throw std::runtime_error("caption refused");
+        TForm::WndProc(message);
+    }
+};
+
+TEST_F(AppFrameTest, WindowShowsAgainWhenTheDefaultCaptionHandlingThrows) {
+    TFailingCaptionForm form(nullptr);
+    auto* provider = new TsSkinProvider(&form);
+    form.SetBounds(100, 100, 300, 200);
+    form.Show();
+    Application->ProcessMessages();
+    ASSERT_TRUE(provider->Skinned());
+    form.Fail = true;
+    ::SendMessageA(form.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Refused"));
+    form.Fail = false;
+    EXPECT_NE(::GetWindowLongA(form.Handle(), GWL_STYLE) & WS_VISIBLE, 0) << "the window is drawn again";
+    form.Hide();
+    Application->ProcessMessages();
+}
+
+// Without a border window the window region cuts the clear corners of the frame: a
+// resize cuts them at the new width at once, and a frame repaint that changes nothing
+// of the window's shape does not set the region again.
+TEST_F(AppFrameTest, RegionFollowsAResizeAtOnceAndIsNotSetAgainForNothing) {
+    TsSkinProvider& provider = Provider();
+    provider.AllowExtBorders = false;
+    provider.SetExtendedBorders(false);
+    Application->ProcessMessages();
+    ASSERT_EQ(provider.BorderForm(), nullptr);
+    HWND window = Form().Handle();
+    auto inRegion = [&](int x, int y) {
+        HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+        const bool has = ::GetWindowRgn(window, region) != ERROR;
+        const bool inside = has && ::PtInRegion(region, x, y);
+        ::DeleteObject(region);
+        return inside;
+    };
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    const int oldWidth = r.right - r.left;
+    ASSERT_FALSE(inRegion(oldWidth - 1, 0)) << "the top right corner is cut";
+    ::SetWindowPos(window, nullptr, 0, 0, oldWidth + 40, r.bottom - r.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_FALSE(inRegion(oldWidth + 40 - 1, 0)) << "cut at the new width";
+    EXPECT_TRUE(inRegion(oldWidth - 1, 0)) << "not at the old one";
+    Application->ProcessMessages();
+
+    TMessageRecorder recorder(Form());
+    for (BOOL active : {FALSE, TRUE, FALSE, TRUE})
+        ::SendMessageA(window, WM_NCACTIVATE, active, 0);
+    Application->ProcessMessages();
+    EXPECT_EQ(recorder.Count(WM_WINDOWPOSCHANGING), 0) << "the same region was set again";
+    ::SetWindowPos(window, nullptr, 0, 0, oldWidth, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The caption makes the frame under its text opaque, not the shadow beyond the frame.
+TEST_F(AppFrameTest, CaptionLeavesTheShadowBesideItClear) {
+    TsSkinProvider& provider = Provider();
+    ASSERT_NE(provider.BorderForm(), nullptr);
+    provider.SkinData().CacheStale = true;
+    ASSERT_TRUE(provider.PaintFrame());
+    TBitmap& cache = *provider.FrameCache();
+    const RECT text = provider.CaptionTextRect();
+    ASSERT_LT(text.top, text.bottom);
+    for (int y = text.top; y < text.bottom; ++y)
+        EXPECT_LT(PixelA(cache.Pixels().At(cache.Width() - 1, y)), 255) << y;
+}
+
 // ---- title-button cross-fades -----------------------------------------------------------------
 
 class TitleButtonFadeTest : public AppFrameTest {
@@ -802,6 +936,16 @@ protected:
     void TearDown() override {
         ::SetCursorPos(0, 0);
         AppFrameTest::TearDown();
+    }
+    // The form went down to the task bar (itself, or with the application when it is the
+    // application's main form).
+    bool Minimised() { return Application->Minimized() || ::IsIconic(Form().Handle()); }
+    void RestoreForm() {
+        if (Application->Minimized())
+            Application->Restore();
+        else
+            ::SendMessageA(Form().Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+        PumpUntil([&] { return ::IsWindowVisible(Form().Handle()) && !::IsIconic(Form().Handle()); }, 2000);
     }
 };
 
@@ -1000,6 +1144,109 @@ TEST_F(TitleButtonFadeTest, WithoutExtendedBordersOnlyGlowingAnimates) {
     Manager().Effects.StoredAllowGlowing = false;
 }
 
+// A held title button follows the window menu's state machine: dragged off it turns
+// normal and stays so on the way back, no other button turns hot meanwhile, and only a
+// release over the button that was pressed runs a command.
+TEST_F(TitleButtonFadeTest, PressedButtonDraggedOffTurnsNormalAndOnlyItsOwnReleaseCounts) {
+    TsSkinProvider& provider = Provider();
+    HWND window = Form().Handle();
+    auto moveTo = [&](POINT screen) {
+        ::ScreenToClient(window, &screen);
+        ::SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(screen.x, screen.y));
+    };
+    auto releaseAt = [&](POINT screen) {
+        ::ScreenToClient(window, &screen);
+        ::SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(screen.x, screen.y));
+        Application->ProcessMessages();
+    };
+    const POINT minimize = ButtonOnScreen(HTMINBUTTON), close = ButtonOnScreen(HTCLOSE);
+    const POINT caption = OnCache(provider, provider.FrameCache()->Width() / 3, provider.CaptionCenterLine());
+
+    ::SendMessageA(window, WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(close.x, close.y));
+    ASSERT_EQ(provider.Button(HTCLOSE).State, 2);
+    moveTo(caption);
+    EXPECT_EQ(provider.Button(HTCLOSE).State, 0) << "dragged off";
+    moveTo(close);
+    EXPECT_EQ(provider.Button(HTCLOSE).State, 0) << "back over it: not pressed again";
+    moveTo(minimize);
+    EXPECT_EQ(provider.Button(HTMINBUTTON).State, 0) << "nothing turns hot while a button is held";
+    releaseAt(minimize);
+    EXPECT_TRUE(::IsWindowVisible(window)) << "a release over another button runs nothing";
+    EXPECT_FALSE(Minimised());
+    EXPECT_EQ(provider.Button(HTMINBUTTON).State, 0);
+    EXPECT_EQ(provider.Button(HTCLOSE).State, 0);
+
+    // Dragged off and back, the release over the pressed button still counts.
+    ::SendMessageA(window, WM_NCLBUTTONDOWN, HTMINBUTTON, MAKELPARAM(minimize.x, minimize.y));
+    moveTo(caption);
+    moveTo(minimize);
+    EXPECT_EQ(provider.Button(HTMINBUTTON).State, 0);
+    releaseAt(minimize);
+    EXPECT_TRUE(Minimised());
+    RestoreForm();
+    EXPECT_TRUE(::IsWindowVisible(window));
+}
+
+// A title-button popup handed the release (it lies right under the pointer) passes it
+// on: the press and release over the button run its command.
+TEST_F(TitleButtonFadeTest, ReleaseHandedToTheButtonPopupRunsTheCommand) {
+    TsSkinProvider& provider = Provider();
+    HWND window = Form().Handle();
+    const POINT minimize = ButtonOnScreen(HTMINBUTTON);
+    ::SetCursorPos(minimize.x, minimize.y);
+    Hover(HTMINBUTTON);
+    ::SendMessageA(window, WM_NCLBUTTONDOWN, HTMINBUTTON, MAKELPARAM(minimize.x, minimize.y));
+    HWND popup = provider.ButtonAnimation(HTMINBUTTON)->Window();
+    ASSERT_NE(popup, nullptr);
+    POINT at = minimize;
+    ::ScreenToClient(popup, &at);
+    ::SendMessageA(popup, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    Application->ProcessMessages();
+    EXPECT_TRUE(Minimised());
+    RestoreForm();
+    EXPECT_TRUE(::IsWindowVisible(window));
+}
+
+// Restored and clicked at once with the pointer coming from the client area, as a user
+// does it: every round's first click on the minimise button minimises.
+TEST_F(TitleButtonFadeTest, MinimiseTakesTheFirstClickAfterARestore) {
+    TsSkinProvider& provider = Provider();
+    HWND window = Form().Handle();
+    // As the program's main window: minimising takes the application down with it.
+    struct TMainFormScope {
+        TCustomForm* Saved;
+        explicit TMainFormScope(TCustomForm& form) : Saved(Application->MainForm()) { Application->SetMainForm(&form); }
+        ~TMainFormScope() { Application->SetMainForm(Saved); }
+    } mainForm(Form());
+    auto click = [] {
+        INPUT input[2]{};
+        input[0].type = input[1].type = INPUT_MOUSE;
+        input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        ::SendInput(1, &input[0], sizeof(INPUT));
+        PumpUntil([] { return false; }, 40);
+        ::SendInput(1, &input[1], sizeof(INPUT));
+    };
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(::IsWindowVisible(window));
+        ASSERT_TRUE(PumpUntil([&] { return provider.BorderForm() != nullptr && !provider.SkinData().CacheStale; }));
+        RECT client{};
+        ::GetClientRect(window, &client);
+        POINT inside{client.right / 2, client.bottom / 2};
+        ::ClientToScreen(window, &inside);
+        ::SetCursorPos(inside.x, inside.y);
+        PumpUntil([] { return false; }, 60);
+        const POINT minimize = ButtonOnScreen(HTMINBUTTON);
+        ::SetCursorPos(minimize.x, minimize.y);
+        PumpUntil([&] { return provider.HoverCode() == HTMINBUTTON; }, 500);
+        click();
+        EXPECT_TRUE(PumpUntil([&] { return Minimised(); }, 2000)) << "the first click minimised";
+        RestoreForm();
+    }
+    ::SetCursorPos(0, 0);
+}
+
 // ---- glows ------------------------------------------------------------------------------
 
 class GlowFrameTest : public TitleButtonFadeTest {
@@ -1071,6 +1318,36 @@ TEST_F(GlowFrameTest, HotCloseButtonGlowsOnlyWhenGlowingIsAllowed) {
     ::SetWindowPos(Form().Handle(), nullptr, r.left + 20, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(LiveGlowCount(), 0);
     EXPECT_EQ(provider.Button(HTCLOSE).GlowId, -1);
+}
+
+// Another form's move clears every glow and the list gives its slots out again: the
+// glow id a button kept must not take away a glow that now belongs to someone else.
+TEST_F(GlowFrameTest, AButtonsStaleGlowIdLeavesOtherGlowsAlone) {
+    Manager().Effects.StoredAllowGlowing = true;
+    TsSkinProvider& provider = Provider();
+    ::SetCursorPos(ButtonOnScreen(HTCLOSE).x, ButtonOnScreen(HTCLOSE).y);
+    Hover(HTCLOSE);
+    ASSERT_GE(provider.Button(HTCLOSE).GlowId, 0);
+    TFormAbout about(&Form());
+    about.Show();
+    Application->ProcessMessages();
+    RECT r{};
+    ::GetWindowRect(about.Handle(), &r);
+    ::SetWindowPos(about.Handle(), nullptr, r.left + 30, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_EQ(LiveGlowCount(), 0) << "the About box's move cleared every glow";
+    const RECT button = provider.ButtonScreenRect(provider.Button(HTCLOSE));
+    int other = ShowGlow(button, button, "GLOBALINFO", &Manager().Model(), about.Handle(), 255,
+                         Manager().Model().SkinGlobals.BIconCloseGlowMargin, "BICONCLOSEGLOW");
+    ASSERT_GE(other, 0);
+    HWND otherWindow = GlowEffectOf(other)->Handle();
+    ::SetCursorPos(0, 0);
+    Leave();
+    EXPECT_EQ(provider.Button(HTCLOSE).GlowId, -1);
+    EXPECT_TRUE(::IsWindow(otherWindow)) << "the other glow stays";
+    ASSERT_NE(GlowEffectOf(other), nullptr);
+    HideGlow(other);
+    about.Close();
+    Application->ProcessMessages();
 }
 
 TEST_F(GlowFrameTest, HoveredSpinEditGlowsThroughTheControlHook) {

@@ -50,6 +50,15 @@ bool Exists(const std::string& path) {
     return std::filesystem::exists(path);
 }
 
+// Runs the message loop for a while: input sent to the system arrives through it.
+void PumpFor(DWORD milliseconds) {
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < milliseconds) {
+        Application->ProcessMessages();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
 // The caption's extent in the label's own font and flags, as the label measures it.
 SIZE CaptionExtent(TLabel& label) {
     HDC dc = ::GetDC(nullptr);
@@ -530,6 +539,49 @@ TEST_F(AppTest, AboutBoxShowsTheProductAndTheYear) {
     about.LabelWebClick(about.LabelWeb);
     form.menuHomePage->Click();
     EXPECT_THAT(opened_, ElementsAre("http://demo.test/", "http://demo.test/"));
+}
+
+// Closes the About box with Enter, as a user would, noting the window that had the
+// keyboard while it showed.
+HWND activeWhileAbout = nullptr;
+void CALLBACK CloseAboutBoxByKey(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    activeWhileAbout = ::GetActiveWindow();
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        if (auto* about = dynamic_cast<TFormAbout*>(Screen->Forms(i)))
+            ::SendMessageA(about->ButtonOK->Handle(), BM_CLICK, 0, 0);
+}
+
+// Keys typed after the box closed reach the main window: it is active again and one of
+// its controls has the focus, which Tab moves on within the window.
+TEST_F(AppTest, ClosingTheAboutBoxGivesTheKeyboardBackToTheMainWindow) {
+    TFormMain& form = Form();
+    HWND main = form.Handle();
+    ::SetActiveWindow(main);
+    Application->ProcessMessages();
+    ASSERT_EQ(::GetActiveWindow(), main);
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        activeWhileAbout = nullptr;
+        ::SetTimer(nullptr, 0, 150, CloseAboutBoxByKey);
+        form.menuAbout->Click();
+        Application->ProcessMessages();
+        ASSERT_NE(activeWhileAbout, nullptr);
+        EXPECT_NE(activeWhileAbout, main) << "the box had the keyboard while it showed";
+        EXPECT_EQ(::GetActiveWindow(), main);
+        HWND focus = ::GetFocus();
+        ASSERT_NE(focus, nullptr);
+        EXPECT_TRUE(focus == main || ::IsChild(main, focus)) << "the focus is in the main window";
+        INPUT keys[2]{};
+        keys[0].type = keys[1].type = INPUT_KEYBOARD;
+        keys[0].ki.wVk = keys[1].ki.wVk = VK_TAB;
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        ::SendInput(2, keys, sizeof(INPUT));
+        PumpFor(100);
+        HWND moved = ::GetFocus();
+        EXPECT_NE(moved, focus) << "Tab reached the main window";
+        EXPECT_TRUE(moved != nullptr && ::IsChild(main, moved));
+    }
 }
 
 TEST_F(AppTest, EmptyConfigurationGivesEmptyTexts) {

@@ -3,8 +3,14 @@
 #include "PackageContents.h"
 
 #include "skin/data/sSkinCore.h"
+#include "skin/paint/sBackdrop.h"
+#include "skin/paint/sGraphUtils.h"
+#include "skin/paint/sSectionPaint.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 
 namespace sj::skintest {
 namespace {
@@ -170,6 +176,72 @@ TEST(SkinLoad, ZestGivesTheModelItsStatedValues) {
     EXPECT_EQ(ribbon.GradientSteps[1].Color1, 14477287);
     EXPECT_EQ(ribbon.GradientSteps[1].Color2, 14477287);
     EXPECT_EQ(ribbon.GradientSteps[1].Percent, 0);
+}
+
+// WCAG 2 relative luminance of 8-bit red, green and blue.
+double Luminance(int r, int g, int b) {
+    auto channel = [](int v) {
+        const double c = v / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(r) + 0.7152 * channel(g) + 0.0722 * channel(b);
+}
+
+// The lowest contrast between a 0x00BBGGRR text colour and the pixels of an area.
+double WorstContrast(const TacPixmap& face, TacRect area, std::int32_t text) {
+    const double lt = Luminance(text & 0xFF, (text >> 8) & 0xFF, (text >> 16) & 0xFF);
+    double worst = 21;
+    for (int y = std::max(0, area.Top); y < std::min(face.Height(), area.Bottom); ++y)
+        for (int x = std::max(0, area.Left); x < std::min(face.Width(), area.Right); ++x) {
+            const TPixel32 p = face.At(x, y);
+            const double lp = Luminance(PixelR(p), PixelG(p), PixelB(p));
+            worst = std::min(worst, (std::max(lt, lp) + 0.05) / (std::min(lt, lp) + 0.05));
+        }
+    return worst;
+}
+
+// The caption is drawn in the title section's font colour over the title's face with
+// the caption plate on it, as the frame paints them: everywhere the text can lie, in the
+// active and the inactive state, it keeps a contrast of 4.5:1.
+TEST(SkinLoad, CaptionTextReadsOnThePaintedTitleOfEverySkin) {
+    TsSkinCore& core = Core();
+    for (const std::string& name : SkinNames()) {
+        ASSERT_NO_THROW(core.LoadSkin(name));
+        const TsSkinModel& m = core.Model();
+        const TsSkinData& g = m.SkinGlobals;
+        const std::int32_t title = m.SectionIndexOf("FORMTITLE");
+        const std::int32_t caption = m.SectionIndexOf("CAPTION");
+        const std::int32_t form = m.SectionIndexOf("FORM");
+        ASSERT_GE(title, 0) << name;
+        const TsGeneralData& section = m.GeneralData[static_cast<std::size_t>(title)];
+        const int height = g.TitleHeight > 0 ? g.TitleHeight : 30;
+        const int maxTitle = g.MaxHeight > 0 ? g.MaxHeight : height;
+        const int width = 480;
+        const int center = maxTitle / 2 + height - maxTitle + g.CenterOffset;
+        // A caption some 120 pixels wide, centred, one caption font high.
+        const TacRect text{width / 2 - 60, center - 7, width / 2 + 60, center + 7};
+        for (int active = 0; active < 2; ++active) {
+            SCOPED_TRACE(name + (active != 0 ? " active" : " inactive"));
+            const int state = std::min(active, std::max(0, section.States - 1));
+            TacPixmap face(width, height);
+            const std::int32_t formColor =
+                form >= 0 ? m.GeneralData[static_cast<std::size_t>(form)].PropsOfState(0).Color : 0xFFFFFF;
+            FillPixels(face.View(), TacRect{0, 0, width, height}, ColorToPixelOrder(static_cast<TColor>(formColor)),
+                       0xFF);
+            TacPixmap behind = face;
+            PaintSectionFace(face.View(), TacRect{0, 0, width, height}, &m, title, "FORMTITLE", state, true,
+                             BitmapBackdrop(behind.View(), 0, 0), 0, 0);
+            if (caption >= 0) {
+                const TacRect plate{text.Left - 4, text.Top - 2, text.Right + 4, text.Bottom + 2};
+                TacPixmap under = face;
+                const auto& plateSection = m.GeneralData[static_cast<std::size_t>(caption)];
+                PaintSectionFace(face.View(), plate, &m, caption, "CAPTION",
+                                 std::min(active, std::max(0, plateSection.States - 1)), true,
+                                 BitmapBackdrop(under.View(), 0, 0), plate.Left, plate.Top);
+            }
+            EXPECT_GE(WorstContrast(face, text, section.PropsOfState(state).FontColor), 4.5);
+        }
+    }
 }
 
 TEST(SkinLoad, ExtendedBorderSkinsGiveTheirMargins) {

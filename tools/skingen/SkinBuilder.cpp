@@ -318,8 +318,66 @@ struct TPalette {
     TColorF Page, PageText, TabFace, TabText, TabHot, TabHotText;
     TColorF Hint, HintText, Track, Tool, ToolText, Status, StatusText, Header, HeaderText;
     TColorF Link, LinkHot;
+    float TitleGloss = 0; // the gloss the title may take and keep its caption readable
     bool Dark = false;
 };
+
+double WorstContrastOf(std::initializer_list<TColorF> faces, const TColorF& text) {
+    double worst = 21;
+    for (const TColorF& face : faces)
+        worst = std::min(worst, ContrastRatio(face, text));
+    return worst;
+}
+
+// The ends of a title's gradient, its caption colour and the gloss it may take.
+struct TTitleColours {
+    TColorF Top, Bottom, Text;
+    float Gloss = 0;
+};
+
+// What the caption is drawn on: the gradient's ends, the glossed top (white over the
+// upper half, 0.4 x gloss at the top) and, with a caption plate, the plate.
+TTitleColours SettleTitle(TColorF top, TColorF bottom, TColorF preferred, bool lightText, float gloss, bool pill) {
+    constexpr double kRatio = 4.8;
+    const TColorF extreme = lightText ? TColorF{1, 1, 1, 1} : TColorF{0, 0, 0, 1};
+    auto plateOf = [pill](const TColorF& base) {
+        if (!pill)
+            return base;
+        return IsDark(base) ? Lighten(base, 0.12f) : Darken(base, 0.08f);
+    };
+    auto worst = [&](const TColorF& text, float g) {
+        const TColorF plate = plateOf(Mix(top, bottom, 0.5f));
+        return WorstContrastOf({top, bottom, Lighten(top, 0.4f * g), plate}, text);
+    };
+    auto textFor = [&](float g) {
+        preferred.A = 1;
+        for (int step = 0; step <= 20; ++step) {
+            const TColorF c = Mix(preferred, extreme, static_cast<float>(step) / 20.0f);
+            if (worst(c, g) >= kRatio)
+                return c;
+        }
+        return extreme;
+    };
+    TTitleColours out;
+    for (;; gloss = std::max(0.0f, gloss - 0.05f)) {
+        out.Text = textFor(gloss);
+        if (worst(out.Text, gloss) >= kRatio || gloss <= 0)
+            break;
+    }
+    out.Gloss = gloss;
+    // No text colour serves the whole gradient: its ends give way to the text.
+    if (worst(out.Text, gloss) < kRatio) {
+        top = FaceFor(top, out.Text, kRatio);
+        bottom = FaceFor(bottom, out.Text, kRatio);
+        for (int step = 0; step < 20 && worst(out.Text, gloss) < kRatio; ++step) {
+            top = lightText ? Darken(top, 0.05f) : Lighten(top, 0.05f);
+            bottom = lightText ? Darken(bottom, 0.05f) : Lighten(bottom, 0.05f);
+        }
+    }
+    out.Top = top;
+    out.Bottom = bottom;
+    return out;
+}
 
 TPalette MakePalette(const TSkinTheme& t) {
     TPalette p;
@@ -337,9 +395,24 @@ TPalette MakePalette(const TSkinTheme& t) {
     p.TitleInTop = Lighten(inactive, 0.05f + 0.15f * t.Depth);
     p.TitleInBottom = Darken(inactive, 0.04f + 0.08f * t.Depth);
     const bool darkTitle = IsDark(title);
-    p.TitleText =
-        ReadableOn({p.TitleTop, p.TitleBottom, title}, darkTitle ? Lighten(title, 0.92f) : Darken(title, 0.85f));
-    p.TitleInText = ReadableOn({p.TitleInTop, p.TitleInBottom, inactive}, Mix(p.TitleText, inactive, 0.3f));
+    // The caption reads on all the title paints under it: both ends of the gradient, the
+    // gloss over the upper half and the plate behind the text. The text keeps the title's
+    // look (light on a dark title); where it cannot reach, the gloss gives way first and
+    // then the gradient's ends move away from the text.
+    auto active = SettleTitle(p.TitleTop, p.TitleBottom, darkTitle ? Lighten(title, 0.92f) : Darken(title, 0.85f),
+                              darkTitle, t.Gloss, t.Has(tfCaptionPill));
+    auto passive = SettleTitle(p.TitleInTop, p.TitleInBottom, Mix(active.Text, inactive, 0.3f), IsDark(inactive),
+                               active.Gloss, t.Has(tfCaptionPill));
+    if (passive.Gloss < active.Gloss)
+        active = SettleTitle(p.TitleTop, p.TitleBottom, darkTitle ? Lighten(title, 0.92f) : Darken(title, 0.85f),
+                             darkTitle, passive.Gloss, t.Has(tfCaptionPill));
+    p.TitleTop = active.Top;
+    p.TitleBottom = active.Bottom;
+    p.TitleText = active.Text;
+    p.TitleInTop = passive.Top;
+    p.TitleInBottom = passive.Bottom;
+    p.TitleInText = passive.Text;
+    p.TitleGloss = passive.Gloss;
     p.TitleGlyph = p.TitleText;
     p.TitleInGlyph = Mix(p.TitleInText, inactive, 0.25f);
 
@@ -856,11 +929,11 @@ void TSkinBuilder::Frame() {
             const float fw = static_cast<float>(w), fh = static_cast<float>(th);
             l.Fill(RoundRect(0, 0, fw, fh + tr + 2, tr), active ? Darken(P.TitleBottom, 0.35f) : P.Border);
             l.Fill(RoundRect(1, 1, fw - 1, fh + tr + 2, std::max(0.0f, tr - 1)), VerticalGradient(1, top, fh, bottom));
-            if (T.Gloss > 0)
+            if (P.TitleGloss > 0)
                 l.Fill(
                     Intersection(RoundRect(1, 1, fw - 1, fh + tr, std::max(0.0f, tr - 1)), Rect(0, 0, fw, fh * 0.5f)),
-                    VerticalGradient(1, WithAlpha(kWhite, 0.4f * T.Gloss), fh * 0.5f,
-                                     WithAlpha(kWhite, 0.1f * T.Gloss)));
+                    VerticalGradient(1, WithAlpha(kWhite, 0.4f * P.TitleGloss), fh * 0.5f,
+                                     WithAlpha(kWhite, 0.1f * P.TitleGloss)));
             l.Fill(Difference(RoundRect(1, 1, fw - 1, fh, std::max(0.0f, tr - 1)), RoundRect(1, 2, fw - 1, fh + 4, tr)),
                    WithAlpha(kWhite, 0.3f));
             l.Fill(Rect(static_cast<float>(bw) - 1, fh - 1, fw - static_cast<float>(bw) + 1, fh),

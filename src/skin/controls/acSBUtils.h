@@ -345,10 +345,13 @@ public:
     TWinControl* Control() const { return control_; }
     TacMainWnd* WindowAdapter() const { return windowAdapter_.get(); }
     TsCommonData& SkinData() { return skinData_; }
+    bool AdapterLive() const { return windowAdapter_ && !windowAdapter_->Destroyed(); }
+    // The control has its window and still no window adapter: none will come (its class
+    // has no adapter kind, or something else skins it).
+    bool Unadaptable() const { return control_ != nullptr && control_->HandleAllocated() && !AdapterLive(); }
 
 private:
     void Watch(TMessage& message, const TWndNext& next);
-    bool AdapterLive() const { return windowAdapter_ && !windowAdapter_->Destroyed(); }
 
     TacCtrlAdapter& adapter_;
     TWinControl* control_;

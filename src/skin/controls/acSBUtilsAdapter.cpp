@@ -96,7 +96,8 @@ TacAdapterItem* TacCtrlAdapter::AddNewItem(TWinControl& control, const std::stri
     if (control.Tag() == NeverSkinnedTag || control.Parent() == nullptr)
         return nullptr;
     TacAdapterItem* item = ItemOf(&control);
-    if (item == nullptr) {
+    const bool added = item == nullptr;
+    if (added) {
         if (AnswersSkinned(control))
             return nullptr;
         items_.push_back(std::make_unique<TacAdapterItem>(*this, control));
@@ -106,6 +107,13 @@ TacAdapterItem* TacCtrlAdapter::AddNewItem(TWinControl& control, const std::stri
     if (!section.empty())
         item->SkinData().SetSkinSection(section);
     item->DoHook();
+    // A control without its window yet keeps its item, whose watcher adapts the window
+    // when it comes; one that has its window and got nothing is not kept.
+    if (added && item->Unadaptable()) {
+        control.RemoveFreeNotification(this);
+        items_.pop_back();
+        return nullptr;
+    }
     return item;
 }
 
@@ -166,11 +174,18 @@ void TacCtrlAdapter::AddAllItems(TWinControl& container) {
 }
 
 void TacCtrlAdapter::CleanItems() {
-    // Items stay while their control lives: a recreated window is adapted again by the
-    // item's watcher. Only items whose control went away are dropped.
-    items_.erase(
-        std::remove_if(items_.begin(), items_.end(), [](const auto& item) { return item->Control() == nullptr; }),
-        items_.end());
+    // Items stay while their control can still be adapted: a window destroyed and made
+    // again is adapted anew by the item's watcher. Items whose control went away, or has
+    // its window and no window adapter, are dropped (the walk adds back what it finds).
+    auto gone = [this](const std::unique_ptr<TacAdapterItem>& item) {
+        if (item->Control() == nullptr)
+            return true;
+        if (!item->Unadaptable())
+            return false;
+        item->Control()->RemoveFreeNotification(this);
+        return true;
+    };
+    items_.erase(std::remove_if(items_.begin(), items_.end(), gone), items_.end());
 }
 
 void TacCtrlAdapter::RemoveAllItems() {

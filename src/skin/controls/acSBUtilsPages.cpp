@@ -187,11 +187,18 @@ TacPageWnd::TacPageWnd(TWinControl& page, TsSkinManager* manager, std::unique_pt
     : TacMainWnd(page, manager, *skinData), ownData_(std::move(skinData)), owner_(owner) {}
 
 void TacPageWnd::PaintBackground(HDC dc) {
-    TBitmap* face = owner_.Face();
-    if (face == nullptr || dc == nullptr)
+    if (dc == nullptr)
         return;
     RECT client{};
     ::GetClientRect(Handle(), &client);
+    TBitmap* face = owner_.Face();
+    if (face == nullptr) {
+        // No body to show (yet): the colour a child would be told, never what lay there.
+        TBackdropQuery query;
+        AnswerBackdrop(query);
+        FillRectDC(dc, client, query.Color);
+        return;
+    }
     // The page lies inside the control's body: show the body exactly where it is.
     ::BitBlt(dc, 0, 0, client.right, client.bottom, face->Canvas().Handle(), Control().Left(), Control().Top(),
              SRCCOPY);

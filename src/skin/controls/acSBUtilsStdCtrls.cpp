@@ -44,9 +44,10 @@ void TacEditWnd::PaintBorder() {
     ::GetWindowRect(Handle(), &window);
     const RECT rect{0, 0, window.right - window.left, window.bottom - window.top};
     RECT client{};
-    RECT ownClient{};
-    ::GetClientRect(Handle(), &ownClient);
-    const int border = std::max<int>(0, (rect.right - ownClient.right) / 2);
+    // The frame is where the client area starts: a scroll bar widens only one side.
+    POINT clientOrigin{0, 0};
+    ::ClientToScreen(Handle(), &clientOrigin);
+    const int border = std::max<int>(0, std::min<int>(clientOrigin.x - window.left, clientOrigin.y - window.top));
     PaintControlBorder(dc, rect, border, client, Control().Enabled() ? State() : 0, SkinData());
     if (!Control().Enabled() && SkinData().CacheBitmap)
         PaintDisabledLook(*SkinData().CacheBitmap, dkBlended, &Control(), POINT{Control().Left(), Control().Top()},
@@ -60,6 +61,18 @@ void TacEditWnd::PaintBorder() {
 }
 
 void TacEditWnd::WindowProc(TMessage& message, const TacWndNext& next) {
+    if (message.Msg == SkinCommandMessage && Skinned()) {
+        const WORD code = SkinCommandCode(message.WParam);
+        if (code == scHotEnter || code == scHotLeave) {
+            // Only the border shows the hover: the client keeps the colours it was given.
+            const int before = State();
+            SkinData().Hovered = code == scHotEnter;
+            SkinData().CacheStale = true;
+            if (State() != before)
+                PaintBorder();
+            return;
+        }
+    }
     if (message.Msg == SkinCommandMessage || !Skinned()) {
         TacMainWnd::WindowProc(message, next);
         return;
@@ -80,11 +93,15 @@ void TacEditWnd::WindowProc(TMessage& message, const TacWndNext& next) {
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
     case CM_ENABLEDCHANGED:
+        // The colours stay as the skin applied them; only the face follows the state.
         TacMainWnd::WindowProc(message, next);
         if (message.Msg == WM_KILLFOCUS)
             SkinData().HasFocus = false;
+        if (message.Msg == CM_MOUSELEAVE) {
+            ReportPointerLeft();
+            SkinData().Hovered = false;
+        }
         SkinData().CacheStale = true;
-        ApplySkinHook();
         ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
         return;
     default:

@@ -41,7 +41,7 @@ protected:
     void WndProc(TMessage& message) override;
     void Loaded() override;
     // The face is stale: repaint client and frame.
-    void RefreshFace();
+    virtual void RefreshFace();
 
 private:
     bool ShowsCachedClient() const;

@@ -361,9 +361,11 @@ void TsSpeedButton::Paint() {
         PaintUnskinned();
         return;
     }
-    if (FSkinData->RepaintBlocked() && !FSkinData->CacheStale)
+    // While painting is blocked the face is not rebuilt, but a face that is there shows.
+    const bool stale = FaceIsStale();
+    if (FSkinData->RepaintBlocked() && stale)
         return;
-    if (FaceIsStale())
+    if (stale)
         PaintFace();
     const TBitmap* frame = FadeFrameFor(FStateFade, Width());
     const TBitmap& face = frame != nullptr ? *frame : *FSkinData->CacheBitmap;

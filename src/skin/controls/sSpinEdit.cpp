@@ -59,6 +59,19 @@ void TsSpinButton::ClearGlyphs() {
     downButton_->Glyph().SetSize(0, 0);
 }
 
+void TsSpinButton::RefreshArrows(bool clearHover) {
+    for (TsTimerSpeedButton* arrow : {upButton_, downButton_}) {
+        if (clearHover && arrow->SkinData().Hovered)
+            arrow->Perform(CM_MOUSELEAVE);
+        arrow->SkinData().Hovered = arrow->SkinData().Hovered && !clearHover;
+        arrow->SkinData().CacheStale = true;
+    }
+    // The window clips nothing of its arrows: one invalidation repaints the edit's face
+    // behind them and both arrows over it.
+    if (HandleAllocated())
+        ::InvalidateRect(HandleIfAllocated(), nullptr, FALSE);
+}
+
 void TsSpinButton::SetFocusedButton(TsTimerSpeedButton* button) {
     if (button == focusedButton_ || button == nullptr)
         return;
@@ -181,6 +194,12 @@ void TsBaseSpinEdit::SetShowSpinButtons(bool value) {
     button_->SetVisible(value);
     SetEditRect();
     RefreshFace();
+}
+
+void TsBaseSpinEdit::RefreshFace() {
+    TsEdit::RefreshFace();
+    if (SkinData().IsSkinned() && !HasState(csLoading) && !HasState(csDestroying))
+        button_->RefreshArrows(false);
 }
 
 int TsBaseSpinEdit::SpinButtonWidth() const {
@@ -343,8 +362,7 @@ void TsBaseSpinEdit::WndProc(TMessage& message) {
         break;
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
-        button_->UpButton()->Perform(CM_MOUSELEAVE);
-        button_->DownButton()->Perform(CM_MOUSELEAVE);
+        button_->RefreshArrows(true);
         break;
     default:
         break;

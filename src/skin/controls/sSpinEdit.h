@@ -29,6 +29,9 @@ public:
     void SetFocusControl(TsEdit* value) { focusControl_ = value; }
     // The spin edit draws the arrows as triangles: no glyph bitmaps.
     void ClearGlyphs();
+    // The arrows blend over the edit's face: when it changes they are painted again,
+    // and with clearHover they also lose their hot look.
+    void RefreshArrows(bool clearHover);
 
     void SetBounds(int left, int top, int width, int height) override;
 
@@ -92,6 +95,7 @@ protected:
     virtual void TextPasted() {}
     void SetEditRect();
     int SpinButtonWidth() const;
+    void RefreshFace() override;
 
 private:
     bool HandleKeyDown(WORD key);

@@ -242,6 +242,11 @@ POINT TsSkinProvider::ToWindow(POINT screen) const {
     return POINT{screen.x - origin.x, screen.y - origin.y};
 }
 
+POINT TsSkinProvider::CacheToScreen(POINT cache) const {
+    const POINT origin = ToWindow(POINT{0, 0});
+    return POINT{cache.x - origin.x, cache.y - origin.y};
+}
+
 SIZE TsSkinProvider::WindowSize() const {
     RECT r{};
     if (form_.HandleAllocated())

@@ -127,6 +127,10 @@ private:
 // accelerator marks taken out ("&&" stands for "&"), cut after the internal-skin suffix.
 std::string SkinNameFromMenuCaption(const std::string& caption);
 
+// The title's TITLEBAR strip behind the title buttons: as wide as the button block
+// plus twice the image item's frame width, ending at the frame cache's right edge.
+TacRect TitleBarStripRect(int cacheWidth, int top, int bottom, int buttonBlockWidth, int itemFrameWidth);
+
 enum class TsGripMode { gmNone, gmRightBottom };
 
 // Where a form goes when maximised inside `area` (the work area, or the whole monitor
@@ -370,12 +374,20 @@ private:
     void HandleRemoveSkin();
     bool HandleNonClientMouse(TMessage& message, const TWndNext& next);
     void ReleaseButton(int code, POINT screen);
+    // The pointer moved while a title button is held: the hover follows it.
+    void FollowPressedPointer(POINT screen);
+    // A press whose release went elsewhere (the left button is up again) is over.
+    void DropStalePress();
+    // Mouse input that a title-button popup was handed, at a screen point.
+    void TakePopupMouse(UINT msg, POINT screen);
     void DefaultWithoutRedraw(TMessage& message, const TWndNext& next);
     void Snap(WINDOWPOS& position);
     void AdaptLaterChild(const TMessage& message);
 
     POINT WindowOrigin() const;
     POINT ToWindow(POINT screen) const;
+    // The screen point of a frame-cache point.
+    POINT CacheToScreen(POINT cache) const;
     SIZE WindowSize() const;
     bool IsBordered() const;
     bool IsSizeable() const;
@@ -402,6 +414,7 @@ private:
     TacSBAnimation& AnimationOf(const TitleButtonRecord& button);
     void StopButtonAnimations();
     void UpdateButtonGlow(TitleButtonRecord& button);
+    bool KeepsOwnGlow(TitleButtonRecord& button);
     void HideButtonGlows();
     void ClearAllGlows();
     RECT ScreenArea() const;
@@ -442,10 +455,12 @@ private:
     std::array<TitleButtonRecord, 4> buttons_{}; // minimise, maximise, close, help
     int hoverCode_ = 0;
     bool buttonPressed_ = false;
+    int pressedCode_ = 0; // the button held down; hovering elsewhere does not change it
     bool capturing_ = false;
     std::unique_ptr<TBitmap> buttonStrip_;
     RECT buttonStripRect_{};
     std::array<std::unique_ptr<TacSBAnimation>, 4> animations_{}; // by button slot
+    std::array<HWND, 4> glowWindows_{};                           // the glow shown for each slot
 };
 
 void RegisterSkinProviderClasses();

@@ -278,14 +278,17 @@ void TacBorderForm::UpdateBorderWindow(bool repaint, BYTE alpha) {
         CreateBorderWindow();
     if (window_ == nullptr)
         return;
-    busy_ = true;
+    // A paint that throws must not leave the window never updated again.
+    struct TBusy {
+        bool& Flag;
+        explicit TBusy(bool& flag) : Flag(flag) { Flag = true; }
+        ~TBusy() { Flag = false; }
+    } busy{busy_};
     if (owner_.SkinData().CacheStale)
         repaint = true;
     TBitmap* cache = owner_.PaintFrame() ? owner_.FrameCache() : nullptr;
-    if (cache == nullptr) {
-        busy_ = false;
+    if (cache == nullptr)
         return;
-    }
     const POINT offset = Offset();
     POINT position{bounds.left + offset.x, bounds.top + offset.y};
     SIZE size{cache->Width(), cache->Height()};
@@ -307,7 +310,6 @@ void TacBorderForm::UpdateBorderWindow(bool repaint, BYTE alpha) {
     // Asked for while the window moved: the cache is handed over once more.
     if (contentStale_ && window_ != nullptr)
         PushContent(position, size, shownAlpha_);
-    busy_ = false;
 }
 
 void TacBorderForm::PushContent(POINT position, SIZE size, BYTE alpha) {
@@ -482,6 +484,7 @@ LRESULT TacBorderForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
         return TRUE;
     case WM_NCMOUSEMOVE: {
+        owner_.DropStalePress();
         const int code = BorderWindowHitTest(ToBorder(lParam));
         if (IsButtonCode(code)) {
             owner_.SetHoverButton(code);

@@ -56,11 +56,12 @@ bool TsSkinProvider::HandleNonClientMouse(TMessage& message, const TWndNext& nex
     const int code = static_cast<int>(message.WParam);
     switch (message.Msg) {
     case WM_NCMOUSEMOVE:
+        DropStalePress();
         if (IsButtonCode(code) && Button(code).Placed()) {
             SetHoverButton(code);
             TRACKMOUSEEVENT track{sizeof track, TME_LEAVE | TME_NONCLIENT, form_.Handle(), 0};
             ::TrackMouseEvent(&track);
-        } else if (!buttonPressed_) {
+        } else {
             SetHoverButton(0);
         }
         return false;
@@ -75,8 +76,9 @@ bool TsSkinProvider::HandleNonClientMouse(TMessage& message, const TWndNext& nex
         }
         if (code == HTSYSMENU) {
             hoverCode_ = 0;
-            const POINT origin = WindowOrigin();
-            ShowSystemMenuAt(origin.x, origin.y + FrameTopBorder(true) + CaptionHeight(true));
+            // Below the caption by the icon's height, at the visible frame's left edge.
+            const POINT at = CacheToScreen(POINT{Margins()[0], titleBottom_ + (iconRect_.bottom - iconRect_.top)});
+            ShowSystemMenuAt(at.x, at.y);
             message.Result = 0;
             return true;
         }
@@ -138,12 +140,17 @@ void TsSkinProvider::DefaultWithoutRedraw(TMessage& message, const TWndNext& nex
     // The default processing paints a system caption; the window is not drawn meanwhile.
     HWND window = form_.Handle();
     const LONG style = ::GetWindowLongA(window, GWL_STYLE);
-    const bool visible = (style & WS_VISIBLE) != 0;
-    if (visible)
-        ::SetWindowLongA(window, GWL_STYLE, style & ~WS_VISIBLE);
+    if ((style & WS_VISIBLE) == 0) {
+        next(message);
+        return;
+    }
+    // Whatever the default processing does, even throwing, the window shows again.
+    struct TVisibleAgain {
+        HWND Window;
+        ~TVisibleAgain() { ::SetWindowLongA(Window, GWL_STYLE, ::GetWindowLongA(Window, GWL_STYLE) | WS_VISIBLE); }
+    } visibleAgain{window};
+    ::SetWindowLongA(window, GWL_STYLE, style & ~WS_VISIBLE);
     next(message);
-    if (visible)
-        ::SetWindowLongA(window, GWL_STYLE, ::GetWindowLongA(window, GWL_STYLE) | WS_VISIBLE);
 }
 
 // The work area of the form's monitor; the whole monitor for a stay-on-top form.
@@ -424,14 +431,7 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
         if (capturing_ && buttonPressed_) {
             POINT screen{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
             ::ClientToScreen(form_.Handle(), &screen);
-            TitleButtonRecord* button = ButtonOf(hoverCode_);
-            if (button != nullptr) {
-                const int state = Inside(button->Rect, ToWindow(screen)) ? 2 : 0;
-                if (state != button->State) {
-                    button->State = state;
-                    RepaintTitleButton(hoverCode_);
-                }
-            }
+            FollowPressedPointer(screen);
             message.Result = 0;
             return;
         }
@@ -448,9 +448,11 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
         }
         break;
     case WM_CAPTURECHANGED:
+        // While the left button is still down its release may yet come over the button
+        // (through the border window); otherwise the press is over.
         if (capturing_ && reinterpret_cast<HWND>(message.LParam) != form_.Handle()) {
             capturing_ = false;
-            ResetButtons();
+            DropStalePress();
         }
         break;
     case WM_NCMOUSELEAVE:
@@ -472,9 +474,12 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
             return;
         }
         if ((message.WParam & 0xFFF0) == SC_KEYMENU && message.LParam == ' ') {
-            const POINT origin = WindowOrigin();
-            ShowSystemMenuAt(origin.x + iconRect_.left,
-                             origin.y + FrameTopBorder(true) + CaptionHeight(true) - (IsMinimized() ? 16 : 0));
+            // Below the icon as the user sees it: with a border window the visible title
+            // lies where the border window shows it.
+            if (skinData_->CacheStale)
+                PaintFrame();
+            const POINT at = CacheToScreen(POINT{iconRect_.left, titleBottom_});
+            ShowSystemMenuAt(at.x, at.y - (IsMinimized() ? 16 : 0));
             message.Result = 0;
             return;
         }

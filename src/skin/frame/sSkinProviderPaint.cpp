@@ -55,9 +55,8 @@ void TsSkinProvider::PaintTitle(TBitmap& cache) {
     if (!model->HasImage(bar))
         return;
     const TsMaskData& item = model->Masks[static_cast<std::size_t>(bar)];
-    const int width = std::min(strip.Right - strip.Left, buttonBlockWidth_ + 2 * model->BorderRightOf(bar));
-    // The strip ends inside the visible frame, not in the shadow.
-    const TacRect area{strip.Right - width, strip.Top, strip.Right, strip.Bottom};
+    const TacRect area = TitleBarStripRect(cache.Width(), strip.Top, strip.Bottom, buttonBlockWidth_, FrameWidth(item));
+    // What reaches into the shadow ring is painted over by the ring later.
     DrawBordersMask(cache.Pixels(), area, true, SectionState(title), item, BitmapBackdrop(cache.Pixels(), 0, 0));
 }
 
@@ -95,9 +94,21 @@ void TsSkinProvider::PaintCaptionText(TBitmap& cache) {
     r.left = FrameBorderWidth(true) + iconWidth + model->SkinGlobals.BILeft + margins[0] +
              (model->HasSection(captionSectionIndex_) ? 2 : 0) + 4;
     r.right = cache.Width() - buttonBlockWidth_ - margins[2] - 12;
-    HFONT font = CreateCaptionFont();
     HDC dc = cache.Canvas().Handle();
-    HGDIOBJ oldFont = font != nullptr ? ::SelectObject(dc, font) : nullptr;
+    // Whatever font is selected in between (the caption's, the added title's), the
+    // cache's DC gets its own back, and the caption font goes with it.
+    struct TFontScope {
+        HDC Dc;
+        HGDIOBJ Before;
+        HFONT Owned;
+        ~TFontScope() {
+            ::SelectObject(Dc, Before);
+            if (Owned != nullptr)
+                ::DeleteObject(Owned);
+        }
+    } fontScope{dc, ::GetCurrentObject(dc, OBJ_FONT), CreateCaptionFont()};
+    if (fontScope.Owned != nullptr)
+        ::SelectObject(dc, fontScope.Owned);
     SIZE extent{};
     ::GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
     TEXTMETRICA metrics{};
@@ -153,15 +164,17 @@ void TsSkinProvider::PaintCaptionText(TBitmap& cache) {
         ::DrawTextA(dc, AddedTitleText.c_str(), static_cast<int>(AddedTitleText.size()), &addedRect,
                     DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
-    if (oldFont != nullptr)
-        ::SelectObject(dc, oldFont);
-    if (font != nullptr)
-        ::DeleteObject(font);
-    // Text leaves alpha 0; the frame is opaque.
+    // Text leaves alpha 0; the frame is opaque, the shadow ring beyond its edge is not.
     TacPixelsView pixels = cache.Pixels();
+    const int frameRight = std::min<int>(pixels.Width, cache.Width() - margins[2]);
     for (int y = std::max<int>(0, r.top); y < std::min<int>(pixels.Height, r.bottom); ++y)
-        for (int x = std::max<int>(0, r.left); x < std::min<int>(pixels.Width, cache.Width()); ++x)
+        for (int x = std::max<int>(0, r.left); x < frameRight; ++x)
             pixels.At(x, y) |= 0xFF000000u;
+}
+
+TacRect TitleBarStripRect(int cacheWidth, int top, int bottom, int buttonBlockWidth, int itemFrameWidth) {
+    const int width = std::clamp(buttonBlockWidth + 2 * itemFrameWidth, 0, std::max(0, cacheWidth));
+    return TacRect{cacheWidth - width, top, cacheWidth, bottom};
 }
 
 bool TsSkinProvider::PaintFrame() {
@@ -240,14 +253,16 @@ void TsSkinProvider::CopyFrameToWindow(HDC dc) {
 void TsSkinProvider::PaintNonClient(HDC dc) {
     if (!form_.HandleAllocated())
         return;
+    skinData_->InUpdate = false;
+    const bool repainted = skinData_->CacheStale;
+    const bool painted = PaintFrame();
+    // After the frame, so that the corners are cut at the frame's present width.
     if (regionStale_ && !IsMinimized()) {
         CollectClearCorners();
         regionStale_ = false;
         UpdateWindowRegion(false);
     }
-    skinData_->InUpdate = false;
-    const bool repainted = skinData_->CacheStale;
-    if (!PaintFrame())
+    if (!painted)
         return;
     if (borderForm_) {
         // Everything but the client area is the border window's to show.
@@ -324,6 +339,14 @@ void TsSkinProvider::UpdateWindowRegion(bool redraw) {
             ::CombineRgn(region, region, cut, RGN_DIFF);
             ::DeleteObject(cut);
         }
+    }
+    // A region the window has already is not set again: every setting repaints the frame.
+    HRGN current = ::CreateRectRgn(0, 0, 0, 0);
+    const bool same = ::GetWindowRgn(form_.Handle(), current) != ERROR && ::EqualRgn(current, region);
+    ::DeleteObject(current);
+    if (same) {
+        ::DeleteObject(region);
+        return;
     }
     // The window owns the region from here on.
     if (::SetWindowRgn(form_.Handle(), region, redraw ? TRUE : FALSE) == 0)

@@ -291,21 +291,37 @@ void TsSkinProvider::UpdateButtonGlow(TitleButtonRecord& button) {
     const bool wanted = button.State == 1 && glow > 0 && manager != nullptr && manager->Effects.AllowGlowing() &&
                         form_.Parent() == nullptr && model->HasImage(button.ImageIndex);
     if (!wanted) {
-        if (button.GlowId >= 0)
+        if (KeepsOwnGlow(button))
             HideGlow(button.GlowId);
         return;
     }
-    if (button.GlowId >= 0)
+    if (KeepsOwnGlow(button))
         return;
     const RECT rect = ButtonScreenRect(button);
     HWND parent = borderForm_ && borderForm_->BorderWindow() != nullptr ? borderForm_->BorderWindow() : form_.Handle();
     const std::string& name = model->Masks[static_cast<std::size_t>(button.ImageIndex)].Key;
     button.GlowId = ShowGlow(rect, rect, "GLOBALINFO", model, parent, 255, margin, name + "GLOW");
+    const TacGlowEffect* shown = GlowEffectOf(button.GlowId);
+    glowWindows_[static_cast<std::size_t>(ButtonSlot(button.HitCode))] = shown != nullptr ? shown->Handle() : nullptr;
+}
+
+// Another form's move clears every glow of the process, and the list's slots are given
+// out again: an id is only this button's while it still names the window shown for it.
+bool TsSkinProvider::KeepsOwnGlow(TitleButtonRecord& button) {
+    if (button.GlowId < 0)
+        return false;
+    const int slot = ButtonSlot(button.HitCode);
+    const TacGlowEffect* glow = GlowEffectOf(button.GlowId);
+    if (slot >= 0 && glow != nullptr && glow->Handle() != nullptr &&
+        glow->Handle() == glowWindows_[static_cast<std::size_t>(slot)])
+        return true;
+    button.GlowId = -1;
+    return false;
 }
 
 void TsSkinProvider::HideButtonGlows() {
     for (auto& button : buttons_)
-        if (button.GlowId >= 0)
+        if (KeepsOwnGlow(button))
             HideGlow(button.GlowId);
 }
 
@@ -346,6 +362,7 @@ void TsSkinProvider::PressButton(int code) {
         !(IsMaximized() && systemMenu_->EnabledRestore()))
         return;
     hoverCode_ = code;
+    pressedCode_ = code;
     button->State = 2;
     buttonPressed_ = true;
     RepaintTitleButton(code);
@@ -360,13 +377,55 @@ void TsSkinProvider::ResetButtons() {
     }
     hoverCode_ = 0;
     buttonPressed_ = false;
+    pressedCode_ = 0;
+}
+
+// Dragged off, the pressed button turns normal; coming back it stays normal (the hover
+// moves, but nothing turns hot while a button is held). The release decides alone.
+void TsSkinProvider::FollowPressedPointer(POINT screen) {
+    const int code = NonClientHitTest(screen);
+    SetHoverButton(IsButtonCode(code) && Button(code).Placed() ? code : 0);
+}
+
+void TsSkinProvider::TakePopupMouse(UINT msg, POINT screen) {
+    if (!form_.HandleAllocated())
+        return;
+    UINT frameMessage = WM_NCMOUSEMOVE;
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+        frameMessage = WM_NCLBUTTONDOWN;
+        break;
+    case WM_LBUTTONUP:
+    case WM_NCLBUTTONUP:
+        frameMessage = WM_NCLBUTTONUP;
+        break;
+    case WM_LBUTTONDBLCLK:
+    case WM_NCLBUTTONDBLCLK:
+        frameMessage = WM_NCLBUTTONDBLCLK;
+        break;
+    default:
+        break;
+    }
+    // With a border window the frame is that window's: it translates the point itself.
+    if (borderForm_ && borderForm_->BorderWindow() != nullptr) {
+        ::SendMessageA(borderForm_->BorderWindow(), frameMessage, HTOBJECT, MAKELPARAM(screen.x, screen.y));
+        return;
+    }
+    const int code = NonClientHitTest(screen);
+    ::SendMessageA(form_.Handle(), frameMessage, static_cast<WPARAM>(code), MAKELPARAM(screen.x, screen.y));
+}
+
+void TsSkinProvider::DropStalePress() {
+    if (buttonPressed_ && !capturing_ && (::GetAsyncKeyState(VK_LBUTTON) & 0x8000) == 0)
+        ResetButtons();
 }
 
 // A release decides by where the mouse is now: only a release over the pressed button
-// runs its command.
+// runs its command, whatever the hover did in between.
 void TsSkinProvider::ReleaseButton(int code, POINT screen) {
     const bool pressed = buttonPressed_;
-    const int pressedCode = hoverCode_;
+    const int pressedCode = pressedCode_;
     buttonPressed_ = false;
     if (capturing_) {
         capturing_ = false;
@@ -650,6 +709,28 @@ LRESULT CALLBACK TacSBAnimation::WindowProcedure(HWND window, UINT msg, WPARAM w
         return HTTRANSPARENT;
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_NCMOUSEMOVE:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONDBLCLK:
+        // The popup lies over the button and should let the pointer through; where the
+        // window system hands it the pointer all the same (a press that began on it, say),
+        // the form takes the input as if it had come on its own frame.
+        if (self != nullptr) {
+            POINT screen{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            if (msg < WM_NCMOUSEMOVE || msg > WM_NCLBUTTONDBLCLK)
+                ::ClientToScreen(window, &screen);
+            try {
+                self->owner_.TakePopupMouse(msg, screen);
+            } catch (...) {
+                HandleBoundaryException(std::current_exception());
+            }
+        }
+        return 0;
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {

@@ -1356,7 +1356,22 @@ POINT BoundLabelPosition(TsCaptionLayout layout, const RECT& c, int lw, int lh, 
     return POINT{c.left, c.top};
 }
 
-TsBoundLabel::TsBoundLabel(TsCommonData& skinData, TControl& control) : FSkinData(skinData), FControl(control) {}
+class TsBoundLabel::TLabelWatch : public TComponent {
+public:
+    explicit TLabelWatch(TsBoundLabel& bound) : TComponent(nullptr), FBound(bound) {}
+
+    void Notification(TComponent* component, TOperation operation) override {
+        TComponent::Notification(component, operation);
+        if (operation == TOperation::opRemove && component != nullptr && component == FBound.FLabel)
+            FBound.FLabel = nullptr;
+    }
+
+private:
+    TsBoundLabel& FBound;
+};
+
+TsBoundLabel::TsBoundLabel(TsCommonData& skinData, TControl& control)
+    : FSkinData(skinData), FControl(control), FWatch(std::make_unique<TLabelWatch>(*this)) {}
 
 TsBoundLabel::~TsBoundLabel() {
     SetActive(false);
@@ -1371,10 +1386,14 @@ void TsBoundLabel::SetActive(bool value) {
         return;
     if (!value) {
         TLabel* label = std::exchange(FLabel, nullptr);
-        delete label;
+        if (label != nullptr && !label->HasState(csDestroying)) {
+            label->RemoveFreeNotification(FWatch.get());
+            delete label;
+        }
         return;
     }
     FLabel = new TLabel(FControl.Owner());
+    FLabel->FreeNotification(FWatch.get());
     if (!FControl.Name().empty())
         FLabel->SetName(FControl.Name() + "Label");
     FLabel->Font().Assign(FPrivateFont);

@@ -337,9 +337,14 @@ public:
     void Place();
 
 private:
+    class TLabelWatch;
+
     TsCommonData& FSkinData;
     TControl& FControl;
     TLabel* FLabel = nullptr;
+    // The label belongs to the form (and goes with its parent): when they free it first,
+    // the watch forgets it so that it is not freed twice.
+    std::unique_ptr<TLabelWatch> FWatch;
     std::string FCaption;
     int FIndent = 0;
     int FMaxWidth = 0;

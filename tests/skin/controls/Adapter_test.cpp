@@ -45,6 +45,19 @@ public:
     using TEdit::TEdit;
 };
 
+// An edit with a vertical scroll bar, listed with the edits.
+class TScrollingEdit : public TEdit {
+    SJ_CLASS(TScrollingEdit, TEdit)
+public:
+    using TEdit::TEdit;
+
+protected:
+    void CreateParams(TCreateParams& params) override {
+        TEdit::CreateParams(params);
+        params.Style |= ES_MULTILINE | WS_VSCROLL;
+    }
+};
+
 class AdapterTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -204,6 +217,30 @@ TEST_F(AdapterTest, DestroyedWindowIsUnmarkedAndRecreatedWindowAdaptedAgain) {
     EXPECT_FALSE(second->Destroyed());
 }
 
+// A listed class without an adapter kind gets no item to keep: there is nothing that
+// could ever adapt its window. A control without its window yet keeps its item.
+TEST_F(AdapterTest, ItemsThatCanGetNoWindowAdapterAreNotKept) {
+    manager->ThirdParty[8] = "TMyEdit";
+    manager->InitThirdParty(false);
+    ASSERT_TRUE(owner->Adapter().IsControlSupported(*myEdit));
+    EXPECT_EQ(owner->Adapter().AddNewItem(*myEdit), nullptr);
+    EXPECT_EQ(owner->Adapter().ItemOf(myEdit), nullptr);
+    owner->Adapter().AddAllItems(*form);
+    EXPECT_EQ(owner->Adapter().ItemOf(myEdit), nullptr) << "the walk keeps none either";
+    EXPECT_NE(owner->Adapter().ItemOf(edit), nullptr);
+
+    auto* windowless = new TEdit(form);
+    windowless->SetBounds(150, 180, 100, 22);
+    windowless->SetParent(form);
+    windowless->DestroyHandle();
+    ASSERT_FALSE(windowless->HandleAllocated());
+    ASSERT_NE(owner->Adapter().AddNewItem(*windowless), nullptr) << "kept until its window comes";
+    windowless->HandleNeeded();
+    Pump();
+    EXPECT_TRUE(Marked(windowless));
+    delete windowless;
+}
+
 TEST_F(AdapterTest, ControlCreatedAfterStartUpIsAdaptedWhenItsWindowAppears) {
     auto* late = new TEdit(form);
     late->SetBounds(150, 150, 100, 22);
@@ -244,6 +281,94 @@ TEST_F(AdapterTest, EditBorderIsTheCoreFaceOfTheEditSection) {
                        0, reference);
     EXPECT_EQ(shown, reference.CacheBitmap->Pixels().At(0, edit->Height() / 2) & 0x00FFFFFF);
     EXPECT_EQ(shown, ColorToPixelOrder(static_cast<TColor>(EditColor)) & 0x00FFFFFF);
+}
+
+// Colours are the skin's business at the first paint and after a refresh only: hover
+// and focus show in the border, and the border is normal again once the pointer left.
+TEST_F(AdapterTest, EditShowsHoverAndFocusInTheBorderAndKeepsItsColours) {
+    constexpr std::int32_t HotColor = 0x0030C0F0;
+    constexpr std::int32_t HotFontColor = 0x00000080;
+    TsGeneralData& section = manager->Core().Model().GeneralData[2];
+    ASSERT_EQ(section.SectionName, "EDIT");
+    section.States = 2;
+    section.StateProps[1].Color = HotColor;
+    section.StateProps[1].FontColor = HotFontColor;
+    button->SetFocus();
+    SendSkinCommand(edit, scRefresh, 0, reinterpret_cast<LPARAM>(manager));
+    Pump();
+    auto border = [&] {
+        Pump();
+        HDC dc = ::GetWindowDC(edit->Handle());
+        const COLORREF pixel = ::GetPixel(dc, 0, edit->Height() / 2);
+        ::ReleaseDC(edit->Handle(), dc);
+        return pixel;
+    };
+    auto expectColours = [&](const char* when) {
+        EXPECT_EQ(edit->Color(), static_cast<TColor>(EditColor)) << when;
+        EXPECT_EQ(edit->Font().Color(), static_cast<TColor>(EditFontColor)) << when;
+    };
+    EXPECT_EQ(border(), static_cast<COLORREF>(EditColor));
+    expectColours("at rest");
+
+    edit->SetFocus();
+    EXPECT_EQ(border(), static_cast<COLORREF>(HotColor)) << "focused";
+    expectColours("focused");
+    button->SetFocus();
+    EXPECT_EQ(border(), static_cast<COLORREF>(EditColor)) << "focus gone";
+
+    // A real pointer over the edit, then over the bare form.
+    RECT r{};
+    ::GetWindowRect(edit->Handle(), &r);
+    ::SetCursorPos(r.left + 20, r.top + 8);
+    const DWORD start = ::GetTickCount();
+    while (manager->HotWindow() != edit->Handle() && ::GetTickCount() - start < 2000) {
+        Pump();
+        ::Sleep(10);
+    }
+    ASSERT_EQ(manager->HotWindow(), edit->Handle());
+    EXPECT_EQ(border(), static_cast<COLORREF>(HotColor)) << "hovered";
+    expectColours("hovered");
+    POINT bare{250, 200};
+    ::ClientToScreen(form->Handle(), &bare);
+    ::SetCursorPos(bare.x, bare.y);
+    const DWORD left = ::GetTickCount();
+    while (manager->HotWindow() == edit->Handle() && ::GetTickCount() - left < 2000) {
+        Pump();
+        ::Sleep(10);
+    }
+    EXPECT_NE(manager->HotWindow(), edit->Handle()) << "the edit reported the pointer leaving";
+    EXPECT_EQ(border(), static_cast<COLORREF>(EditColor)) << "pointer gone";
+    expectColours("pointer gone");
+
+    // A refresh applies the colours of the state the edit is in at that moment.
+    edit->SetFocus();
+    SendSkinCommand(edit, scRefresh, 0, reinterpret_cast<LPARAM>(manager));
+    EXPECT_EQ(edit->Color(), static_cast<TColor>(HotColor));
+    EXPECT_EQ(edit->Font().Color(), static_cast<TColor>(HotFontColor));
+    ::SetCursorPos(0, 0);
+}
+
+// The border ring is as wide as the window's frame, not half of what the scroll bar
+// and the frame take together: the scroll bar is left to its own painting.
+TEST_F(AdapterTest, EditBorderOfAWindowWithAScrollBarIsOnlyItsFrame) {
+    manager->ThirdParty[tpEdits] = "TEdit\nTMemo\nTScrollingEdit";
+    manager->InitThirdParty(false);
+    auto* memo = Place(new TScrollingEdit(form), form, 150, 150, 120, 60);
+    memo->HandleNeeded();
+    owner->Adapter().AddNewItem(*memo);
+    ASSERT_NE(dynamic_cast<TacEditWnd*>(AdapterOf(memo)), nullptr);
+    RECT client{};
+    ::GetClientRect(memo->Handle(), &client);
+    ASSERT_LT(client.right, memo->Width() - 10) << "the scroll bar takes its width";
+    ::RedrawWindow(memo->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW);
+    Pump();
+    HDC dc = ::GetWindowDC(memo->Handle());
+    const COLORREF ring = ::GetPixel(dc, 0, memo->Height() / 2);
+    const COLORREF bar = ::GetPixel(dc, memo->Width() - 6, memo->Height() / 2);
+    ::ReleaseDC(memo->Handle(), dc);
+    EXPECT_EQ(ring, static_cast<COLORREF>(EditColor));
+    EXPECT_NE(bar, static_cast<COLORREF>(EditColor)) << "the ring does not cover the scroll bar";
+    delete memo;
 }
 
 TEST_F(AdapterTest, GroupBoxFrameStartsAtHalfTheCaptionHeight) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "forms/MessageRecorder.h"
+
 #include <memory>
 #include <string>
 
@@ -114,6 +116,21 @@ TEST_F(SpeedButtonTest, FacesOfNormalHotAndDownStatesAreTheSectionFaces) {
 
     button->Perform(CM_MOUSELEAVE);
     EXPECT_EQ(button->ButtonState(), 0);
+}
+
+// While painting is blocked the face is not rebuilt; a face already made still shows.
+TEST_F(SpeedButtonTest, BlockedPaintShowsAFreshFaceAndBuildsNoStaleOne) {
+    auto* button = NewArrow<TsSpeedButton>(10, 10);
+    button->PaintFace();
+    button->SkinData().InUpdate = true;
+    ASSERT_TRUE(button->SkinData().RepaintBlocked());
+    auto shown = CaptureControl(*button);
+    EXPECT_TRUE(SameColours(*shown, *CoreFace(button, 0))) << "the fresh face shows";
+    button->SkinData().CacheStale = true;
+    auto blank = CaptureControl(*button);
+    EXPECT_EQ(blank->Pixels().At(5, 5) & 0x00FFFFFF, 0u) << "nothing is painted from a stale face";
+    EXPECT_TRUE(button->SkinData().CacheStale) << "and none is built";
+    button->SkinData().InUpdate = false;
 }
 
 TEST_F(SpeedButtonTest, ArrowTriangleIsDrawnInTheSectionFontColour) {

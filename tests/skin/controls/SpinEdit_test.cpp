@@ -209,6 +209,65 @@ TEST_F(SpinEditTest, BorderRingComesFromTheEditSection) {
     EXPECT_EQ(spin->SkinData().CacheBitmap->Pixels().At(0, 5) & 0x00FFFFFF, ringPixel(1) & 0x00FFFFFF);
 }
 
+// The arrows show the edit's face through them: they follow it when it turns hot and
+// back, and the pointer entering or leaving the edit takes their hover away.
+TEST_F(SpinEditTest, ArrowsFollowTheEditsFaceAndLoseTheirHoverWithThePointer) {
+    TsGeneralData& arrows = manager->Core().Model().GeneralData[2];
+    ASSERT_EQ(arrows.SectionName, "SPEEDBUTTON_SMALL");
+    for (TsGenState& state : arrows.StateProps)
+        state.Transparency = 100;
+    SendSkinCommand(spin, scRefresh, 0, reinterpret_cast<LPARAM>(manager));
+    TsSpinButton& button = spin->Button();
+    auto shown = [&](TsTimerSpeedButton* arrow) {
+        Pump();
+        HDC dc = ::GetDC(button.Handle());
+        const COLORREF pixel = ::GetPixel(dc, arrow->Left() + 1, arrow->Top() + 1);
+        ::ReleaseDC(button.Handle(), dc);
+        return static_cast<std::uint32_t>(pixel);
+    };
+    auto expectArrowsOn = [&](std::uint32_t face, const char* when) {
+        for (TsTimerSpeedButton* arrow : {button.UpButton(), button.DownButton()}) {
+            EXPECT_EQ(shown(arrow), face) << when;
+            EXPECT_EQ(arrow->SkinData().CacheBitmap->Pixels().At(1, 1) & 0x00FFFFFF, ColorToPixelOrder(face))
+                << when;
+        }
+    };
+    expectArrowsOn(EditHot, "focused");
+    Leave();
+    expectArrowsOn(EditNormal, "after leaving");
+    spin->SetFocus();
+    expectArrowsOn(EditHot, "focused again");
+
+    TsTimerSpeedButton* up = button.UpButton();
+    up->Perform(CM_MOUSEENTER);
+    ASSERT_TRUE(up->SkinData().Hovered);
+    spin->Perform(CM_MOUSEENTER);
+    EXPECT_FALSE(up->SkinData().Hovered) << "the pointer went back into the edit";
+    EXPECT_FALSE(button.DownButton()->SkinData().Hovered);
+    up->Perform(CM_MOUSEENTER);
+    spin->Perform(CM_MOUSELEAVE);
+    EXPECT_FALSE(up->SkinData().Hovered) << "the pointer left the edit";
+    expectArrowsOn(EditHot, "still focused");
+}
+
+// The caption label belongs to the form and goes with its parent; the edit must not
+// free it a second time.
+TEST_F(SpinEditTest, CaptionLabelFreedByItsFormIsNotFreedAgain) {
+    spin->BoundLabel().SetCaption("Size");
+    spin->BoundLabel().SetActive(true);
+    TLabel* label = spin->BoundLabel().Label();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->Owner(), form);
+    delete label;
+    EXPECT_FALSE(spin->BoundLabel().Active()) << "the edit forgot the freed label";
+    spin->BoundLabel().SetActive(true);
+    ASSERT_NE(spin->BoundLabel().Label(), nullptr);
+    spin->BoundLabel().SetActive(false);
+    EXPECT_EQ(spin->BoundLabel().Label(), nullptr);
+    // The form frees edit and label in its own order when it goes (TearDown).
+    spin->BoundLabel().SetActive(true);
+}
+
 TEST(SpinEditStoredForm, TheSplitPageFieldReadsBack) {
     RegisterSpinEditClasses();
     TForm holder(nullptr);
