@@ -129,11 +129,11 @@ public:
         if (!enabled_) {
             return {};
         }
-        return [this](int64_t done, int64_t total) { Show(done, total); };
+        return [this](int64_t done, int64_t total, int part) { Show(done, total, part); };
     }
 
 private:
-    void Show(int64_t done, int64_t total) {
+    void Show(int64_t done, int64_t total, int part) {
         auto now = Clock::now();
         if (shown_ && now - last_ < std::chrono::milliseconds(200) && done < total) {
             return;
@@ -143,8 +143,8 @@ private:
         double seconds = std::chrono::duration<double>(now - start_).count();
         double rate = seconds > 0 ? static_cast<double>(done) / seconds / (1024.0 * 1024.0) : 0.0;
         char text[128];
-        std::snprintf(text, sizeof text, "\r%lld / %lld bytes  %.1f MiB/s   ", static_cast<long long>(done),
-                      static_cast<long long>(total), rate);
+        std::snprintf(text, sizeof text, "\rpart %d: %lld / %lld bytes  %.1f MiB/s   ", part,
+                      static_cast<long long>(done), static_cast<long long>(total), rate);
         err_ << text << std::flush;
     }
 
