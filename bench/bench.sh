@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Throughput and peak memory of splitjoin against coreutils split and cat on a 1 GiB
 # file, with the 100mb and cd700 part sizes. Uses a Release build without sanitizers
-# in build/bench; best of two rounds. Usage: bash bench/bench.sh [size-in-MiB]
+# in build/bench; best of two rounds. Then the window's way of running jobs (worker
+# thread, progress on) against the engine alone under Wine, from a Release Windows build
+# in build/bench-windows (needs the native build's generators: scripts/build.sh native;
+# SJ_BENCH_NO_WINDOW=1 leaves it out). Usage: bash bench/bench.sh [size-in-MiB]
 # The skin painters have their own benchmark: bash bench/paint_bench.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -77,3 +80,21 @@ for preset in 100mb cd700; do
     done
 done
 echo "(ratio: coreutils time / splitjoin time; above 1 means splitjoin is faster)"
+
+[ -n "${SJ_BENCH_NO_WINDOW:-}" ] && exit 0
+rm -rf "$work" # the Wine helpers below take over the exit trap
+# The window's path: split and join through the page's worker with the progress bar and
+# the taskbar progress on, against TFileSplitter/TFileJointer alone in the same process.
+export build="$root/build"
+win_build="$build/bench-windows"
+cmake -S "$root" -B "$win_build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DSPLITJOIN_TESTS=OFF -DSPLITJOIN_DEPS_DIR="$build/deps" \
+    -DSPLITJOIN_HOST_BIN="$build/native/bin" >/dev/null
+cmake --build "$win_build" --target job_bench -j"$(nproc)" >/dev/null
+# shellcheck source=../scripts/wine-env.sh
+. "$root/scripts/wine-env.sh"
+sj_start_display
+sj_start_wine
+echo
+(cd "$win_build/bin" && wine job_bench.exe "$mib" 2 2>/dev/null)
+echo "(aim: ratio at least 0.95, worst answer within 50 ms)"

@@ -13,8 +13,19 @@ namespace {
 
 std::string FileNotFound(const std::string& path) { return "File \"" + path + "\" does not exist"; }
 
+// Closes and deletes a half-written output. The stream is closed first: Windows
+// cannot delete an open file.
+void CloseAndRemove(TFileStream& stream) noexcept {
+    try {
+        stream.Close();
+    } catch (const Exception&) {
+        // The file is deleted anyway; the original failure is the one to report.
+    }
+    RemoveFile(stream.Path());
+}
+
 // Deletes the file of a stream it was given unless released, so a half-written
-// output never survives. The stream is closed first: Windows cannot delete an open file.
+// output never survives.
 class TDeleteOnFailure {
 public:
     explicit TDeleteOnFailure(TFileStream& stream) : stream_(&stream), path_(stream.Path()) {}
@@ -26,13 +37,10 @@ public:
             return;
         }
         if (stream_) {
-            try {
-                stream_->Close();
-            } catch (const Exception&) {
-                // The file is deleted anyway; the original failure is the one to report.
-            }
+            CloseAndRemove(*stream_);
+        } else {
+            RemoveFile(path_);
         }
-        RemoveFile(path_);
     }
     void Release() { path_.clear(); }
 
@@ -54,6 +62,8 @@ void TFileSplitter::SetSourceFile(const std::string& path) {
 void TFileSplitter::Split() {
     TPartNameTemplate names(DestFile);
     PartCount = 0;
+    OverwrittenParts.clear();
+    createdParts_.clear();
     if (!FileExists(SourceFile)) {
         throw Exception("Source file (" + SourceFile + ") does not exist");
     }
@@ -65,45 +75,82 @@ void TFileSplitter::Split() {
         throw Exception("The part size must be less than 2 GB (2147483648 bytes)");
     }
     TFileStream source = TFileStream::OpenRead(SourceFile);
-    buffer_.resize(std::min<size_t>(CopyBufferSize, static_cast<size_t>(PartSize)));
+    buffer_.resize(std::clamp<size_t>(BufferSize, 1, std::min<size_t>(CopyBufferSize, static_cast<size_t>(PartSize))));
+    TProgressThrottle progress(OnProgress);
+    // Every part stream is closed by the time a failure arrives here, so the parts
+    // can be deleted.
+    try {
+        WriteAllParts(source, names, progress);
+    } catch (const EJobCancelled&) {
+        RemoveCreatedParts();
+        throw EJobCancelled(CancelledMessage());
+    } catch (...) {
+        RemoveCreatedParts();
+        throw;
+    }
+    progress.Finish(source.Position(), PartCount);
+    buffer_ = {};
+}
 
-    WriteFirstPart(source, names.Format(1));
+void TFileSplitter::WriteAllParts(TFileStream& source, const TPartNameTemplate& names, TProgressThrottle& progress) {
+    WriteFirstPart(source, names.Format(1), progress);
     PartCount = 1;
     const int64_t capacity = PartSize - PrefixHeaderSize;
     for (int64_t number = 2; source.Position() < source.Size(); ++number) {
         int64_t remaining = source.Size() - source.Position();
-        WritePart(source, std::min(capacity, remaining), names.Format(number));
+        WritePart(source, std::min(capacity, remaining), names.Format(number), static_cast<int>(number), progress);
         PartCount = static_cast<int>(number);
     }
-    buffer_ = {};
 }
 
-void TFileSplitter::WriteFirstPart(TFileStream& source, const std::string& partPath) {
+TFileStream TFileSplitter::CreatePart(const std::string& partPath) {
+    CheckCancel();
     CheckNotSource(partPath);
+    bool existed = FileExists(partPath);
+    TFileStream part = TFileStream::Create(partPath);
+    (existed ? OverwrittenParts : createdParts_).push_back(partPath);
+    return part;
+}
+
+void TFileSplitter::WriteFirstPart(TFileStream& source, const std::string& partPath, TProgressThrottle& progress) {
     const int64_t payload = PartSize - FirstHeaderSize;
     TFirstHeaderBlock header = EncodeFirstHeader(static_cast<int32_t>(payload), ExtractFileName(SourceFile), SourceSize);
-    TFileStream part = TFileStream::Create(partPath);
-    TDeleteOnFailure guard(part);
-    part.WriteBuffer(header.data(), header.size());
-    int64_t total = source.Size();
-    int64_t copied = part.CopyFrom(source, payload, buffer_, [&](size_t) { ReportProgress(source, total); });
-    if (copied < payload) {
-        throw Exception("Source file does not have enough data. There is no point to split it. Abort splitting");
+    TFileStream part = CreatePart(partPath);
+    try {
+        part.WriteBuffer(header.data(), header.size());
+        int64_t total = source.Size();
+        int64_t copied = part.CopyFrom(source, payload, buffer_, [&](size_t) {
+            progress.Report(source.Position(), total, 1);
+            CheckCancel();
+        });
+        if (copied < payload) {
+            throw Exception("Source file does not have enough data. There is no point to split it. Abort splitting");
+        }
+        part.Close();
+    } catch (const EJobCancelled&) {
+        throw; // the split removes what it created and keeps what was there before
+    } catch (...) {
+        // A first part that could not be completed goes, even one that replaced an
+        // older file of its name: a stray first part would look like a whole series.
+        CloseAndRemove(part);
+        throw;
     }
-    part.Close();
-    guard.Release();
 }
 
-void TFileSplitter::WritePart(TFileStream& source, int64_t count, const std::string& partPath) {
-    CheckNotSource(partPath);
+void TFileSplitter::WritePart(TFileStream& source, int64_t count, const std::string& partPath, int number,
+                              TProgressThrottle& progress) {
     // The kind is settled by whether this part's read reaches the end of the source;
     // the length is re-read afterwards so a file that grows meanwhile is followed.
     bool isLast = source.Position() + count >= source.Size();
     TPrefixBlock header = EncodeContinuationHeader(isLast, static_cast<int32_t>(count));
-    TFileStream part = TFileStream::Create(partPath);
+    TFileStream part = CreatePart(partPath);
     part.WriteBuffer(header.data(), header.size());
     int64_t total = source.Size();
-    if (part.CopyFrom(source, count, buffer_, [&](size_t) { ReportProgress(source, total); }) < count) {
+    int64_t copied = part.CopyFrom(source, count, buffer_, [&](size_t) {
+        progress.Report(source.Position(), total, number);
+        CheckCancel();
+    });
+    if (copied < count) {
         throw EFileError("Stream read error"); // the source shrank while being split
     }
     bool reachedEnd = source.Position() >= source.Size();
@@ -121,10 +168,30 @@ void TFileSplitter::CheckNotSource(const std::string& partPath) const {
     }
 }
 
-void TFileSplitter::ReportProgress(const TFileStream& source, int64_t total) const {
-    if (OnProgress) {
-        OnProgress(source.Position(), total);
+void TFileSplitter::CheckCancel() const {
+    if (CancelRequested && CancelRequested()) {
+        throw EJobCancelled(SplitCancelledMessage);
     }
+}
+
+void TFileSplitter::RemoveCreatedParts() noexcept {
+    for (const std::string& path : createdParts_) {
+        RemoveFile(path);
+    }
+    createdParts_.clear();
+}
+
+std::string TFileSplitter::CancelledMessage() const {
+    std::string message = SplitCancelledMessage;
+    if (OverwrittenParts.empty()) {
+        return message;
+    }
+    message += OverwrittenParts.size() == 1 ? " This part file existed before and was overwritten:"
+                                            : " These part files existed before and were overwritten:";
+    for (size_t i = 0; i < OverwrittenParts.size(); ++i) {
+        message += (i == 0 ? " \"" : ", \"") + OverwrittenParts[i] + "\"";
+    }
+    return message;
 }
 
 void TFileJointer::SetPartFile(const std::string& path) {
@@ -208,17 +275,20 @@ std::string TFileJointer::CopyPayloadsToTemporary(const std::vector<TPartInfo>& 
     }();
     std::string temporary = joined.Path();
     TDeleteOnFailure guard(joined);
-    std::vector<std::byte> buffer(CopyBufferSize);
+    std::vector<std::byte> buffer(std::clamp<size_t>(BufferSize, 1, CopyBufferSize));
     const int64_t total = TotalPayload(parts);
+    TProgressThrottle progress(OnProgress);
     int64_t done = 0;
+    int number = 0;
     for (const TPartInfo& info : parts) {
+        CheckCancel();
+        ++number;
         TFileStream part = TFileStream::OpenRead(PartsFolder() + info.Name);
         part.Seek(info.Header.HeaderSize);
         int64_t copied = joined.CopyFrom(part, info.Header.PayloadSize, buffer, [&](size_t chunk) {
             done += static_cast<int64_t>(chunk);
-            if (OnProgress) {
-                OnProgress(done, total);
-            }
+            progress.Report(done, total, number);
+            CheckCancel();
         });
         if (copied < info.Header.PayloadSize) {
             throw EFileError("Stream read error");
@@ -226,7 +296,14 @@ std::string TFileJointer::CopyPayloadsToTemporary(const std::vector<TPartInfo>& 
     }
     joined.Close();
     guard.Release();
+    progress.Finish(total, number);
     return temporary;
+}
+
+void TFileJointer::CheckCancel() const {
+    if (CancelRequested && CancelRequested()) {
+        throw EJobCancelled(JoinCancelledMessage);
+    }
 }
 
 } // namespace sj

@@ -23,9 +23,9 @@ if(WIN32)
     set(SJ_APP_RC ${SJ_APP_RC} CACHE INTERNAL "Resources of the program's windows")
     set(SJ_APP_RC_DEPENDS ${SJ_APP_RC_DEPENDS} CACHE INTERNAL "Files the program's resources are made of")
 
-    sj_add_library(sj_app MainUnit.cpp About.cpp PngPicture.cpp
+    sj_add_library(sj_app MainUnit.cpp About.cpp PngPicture.cpp PageJob.cpp JobProgressBar.cpp TaskbarProgress.cpp
         LIBS sj_forms sj_shell_util sj_engine sj_skinpaint sj_skinmanager sj_skinpaint_win
-        sj_skincontrols sj_skinframe)
+        sj_skincontrols sj_skinframe ole32 uuid)
 
     # The program's icon as Explorer shows it.
     set(SJ_APP_ICON_RC ${CMAKE_BINARY_DIR}/app_icon.rc)

@@ -21,6 +21,10 @@ namespace sj {
 namespace {
 
 constexpr char FolderBrowserTitle[] = "Please select a folder";
+// The Split page has no room under its buttons: its bar lies between Help and Start.
+// The Join page's lies under its button, as wide as the page's group box.
+constexpr RECT SplitProgressBounds{176, 368, 473, 368 + 18};
+constexpr RECT JoinProgressBounds{56, 250, 56 + 537, 250 + 18};
 constexpr double BytesPerMegabyte = 1024.0 * 1024.0;
 // Parts store their size in 32 bits with the sign bit clear.
 constexpr double UserSizeLimit = 2147483648.0;
@@ -70,6 +74,74 @@ TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
     BindFields();
     PublishHandlers();
     CreateFromResource();
+    CreatePageJobs();
+    OnCloseQuery = [this](TObject* sender, bool& canClose) { FormCloseQuery(sender, canClose); };
+}
+
+// The jobs end (cancelled, cleaned up) before the controls they know go.
+TFormMain::~TFormMain() {
+    FSplitJob.reset();
+    FJoinJob.reset();
+}
+
+void TFormMain::CreatePageJobs() {
+    auto makeBar = [this](TTabSheet* page, const RECT& bounds) {
+        auto* bar = new TJobProgressBar(this);
+        bar->SetBoundsRect(bounds);
+        bar->SetParent(page);
+        return bar;
+    };
+    SplitProgress = makeBar(TabSheet1, SplitProgressBounds);
+    JoinProgress = makeBar(TabSheet2, JoinProgressBounds);
+    // Each page's inputs, and the other page's Start: one job at a time.
+    FSplitJob = std::make_unique<TPageJob>(
+        *btnStart,
+        std::vector<TControl*>{EditFile, EditOutputFolder, btnOutputFolder, btnSelectfile, RadioButton144,
+                               RadioButton650, RadioButton100, RadioButton700, RadioButtonUser, sDecimalSpinEditMB,
+                               btnStartJoin},
+        *SplitProgress);
+    FJoinJob = std::make_unique<TPageJob>(
+        *btnStartJoin, std::vector<TControl*>{EditFileJoin, EditFileJoinFolder, btnFileJoinFolder, btnFileJoin, btnStart},
+        *JoinProgress);
+}
+
+TPageJob* TFormMain::RunningJob() const {
+    if (FSplitJob && FSplitJob->Running())
+        return FSplitJob.get();
+    if (FJoinJob && FJoinJob->Running())
+        return FJoinJob.get();
+    return nullptr;
+}
+
+bool TFormMain::JobRunning() const { return RunningJob() != nullptr; }
+
+void TFormMain::WndProc(TMessage& message) {
+    // Escape cancels a job whose progress shows, whatever control has the focus.
+    if (message.Msg == CM_DIALOGKEY && message.WParam == VK_ESCAPE) {
+        if (TPageJob* job = RunningJob(); job != nullptr && job->ProgressShown()) {
+            job->Cancel();
+            message.Result = 1;
+            return;
+        }
+    }
+    TForm::WndProc(message);
+}
+
+void TFormMain::FormCloseQuery(TObject*, bool& canClose) {
+    TPageJob* job = RunningJob();
+    if (job == nullptr)
+        return;
+    const std::string question = std::string(job == FSplitJob.get() ? "A split" : "A join") +
+                                 " job is running. Do you want to cancel it and close the window?";
+    job->Hold(true);
+    const int answer = Application->MessageBox(question, Application->Title(), MB_YESNO | MB_ICONQUESTION);
+    if (answer == IDYES) {
+        job->CancelAndWait();
+        job->Hold(false);
+        return;
+    }
+    canClose = false;
+    job->Hold(false);
 }
 
 void TFormMain::BindFields() {
@@ -226,10 +298,6 @@ void TFormMain::PickFolder(TEdit& folderEdit) {
     GlobalVars.LastOpenFolderDir = folderEdit.Text();
 }
 
-void TFormMain::ShowCompleted(const std::string& text) {
-    Application->MessageBox(text, Application->Title(), MB_OK | MB_ICONINFORMATION);
-}
-
 void TFormMain::btnSelectfileClick(TObject*) {
     PickFile(*EditFile, *EditOutputFolder);
 }
@@ -253,18 +321,32 @@ std::int64_t TFormMain::SelectedPartSize() const {
 }
 
 void TFormMain::btnStartClick(TObject*) {
+    // While a split shows its progress this button is "Cancel"; before, a second
+    // click (a double click on Start) must not cancel or start anything.
+    if (FSplitJob->Running()) {
+        if (FSplitJob->ProgressShown())
+            FSplitJob->Cancel();
+        return;
+    }
+    if (JobRunning())
+        return;
     const std::string source = EditFile->Text();
     const std::string destination = EditOutputFolder->Text();
     const std::int64_t size = SelectedPartSize();
     Application->ProcessMessages();
 
-    TFileSplitter splitter;
-    splitter.SetSourceFile(source);
+    auto splitter = std::make_shared<TFileSplitter>();
+    splitter->SetSourceFile(source);
     // An empty destination means the source's own folder.
-    splitter.DestFile = MakeSplitDestFile(source, destination);
-    splitter.PartSize = size;
-    splitter.Split();
-    ShowCompleted("Split job is completed!");
+    splitter->DestFile = MakeSplitDestFile(source, destination);
+    splitter->PartSize = size;
+    FSplitJob->Start(
+        [splitter](const TProgressEvent& progress, const TCancelQuery& cancel) {
+            splitter->OnProgress = progress;
+            splitter->CancelRequested = cancel;
+            splitter->Split();
+        },
+        "Split job is completed!");
 }
 
 void TFormMain::btnFileJoinClick(TObject*) {
@@ -276,12 +358,24 @@ void TFormMain::btnFileJoinFolderClick(TObject*) {
 }
 
 void TFormMain::btnStartJoinClick(TObject*) {
-    TFileJointer jointer;
-    jointer.SetPartFile(EditFileJoin->Text());
+    if (FJoinJob->Running()) {
+        if (FJoinJob->ProgressShown())
+            FJoinJob->Cancel();
+        return;
+    }
+    if (JobRunning())
+        return;
+    auto jointer = std::make_shared<TFileJointer>();
+    jointer->SetPartFile(EditFileJoin->Text());
     // The joiner takes an empty folder as the picked part's own.
-    jointer.DestFolder = EditFileJoinFolder->Text();
-    jointer.Join();
-    ShowCompleted("Join job is completed!");
+    jointer->DestFolder = EditFileJoinFolder->Text();
+    FJoinJob->Start(
+        [jointer](const TProgressEvent& progress, const TCancelQuery& cancel) {
+            jointer->OnProgress = progress;
+            jointer->CancelRequested = cancel;
+            jointer->Join();
+        },
+        "Join job is completed!");
 }
 
 void TFormMain::btnHelpClick(TObject*) {

@@ -12,6 +12,8 @@
 #include "forms/Menus.h"
 #include "forms/StdCtrls.h"
 #include "forms/ComCtrls.h"
+#include "shell/JobProgressBar.h"
+#include "shell/PageJob.h"
 #include "skin/frame/sSkinProvider.h"
 #include "skin/controls/sButton.h"
 #include "skin/controls/sSpinEdit.h"
@@ -48,12 +50,18 @@ class TFormMain : public TForm {
 
 public:
     explicit TFormMain(TComponent* owner);
+    ~TFormMain() override;
 
     // The part size the Split page's choice stands for.
     std::int64_t SelectedPartSize() const;
+    // Whether a split or join is running (its end not yet told).
+    bool JobRunning() const;
 
     void FormCreate(TObject* sender);
     void FormClose(TObject* sender, TCloseAction& action);
+    // A running job is cancelled (and cleaned up) before the window closes, if the
+    // user agrees.
+    void FormCloseQuery(TObject* sender, bool& canClose);
     void btnSelectfileClick(TObject* sender);
     void btnOutputFolderClick(TObject* sender);
     void btnStartClick(TObject* sender);
@@ -117,9 +125,13 @@ public:
     TMenuItem* menuContact = nullptr;
     TMenuItem* menuAbout = nullptr;
     TsSkinProvider* sSkinProvider1 = nullptr;
+    // Made by the window itself: the progress of long jobs, under each page's buttons.
+    TJobProgressBar* SplitProgress = nullptr;
+    TJobProgressBar* JoinProgress = nullptr;
 
 protected:
     void Loaded() override;
+    void WndProc(TMessage& message) override;
 
 private:
     void BindFields();
@@ -130,10 +142,11 @@ private:
     void RestoreSkin();
     void PickFile(TEdit& fileEdit, TEdit& folderEdit);
     void PickFolder(TEdit& folderEdit);
-    void ShowCompleted(const std::string& text);
+    void CreatePageJobs();
+    TPageJob* RunningJob() const;
 
-    // Skins the ordinary controls until the form gets its full skin provider.
-
+    std::unique_ptr<TPageJob> FSplitJob;
+    std::unique_ptr<TPageJob> FJoinJob;
 };
 
 } // namespace sj

@@ -181,11 +181,12 @@ TEST(FileJointer, FailedJoinLeavesAnExistingFileUntouched) {
     TFileJointer jointer;
     jointer.SetPartFile(dir / "keep_split001.bin");
     bool truncated = false;
-    jointer.OnProgress = [&](int64_t, int64_t) {
+    jointer.CancelRequested = [&] {
         if (!truncated) { // a later part shrinks after the series was checked
             std::filesystem::resize_file(dir / "keep_split003.bin", 100);
             truncated = true;
         }
+        return false;
     };
     EXPECT_EQ(ErrorOf([&] { jointer.Join(); }), "Stream read error");
     EXPECT_EQ(ReadFile(dir / "keep.bin"), "the previous file");

@@ -1,6 +1,7 @@
 // The program's windows as the user drives them: texts typed into the edits, buttons
 // clicked through their windows, message boxes, the open dialog, the folder browser
 // and the shell answered by the tests.
+#include "engine/FileSplitter.h"
 #include "shell/About.h"
 #include "shell/MainUnit.h"
 #include "shell/UtilFuncs.h"
@@ -16,12 +17,18 @@
 #include "platform/TempDir.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace sj {
@@ -173,10 +180,29 @@ protected:
     }
 
     // A click as the user makes it: through the button's window, so that errors take
-    // the way to the application's handler.
+    // the way to the application's handler. A job it starts is waited for.
     void Press(TButton* button) {
+        Click(button);
+        if (form_) {
+            EXPECT_TRUE(PumpUntil([this] { return !form_->JobRunning(); }, std::chrono::seconds(60)));
+        }
+    }
+    void Click(TButton* button) {
         ::SendMessageA(button->Handle(), BM_CLICK, 0, 0);
         Application->ProcessMessages();
+    }
+    // Runs the message loop (messages sent from other threads included) until the
+    // condition holds; false when it did not within the time.
+    static bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        for (;;) {
+            Application->ProcessMessages();
+            if (condition())
+                return true;
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
     }
 
     std::string SettingsFile() const { return temp_ / "AppData" + "\\Demo\\system.dat"; }
@@ -189,9 +215,10 @@ protected:
 
     TTempDir temp_;
     std::vector<TShownMessage> messages_;
+    int answer_ = IDOK;
     TMessageBoxOverride boxes_{[this](HWND, const std::string& text, const std::string& caption, UINT flags) {
         messages_.push_back({text, caption, flags});
-        return IDOK;
+        return answer_;
     }};
     std::vector<std::string> opened_;
     std::unique_ptr<TFormMain> form_;
@@ -809,6 +836,245 @@ TEST_F(AppTest, NoControlShowsTheSystemLookAfterStartUp) {
     SetSystemPaintObserver(nullptr);
     EXPECT_THAT(UnskinnedPaints(seen), ::testing::IsEmpty());
     EXPECT_GT(seen.size(), 0u) << "the edits' client areas are painted by the system";
+}
+
+
+// --- Long jobs ------------------------------------------------------------------
+
+// A file of the given length with no data on the disk: reading it costs little, yet a
+// split of it runs for a long time.
+void MakeSparseFile(const std::string& path, std::int64_t size) {
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER end;
+    end.QuadPart = size;
+    EXPECT_TRUE(::SetFilePointerEx(file, end, nullptr, FILE_BEGIN));
+    EXPECT_TRUE(::SetEndOfFile(file));
+    ::CloseHandle(file);
+}
+
+// Names and sizes of a folder's files.
+std::map<std::string, std::uintmax_t> Listing(const std::string& folder) {
+    std::map<std::string, std::uintmax_t> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        files[entry.path().filename().string()] = entry.is_directory() ? 0 : entry.file_size();
+    return files;
+}
+
+// Sends the window a message every few milliseconds from another thread, as Windows
+// does before it calls a window "Not Responding", and keeps the longest wait.
+class TAnswerProbe {
+public:
+    explicit TAnswerProbe(HWND window)
+        : FThread([this, window] {
+              while (!FStop) {
+                  FIdle = FPaused.load();
+                  if (FIdle) {
+                      ::Sleep(1);
+                      continue;
+                  }
+                  const auto start = std::chrono::steady_clock::now();
+                  DWORD_PTR result = 0;
+                  ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &result);
+                  const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now() - start)
+                                          .count();
+                  FWorst = std::max<std::int64_t>(FWorst, waited);
+                  if (waited > 100)
+                      ++FLate;
+                  ++FSent;
+                  ::Sleep(5);
+              }
+              FDone = true;
+          }) {}
+    ~TAnswerProbe() { Stop(); }
+    // For work of the test itself on the window's thread (a picture of the window).
+    void Pause() {
+        FPaused = true;
+        while (!FIdle) {
+            Application->ProcessMessages();
+            ::Sleep(1);
+        }
+    }
+    void Resume() { FPaused = false; }
+    // Keeps answering while the thread ends, so its last message is not left waiting.
+    void Stop() {
+        FStop = true;
+        while (!FDone) {
+            Application->ProcessMessages();
+            ::Sleep(1);
+        }
+        if (FThread.joinable())
+            FThread.join();
+    }
+    std::int64_t WorstMs() const { return FWorst; }
+    // Messages answered after more than 100 ms.
+    int Late() const { return FLate; }
+    int Sent() const { return FSent; }
+
+private:
+    std::atomic<bool> FStop{false};
+    std::atomic<bool> FDone{false};
+    std::atomic<bool> FPaused{false};
+    std::atomic<bool> FIdle{false};
+    std::atomic<std::int64_t> FWorst{0};
+    std::atomic<int> FLate{0};
+    std::atomic<int> FSent{0};
+    std::thread FThread;
+};
+
+// Jobs are slowed down between copies, so each test knows it catches them running.
+class AppJobTest : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        SetPace(std::chrono::milliseconds(2));
+    }
+    void TearDown() override {
+        AppTest::TearDown();
+        TPageJob::Pace() = nullptr;
+    }
+    static void SetPace(std::chrono::milliseconds pause) {
+        TPageJob::Pace() = [pause] { std::this_thread::sleep_for(pause); };
+    }
+    bool WaitForProgress(TJobProgressBar& bar) {
+        return PumpUntil([&] { return bar.Visible(); }, std::chrono::seconds(20));
+    }
+    bool WaitForEnd() {
+        return PumpUntil([this] { return !form_->JobRunning(); }, std::chrono::seconds(20));
+    }
+};
+
+TEST_F(AppJobTest, LongSplitKeepsTheWindowAnsweringShowsProgressAndCancelsCleanly) {
+    const std::string folder = temp_ / "Data";
+    const std::string source = folder + "\\disc.iso";
+    MakeSparseFile(source, std::int64_t{3} << 30);
+    WriteFile(folder + "\\notes.txt", "not part of the job");
+    const auto before = Listing(folder);
+    TFormMain& form = Form();
+    form.EditFile->SetText(source);
+    form.EditOutputFolder->SetText("");
+    form.RadioButton100->SetChecked(true);
+    TAnswerProbe probe(form.Handle());
+
+    Click(form.btnStart);
+    EXPECT_TRUE(form.JobRunning());
+    EXPECT_FALSE(form.SplitProgress->Visible()) << "nothing shows in the first half second";
+    EXPECT_EQ(form.btnStart->Caption(), "Start");
+    ASSERT_TRUE(WaitForProgress(*form.SplitProgress));
+    EXPECT_EQ(form.btnStart->Caption(), "Cancel");
+    for (TControl* input : std::initializer_list<TControl*>{form.EditFile, form.EditOutputFolder, form.btnSelectfile,
+                                                            form.btnOutputFolder, form.RadioButton100,
+                                                            form.sDecimalSpinEditMB, form.btnStartJoin})
+        EXPECT_FALSE(input->Enabled()) << input->Name();
+    EXPECT_TRUE(form.btnStart->Enabled());
+    const std::int64_t first = form.SplitProgress->Done();
+    ASSERT_TRUE(PumpUntil([&] { return form.SplitProgress->Done() > first + (std::int64_t{20} << 20); },
+                          std::chrono::seconds(20)))
+        << "the bar moves";
+    EXPECT_GT(form.SplitProgress->FillWidth(), 0);
+    EXPECT_THAT(form.SplitProgress->StatusText(), HasSubstr(" left"));
+    probe.Pause();
+    DumpClientArea(form, "Split progress");
+    probe.Resume();
+    EXPECT_TRUE(messages_.empty());
+
+    Click(form.btnStart);
+    ASSERT_TRUE(WaitForEnd());
+    probe.Stop();
+    // Within 100 ms; a machine shared with other work may hold the thread now and then,
+    // but never for long (Windows speaks of "Not Responding" after five seconds).
+    EXPECT_GT(probe.Sent(), 20);
+    EXPECT_LE(probe.Late() * 20, probe.Sent()) << "more than one message in twenty answered late";
+    EXPECT_LT(probe.WorstMs(), 1000);
+    std::printf("window answers: %d messages, %d later than 100 ms, worst %lld ms\n", probe.Sent(), probe.Late(),
+                static_cast<long long>(probe.WorstMs()));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].Text, "Split job was cancelled.");
+    EXPECT_EQ(messages_[0].Caption, "Demo");
+    EXPECT_EQ(messages_[0].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONINFORMATION));
+    EXPECT_EQ(Listing(folder), before) << "the parts written so far are gone";
+    EXPECT_FALSE(form.SplitProgress->Visible());
+    EXPECT_EQ(form.btnStart->Caption(), "Start");
+    EXPECT_TRUE(form.EditFile->Enabled());
+    EXPECT_TRUE(form.btnStartJoin->Enabled());
+}
+
+TEST_F(AppJobTest, LongSplitEndsWithTodaysFilesAndMessage) {
+    const std::string source = temp_ / "Data" + "\\report.doc";
+    const std::string content = Pattern(5'000'000);
+    WriteFile(source, content);
+    std::filesystem::create_directory(temp_ / "Engine");
+    TFileSplitter reference;
+    reference.SetSourceFile(source);
+    reference.DestFile = MakeSplitDestFile(source, temp_ / "Engine");
+    reference.PartSize = FloppyPartSize;
+    reference.Split();
+
+    SetPace(std::chrono::milliseconds(120));
+    TFormMain& form = Form();
+    form.EditFile->SetText(source);
+    Click(form.btnStart);
+    ASSERT_TRUE(WaitForProgress(*form.SplitProgress));
+    ASSERT_TRUE(WaitForEnd());
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].Text, "Split job is completed!");
+    EXPECT_EQ(messages_[0].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONINFORMATION));
+    EXPECT_FALSE(form.SplitProgress->Visible());
+    EXPECT_TRUE(form.EditFile->Enabled());
+    const auto parts = Listing(temp_ / "Engine");
+    ASSERT_EQ(parts.size(), 4u);
+    for (const auto& [name, size] : parts)
+        EXPECT_TRUE(ReadFile(temp_ / "Data" + "\\" + name) == ReadFile(temp_ / "Engine" + "\\" + name)) << name;
+    EXPECT_EQ(Listing(temp_ / "Data").size(), 5u) << "the parts and the source, nothing else";
+}
+
+TEST_F(AppJobTest, EscapeAndClosingTheWindowCancelAJoin) {
+    const std::string folder = temp_ / "Data";
+    const std::string source = folder + "\\movie.avi";
+    WriteFile(source, Pattern(12'000'000));
+    TFileSplitter splitter;
+    splitter.SetSourceFile(source);
+    splitter.DestFile = MakeSplitDestFile(source, "");
+    splitter.PartSize = FloppyPartSize;
+    splitter.Split();
+    WriteFile(source, "the older movie");
+    const auto before = Listing(folder);
+    SetPace(std::chrono::milliseconds(60));
+    TFormMain& form = Form();
+    form.PageControl1->SetActivePage(form.TabSheet2);
+    form.EditFileJoin->SetText(folder + "\\movie_split003.avi");
+    form.EditFileJoinFolder->SetText(folder);
+
+    Click(form.btnStartJoin);
+    ASSERT_TRUE(WaitForProgress(*form.JoinProgress));
+    EXPECT_EQ(form.btnStartJoin->Caption(), "Cancel");
+    EXPECT_FALSE(form.btnStart->Enabled()) << "one job at a time";
+    HWND focus = ::GetFocus();
+    ::PostMessageA(focus != nullptr ? focus : form.btnStartJoin->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(WaitForEnd());
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].Text, "Join job was cancelled.");
+    EXPECT_EQ(Listing(folder), before);
+    EXPECT_TRUE(ReadFile(source) == "the older movie");
+
+    // Closing asks first; "No" lets the job go on.
+    messages_.clear();
+    Click(form.btnStartJoin);
+    ASSERT_TRUE(WaitForProgress(*form.JoinProgress));
+    answer_ = IDNO;
+    form.Close();
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].Text, "A join job is running. Do you want to cancel it and close the window?");
+    EXPECT_EQ(messages_[0].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONQUESTION));
+    EXPECT_TRUE(form.JobRunning());
+    EXPECT_TRUE(form.Visible());
+    answer_ = IDYES;
+    form.Close();
+    EXPECT_FALSE(form.JobRunning()) << "the job ended before the window closed";
+    EXPECT_FALSE(form.Visible());
+    EXPECT_EQ(messages_.size(), 2u) << "a plain cancellation the user asked for is not told again";
+    EXPECT_EQ(Listing(folder), before);
 }
 
 } // namespace

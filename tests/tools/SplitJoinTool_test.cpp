@@ -11,8 +11,17 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <functional>
 #include <cstdlib>
+#include <map>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+extern char** environ;
 #endif
 
 namespace sj {
@@ -144,6 +153,81 @@ TEST(SplitJoinTool, ExitCodesAndStreams) {
     EXPECT_EQ(failed.Err, "Source file does not have enough data. There is no point to split it. Abort splitting\n");
     EXPECT_EQ(failed.Out, "");
 }
+
+#ifndef _WIN32
+// The tool started with its copies slowed down, interrupted with `signal` as soon as
+// `ready` holds, then awaited. Returns the exit status (-1 when it did not exit).
+int InterruptedRun(const TTempDir& work, const std::vector<std::string>& args, int signal,
+                   const std::function<bool()>& ready, std::string& err) {
+    std::vector<std::string> environment{"SPLITJOIN_TEST_THROTTLE_MS=20"};
+    for (char** entry = environ; *entry != nullptr; ++entry)
+        environment.emplace_back(*entry);
+    std::vector<char*> envp, argv{const_cast<char*>(SPLITJOIN_EXE)};
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> arguments = args;
+    for (std::string& arg : arguments)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    const std::string errPath = work / "stderr.txt";
+    posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    int spawned = posix_spawn(&pid, SPLITJOIN_EXE, &files, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&files);
+    if (spawned != 0)
+        return -1;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!ready() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ::kill(pid, signal);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    err = ReadFile(errPath);
+    std::remove(errPath.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::map<std::string, std::string> Contents(const TTempDir& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Folder()))
+        files[entry.path().filename().string()] = ReadFile(entry.path().string());
+    return files;
+}
+
+TEST(SplitJoinTool, InterruptedJobsLeaveNothingBehindAndExitWith130) {
+    TTempDir dir, work;
+    WriteFile(dir / "slow.bin", test::RandomBytes(200 * 1024));
+    auto before = Contents(dir);
+    std::string err;
+    for (int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        int code = InterruptedRun(work, {"split", dir / "slow.bin", "--size", "4KB"}, signal,
+                                  [&] { return std::filesystem::exists(dir / "slow_split003.bin"); }, err);
+        EXPECT_EQ(code, 130);
+        EXPECT_EQ(err, "Split job was cancelled.\n");
+        EXPECT_EQ(Contents(dir), before) << "every part this split wrote is gone";
+    }
+
+    TToolRun split = RunTool(dir, "split " + Quote(dir / "slow.bin") + " --size 4KB");
+    ASSERT_EQ(split.Code, 0) << split.Err;
+    WriteFile(dir / "slow.bin", "an older file of the joined name");
+    before = Contents(dir);
+    auto joining = [&] {
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Folder()))
+            if (entry.path().extension() == ".joining" && entry.file_size() > 8192)
+                return true;
+        return false;
+    };
+    int code = InterruptedRun(work, {"join", dir / "slow_split001.bin"}, SIGINT, joining, err);
+    EXPECT_EQ(code, 130);
+    EXPECT_EQ(err, "Join job was cancelled.\n");
+    EXPECT_EQ(Contents(dir), before) << "no temporary file, the older file untouched";
+}
+#endif
 
 } // namespace
 } // namespace sj

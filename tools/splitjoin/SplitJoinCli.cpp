@@ -129,11 +129,11 @@ public:
         if (!enabled_) {
             return {};
         }
-        return [this](int64_t done, int64_t total) { Show(done, total); };
+        return [this](int64_t done, int64_t total, int part) { Show(done, total, part); };
     }
 
 private:
-    void Show(int64_t done, int64_t total) {
+    void Show(int64_t done, int64_t total, int part) {
         auto now = Clock::now();
         if (shown_ && now - last_ < std::chrono::milliseconds(200) && done < total) {
             return;
@@ -143,8 +143,8 @@ private:
         double seconds = std::chrono::duration<double>(now - start_).count();
         double rate = seconds > 0 ? static_cast<double>(done) / seconds / (1024.0 * 1024.0) : 0.0;
         char text[128];
-        std::snprintf(text, sizeof text, "\r%lld / %lld bytes  %.1f MiB/s   ", static_cast<long long>(done),
-                      static_cast<long long>(total), rate);
+        std::snprintf(text, sizeof text, "\rpart %d: %lld / %lld bytes  %.1f MiB/s   ", part,
+                      static_cast<long long>(done), static_cast<long long>(total), rate);
         err_ << text << std::flush;
     }
 
@@ -161,7 +161,8 @@ std::string Option(const TCommandLine& line, const std::string& name) {
     return it == line.Options.end() ? std::string() : it->second;
 }
 
-int RunSplit(const TCommandLine& line, std::ostream& out, std::ostream& err, bool showProgress) {
+int RunSplit(const TCommandLine& line, std::ostream& out, std::ostream& err, bool showProgress,
+             const TCancelQuery& cancel) {
     int64_t size = PresetFloppy;
     if (line.Options.count("size")) {
         auto parsed = ParsePartSize(Option(line, "size"));
@@ -174,6 +175,7 @@ int RunSplit(const TCommandLine& line, std::ostream& out, std::ostream& err, boo
     splitter.SetSourceFile(line.Operand);
     splitter.DestFile = MakeSplitDestFile(line.Operand, Option(line, "out"));
     splitter.PartSize = size;
+    splitter.CancelRequested = cancel;
     {
         TProgressLine progress(err, showProgress);
         splitter.OnProgress = progress.Event();
@@ -189,10 +191,12 @@ int RunSplit(const TCommandLine& line, std::ostream& out, std::ostream& err, boo
     return ExitOk;
 }
 
-int RunJoin(const TCommandLine& line, std::ostream& out, std::ostream& err, bool showProgress) {
+int RunJoin(const TCommandLine& line, std::ostream& out, std::ostream& err, bool showProgress,
+            const TCancelQuery& cancel) {
     TFileJointer jointer;
     jointer.SetPartFile(line.Operand);
     jointer.DestFolder = Option(line, "out");
+    jointer.CancelRequested = cancel;
     std::string output;
     {
         TProgressLine progress(err, showProgress);
@@ -298,7 +302,8 @@ std::optional<int64_t> ParsePartSize(std::string_view text) {
     return value > MaxValue - fromFraction ? MaxValue : value + fromFraction;
 }
 
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool showProgress) {
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, bool showProgress,
+        const TCancelQuery& cancel) {
     TCommandLine line;
     try {
         line = ParseCommandLine(args);
@@ -307,15 +312,18 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             return ExitOk;
         }
         if (line.Command == "split") {
-            return RunSplit(line, out, err, showProgress);
+            return RunSplit(line, out, err, showProgress, cancel);
         }
         if (line.Command == "join") {
-            return RunJoin(line, out, err, showProgress);
+            return RunJoin(line, out, err, showProgress, cancel);
         }
         return RunInfo(line, out);
     } catch (const TUsageError& error) {
         err << "splitjoin: " << error.Message << '\n' << HelpText(line.Command);
         return ExitUsage;
+    } catch (const EJobCancelled& error) {
+        err << error.what() << '\n';
+        return ExitCancelled;
     } catch (const Exception& error) {
         err << error.what() << '\n';
         return ExitFailure;
