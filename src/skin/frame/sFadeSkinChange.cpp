@@ -55,7 +55,7 @@ std::vector<TCustomForm*> ChangingForms(TsSkinManager& manager) {
             continue;
         HWND window = form->Handle();
         if (!::IsWindowVisible(window) || ::IsIconic(window) || form->Parent() != nullptr ||
-            ::GetParent(window) != nullptr && (::GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0)
+            (::GetParent(window) != nullptr && (::GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0))
             continue;
         TsSkinProvider* provider = ProviderOf(*form);
         if (provider == nullptr || provider->SkinManager() != &manager)
