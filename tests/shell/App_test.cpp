@@ -590,7 +590,8 @@ TEST_F(AppTest, ClosingTheAboutBoxGivesTheKeyboardBackToTheMainWindow) {
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
         activeWhileAbout = nullptr;
-        ::SetTimer(nullptr, 0, 150, CloseAboutBoxByKey);
+        // Late enough for the box's show animation to have ended and activated it.
+        ::SetTimer(nullptr, 0, 500, CloseAboutBoxByKey);
         form.menuAbout->Click();
         Application->ProcessMessages();
         ASSERT_NE(activeWhileAbout, nullptr);
