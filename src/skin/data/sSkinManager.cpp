@@ -174,7 +174,32 @@ std::vector<TCustomForm*>& HookedFormList() {
     return forms;
 }
 
+TacWindowHookHandlers& WindowHookHandlers() {
+    // Never destroyed, like the other process-wide hooks of this unit.
+    static auto& handlers = *new TacWindowHookHandlers();
+    return handlers;
+}
+
 } // namespace
+
+void SetWindowHookHandlers(TacWindowHookHandlers handlers) {
+    WindowHookHandlers() = std::move(handlers);
+}
+
+void TsSkinManager::InstallWindowHook() {
+    if (FWindowHookSet || GPrimaryManager != this || Designing() || !WindowHookHandlers().Install)
+        return;
+    FWindowHookSet = true;
+    WindowHookHandlers().Install(*this);
+}
+
+void TsSkinManager::RemoveWindowHook() {
+    if (!FWindowHookSet)
+        return;
+    FWindowHookSet = false;
+    if (WindowHookHandlers().Remove)
+        WindowHookHandlers().Remove();
+}
 
 void SetSkinMenusFactory(TacSkinMenusFactory factory) {
     SkinMenusFactory() = std::move(factory);
@@ -278,6 +303,7 @@ TsSkinManager::~TsSkinManager() {
     Destroying();
     if (FCore->Active() && FCore->SkinLoaded())
         UnloadSkin();
+    RemoveWindowHook();
     FSkinableMenus.reset();
     FCore->SetActive(false);
     FCore->InternalSkins.OnSkinListChanged = nullptr;
@@ -553,6 +579,8 @@ void TsSkinManager::BroadcastNewSkin(bool lockForms) {
     SkinGlobals().Ready = FCore->SkinLoaded();
     if (FSkinableMenus && GPrimaryManager == this)
         FSkinableMenus->HookMenus(FCore->Active() && SkinGlobals().Ready);
+    if (GPrimaryManager == this && SkinGlobals().Ready)
+        InstallWindowHook();
     if (lockForms)
         BroadcastRefresh(false);
 }
@@ -561,6 +589,7 @@ void TsSkinManager::UnloadSkin() {
     FUnloading = true;
     if (FSkinableMenus && GPrimaryManager == this)
         FSkinableMenus->HookMenus(false);
+    RemoveWindowHook();
     SkinGlobals().Ready = false;
     BroadcastToForms(scRemoveSkin, reinterpret_cast<LPARAM>(this));
     FCore->UnloadSkin();
@@ -630,6 +659,8 @@ void TsSkinManager::BroadcastToForms(WORD command, LPARAM lParam) {
         if (!form->HasState(csDestroying))
             SendToFormAndControls(*form, command, lParam);
     }
+    if (WindowHookHandlers().Broadcast)
+        WindowHookHandlers().Broadcast(command, lParam);
 }
 
 // ---- hot controls ------------------------------------------------------------
