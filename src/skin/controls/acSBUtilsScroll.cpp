@@ -345,7 +345,12 @@ void TacScrollWnd::PaintCorner(HDC dc) {
     if (w <= 0 || h <= 0)
         return;
     auto bitmap = CreateBitmap32(w, h);
-    CopyBackdrop(bitmap->Pixels(), TacRect{0, 0, w, h}, BarBackdrop(), square.left, square.top);
+    // The frame face behind the square is only painted as a ring: the square takes the
+    // section's colour.
+    const TsGenState* props = StateProps(SkinData(), 0);
+    const TColor color = props != nullptr ? static_cast<TColor>(PaintColorToRGB(static_cast<std::uint32_t>(props->Color)))
+                                          : static_cast<TColor>(::GetSysColor(COLOR_WINDOW));
+    FillPixels(bitmap->Pixels(), TacRect{0, 0, w, h}, ColorToPixelOrder(color), 0xFF);
     const TsSkinModel* model = SkinData().Model();
     if (model != nullptr && model->HasImage(model->StdIndexes.GripImage) && SitsInParentCorner()) {
         const TsMaskData& grip = model->Masks[static_cast<std::size_t>(model->StdIndexes.GripImage)];
