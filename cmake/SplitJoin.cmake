@@ -31,12 +31,15 @@ function(sj_add_library name)
     endif()
 endfunction()
 
-# sj_add_test(<name> <sources>... [LIBS <libs>...] [TIMEOUT <seconds>]): a GoogleTest
-# program. Natively each test case becomes a ctest test; under Wine the whole
+# sj_add_test(<name> <sources>... [LIBS <libs>...] [TIMEOUT <seconds>] [ACTIVATES]): a
+# GoogleTest program. Natively each test case becomes a ctest test; under Wine the whole
 # program is one ctest test (one Wine start-up instead of one per case).
 # Every test has a timeout, so a stuck window fails one test instead of hanging.
+# ACTIVATES marks a program whose tests check which window is active or has the
+# keyboard: all test programs share one Wine desktop, so two of these running side by
+# side would take the activation from each other. ctest runs them one at a time.
 function(sj_add_test name)
-    cmake_parse_arguments(ARG "" "TIMEOUT" "LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "ACTIVATES" "TIMEOUT" "LIBS" ${ARGN})
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 120)
     endif()
@@ -47,6 +50,9 @@ function(sj_add_test name)
     if(WIN32)
         add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
         set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT})
+        if(ARG_ACTIVATES)
+            set_tests_properties(${name} PROPERTIES RESOURCE_LOCK wine_active_window)
+        endif()
     else()
         include(GoogleTest)
         gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${ARG_TIMEOUT})

@@ -135,6 +135,7 @@ void TacMainWnd::HookControl() {
     skinData_->InUpdate = false;
     skinData_->ResolveSection();
     ApplySkinHook();
+    AfterHook();
     ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -158,6 +159,7 @@ void TacMainWnd::SubclassRawWindow() {
     skinData_->InUpdate = false;
     skinData_->ResolveSection();
     ApplySkinHook();
+    AfterHook();
     ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -272,9 +274,22 @@ bool TacMainWnd::RenderSectionFace(int state) {
 void TacMainWnd::DrawCaption(TBitmap& cache, const std::string& text, const RECT& rect, UINT flags, bool hot) {
     if (text.empty() || rect.right <= rect.left || rect.bottom <= rect.top)
         return;
-    if (control_ != nullptr)
-        cache.Canvas().Font().Assign(control_->Font());
+    AssignFont(cache.Canvas());
     DrawControlText(cache.Canvas(), text, Enabled(), hot, *skinData_, flags, rect);
+}
+
+void TacMainWnd::AssignFont(TCanvas& canvas) const {
+    if (control_ != nullptr) {
+        canvas.Font().Assign(control_->Font());
+        return;
+    }
+    // A raw window's font is the one its dialog gave it, else the GUI font.
+    auto font = reinterpret_cast<HFONT>(::SendMessageA(window_, WM_GETFONT, 0, 0));
+    if (font == nullptr)
+        font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTA logFont{};
+    if (::GetObjectA(font, sizeof logFont, &logFont) != 0)
+        canvas.Font().AssignLogFont(logFont);
 }
 
 void TacMainWnd::CopyFace(HDC dc) {

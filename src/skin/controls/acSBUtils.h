@@ -18,6 +18,7 @@
 
 #include "forms/Controls.h"
 #include "forms/StdCtrls.h"
+#include "skin/controls/acScrollGeometry.h"
 #include "skin/paint/sCommonData.h"
 
 namespace sj {
@@ -33,7 +34,10 @@ inline constexpr int tpEdits = 0;
 inline constexpr int tpButtons = 1;
 inline constexpr int tpCheckBoxes = 3;
 inline constexpr int tpGroupBoxes = 6;
+inline constexpr int tpListViews = 7;
+inline constexpr int tpTreeViews = 9;
 inline constexpr int tpPageControls = 13;
+inline constexpr int tpScrollControls = 18;
 
 // The list index holding className, or -1 (exact, case-sensitive comparison).
 int FindAdapterList(const TsSkinManager& manager, const std::string& className);
@@ -81,13 +85,18 @@ public:
     // Gives the window back; safe to call twice and from inside the adapter's own hook.
     void Unhook();
     bool Destroyed() const { return destroyed_; }
+    bool IsHooked() const { return hooked_; }
     HWND Handle() const { return window_; }
+    // Windows of system dialogs: system colours, plain one-pixel borders.
+    bool DialogMode = false;
     // Only for adapters of framework controls.
     TWinControl& Control() const { return *control_; }
     TsCommonData& SkinData() const { return *skinData_; }
 
 protected:
     virtual void InitHook() {}
+    // After the window is taken over (its procedure is the adapter's).
+    virtual void AfterHook() {}
     virtual void RestoreHook() {}
     virtual void ApplySkinHook() { skinApplied_ = true; }
     virtual void WindowProc(TMessage& message, const TacWndNext& next);
@@ -96,6 +105,8 @@ protected:
 
     bool Skinned() const;
     bool Enabled() const;
+    bool HasControl() const { return control_ != nullptr; }
+    TsSkinManager* Manager() const { return skinData_->SkinManager(); }
     // The window's top-left in its parent's client area.
     POINT PositionInParent() const;
     // The cache at the window's full size.
@@ -114,6 +125,8 @@ protected:
     void ReportPointerLeft();
     TBackdropRef ParentBackdrop();
     void DrawCaption(TBitmap& cache, const std::string& text, const RECT& rect, UINT flags, bool hot);
+    // The window's font: the control's, or the one a raw window was given.
+    void AssignFont(TCanvas& canvas) const;
     std::string WindowText() const;
 
     bool skinApplied_ = false;
@@ -139,9 +152,133 @@ private:
     bool destroyed_ = false;
 };
 
-class TacEditWnd : public TacMainWnd {
+// One skinned scroll bar of an adapted window. The window keeps its scroll information;
+// the bar reads it and drives the window with the standard scroll messages.
+struct TacScrollBar {
+    int Kind = sbKindHorz;
+    TacScrollRange Info;
+    int StyleFlags = 0; // 8 when the window's style asks for the bar
+    bool Shown = false; // space reserved in the non-client area
+    int ArrowLengthSetting = -1;
+    int ThicknessSetting = -1;
+    int MinThumbSize = DefaultMinThumbSize;
+};
+
+// The one scroll interaction of the process (a press or a hover over a bar).
+struct TacScrollInteraction {
+    HWND TrackedWindow = nullptr;
+    int PressBarKind = -1;
+    int PressedPart = spNoPart;
+    int PressedLookPart = spNoPart;
+    int LastMovePart = spNoPart;
+    UINT ScrollMessage = 0;
+    UINT_PTR RepeatTimer = 0;
+    int LastTrackPos = 0;
+    RECT TrackRect{};
+    int TrackThumbSize = 0;
+    int TrackThumbPos = 0;
+    int DragOffset = 0;
+    int HoverBarKind = -1;
+    RECT HoverRect{};
+    int HoverPart = spNoPart;
+    int LastHoverPart = spNoPart;
+    UINT_PTR HoverTimer = 0;
+};
+const TacScrollInteraction& ScrollInteraction();
+
+// Skin commands around each scroll message the bars send (lParam: code in the low word,
+// message in the high word). A window answering the first with 1 gets the full 32-bit
+// position in lParam.
+inline constexpr WORD scBeforeScroll = 51;
+inline constexpr WORD scAfterScroll = 52;
+// Renders the window's non-client face into its cache.
+inline constexpr WORD scRenderFace = 23;
+
+// A window whose scroll bars the skin paints: the system's bars leave the non-client
+// layout and two skinned bars take their space, painted, hit-tested and operated here.
+class TacScrollWnd : public TacMainWnd {
 public:
-    using TacMainWnd::TacMainWnd;
+    TacScrollWnd(TWinControl& control, TsSkinManager* manager, TsCommonData& skinData);
+    TacScrollWnd(HWND window, const std::string& section, TsSkinManager* manager, TsCommonData* skinData = nullptr);
+    ~TacScrollWnd() override;
+
+    const TacScrollBar& HorzBar() const { return horz_; }
+    const TacScrollBar& VertBar() const { return vert_; }
+    bool VertBarAtLeft() const { return vertAtLeft_; }
+    const TacEdges& Edges() const { return edges_; }
+    bool DraggingThumb() const { return draggingThumb_; }
+
+    int BarThicknessOf(const TacScrollBar& bar) const;
+    // The painted arrow length; hit testing and dragging use the same.
+    int ArrowLengthOf(const TacScrollBar& bar) const;
+    // Screen rectangles of the bars and of the corner square.
+    TacBarRects BarRects() const;
+    RECT HorzBarRect() const;
+    RECT VertBarRect() const;
+    bool BarEnabled(const TacScrollBar& bar) const;
+    TacThumb ThumbOf(const TacScrollBar& bar, const RECT& rect) const;
+    int PartAt(const TacScrollBar& bar, const RECT& rect, POINT screen) const;
+    bool SitsInParentCorner() const;
+
+    void PaintScrollBars(HDC dc = nullptr);
+    void RefreshScrollBars(bool repaint);
+    // The bars repainted at the next paint cycle (many changes, one paint).
+    void InvalidateBars();
+
+protected:
+    void AfterHook() override;
+    void RestoreHook() override;
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
+    // What lies behind the bars: the window's own face when it has one of its size.
+    virtual TBackdropRef BarBackdrop();
+    void SendScroll(UINT message, int code, int position);
+    bool SendingScroll() const { return sendingScroll_; }
+
+private:
+    void Layout(TMessage& message, const TacWndNext& next);
+    void ReadInfo(TacScrollBar& bar) const;
+    TacScrollBar& BarOfKind(int kind) { return kind == sbKindHorz ? horz_ : vert_; }
+    RECT RectOfKind(int kind) const { return kind == sbKindHorz ? HorzBarRect() : VertBarRect(); }
+    RECT ToWindow(const RECT& screen) const;
+    void PaintBar(TacScrollBar& bar, const RECT& windowRect, int pressedLook, HDC dc = nullptr);
+    void PaintArrow(TBitmap& barBitmap, const TacScrollBar& bar, const TacRect& area, bool first, int state,
+                    const TBackdropRef& barBackdrop);
+    void PaintThumb(TBitmap& barBitmap, const TacScrollBar& bar, const TacRect& area, int state);
+    void PaintCorner(HDC dc);
+    void HitTest(TMessage& message, const TacWndNext& next);
+    void Hover(int hitCode);
+    void HoverTick();
+    void Press(TMessage& message, const TacWndNext& next);
+    void MouseMove(POINT screen);
+    void Drag(POINT screen);
+    void Release();
+    void RepeatTick(UINT_PTR id);
+    void EndInteraction();
+    void ResetFrame();
+
+    TacScrollBar horz_;
+    TacScrollBar vert_;
+    bool vertAtLeft_ = false;
+    TacEdges edges_;
+    bool draggingThumb_ = false;
+    bool styleChangeBlocked_ = false;
+    bool sendingScroll_ = false;
+    bool closing_ = false;
+};
+
+// Between the edit kind and the scroll bars: the frame face follows size changes and the
+// bars follow scrolling.
+class TacBaseWnd : public TacScrollWnd {
+public:
+    using TacScrollWnd::TacScrollWnd;
+
+protected:
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
+};
+
+class TacEditWnd : public TacBaseWnd {
+public:
+    using TacBaseWnd::TacBaseWnd;
     // The colours come back while this object's restore hook still exists.
     ~TacEditWnd() override { Unhook(); }
 
@@ -150,13 +287,76 @@ protected:
     void RestoreHook() override;
     void ApplySkinHook() override;
     void WindowProc(TMessage& message, const TacWndNext& next) override;
+    TBackdropRef BarBackdrop() override;
+    // Renders the frame face into the cache (window size); false without a face.
+    bool RenderFrameFace();
+    int State() const;
+    // The section colour the window shows (system window colour in dialog mode).
+    TColor SectionColor(bool hotAllowed) const;
+    void PaintBorder(HDC dc = nullptr);
 
 private:
-    void PaintBorder();
-    int State() const;
-
     TColor savedColor_ = clWindow;
     TColor savedFontColor_ = clWindowText;
+};
+
+class TacListViewWnd : public TacEditWnd {
+public:
+    TacListViewWnd(TWinControl& control, TsSkinManager* manager, TsCommonData& skinData);
+    TacListViewWnd(HWND window, const std::string& section, TsSkinManager* manager, TsCommonData* skinData = nullptr);
+    ~TacListViewWnd() override;
+
+    HWND HeaderWindow() const { return header_; }
+    int HeaderHotItem() const { return headerHot_; }
+    int HeaderDownItem() const { return headerDown_; }
+    int HeaderLineHeight() const { return headerLineHeight_; }
+    // 0 icons, 1 small icons, 2 list, 3 report.
+    int ViewKind() const;
+    // Paints the header into dc (the header's own DC when null) in report view.
+    void PaintHeader(HDC dc = nullptr);
+
+protected:
+    void InitHook() override;
+    void AfterHook() override;
+    void RestoreHook() override;
+    void ApplySkinHook() override;
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
+
+private:
+    static LRESULT CALLBACK HeaderProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HeaderMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void HookHeader(HWND header);
+    void UnhookHeader();
+    void PaintHeaderItem(HDC dc, int index, const RECT& rect);
+    int HeaderItemAt(POINT client) const;
+    TColor ListColor() const;
+    void ThumbTrack(TMessage& message, bool vertical);
+
+    HWND header_ = nullptr;
+    WNDPROC headerPrevious_ = nullptr;
+    int headerHot_ = -1;
+    int headerDown_ = -1;
+    int headerLineHeight_ = 0;
+    COLORREF savedBack_ = CLR_NONE;
+    COLORREF savedTextBack_ = CLR_NONE;
+    COLORREF savedText_ = CLR_NONE;
+    bool colorsSaved_ = false;
+};
+
+class TacTreeViewWnd : public TacEditWnd {
+public:
+    using TacEditWnd::TacEditWnd;
+    ~TacTreeViewWnd() override { Unhook(); }
+
+protected:
+    void InitHook() override;
+    void RestoreHook() override;
+    void ApplySkinHook() override;
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
+
+private:
+    COLORREF savedBack_ = static_cast<COLORREF>(-1);
+    COLORREF savedText_ = static_cast<COLORREF>(-1);
 };
 
 class TacGroupBoxWnd : public TacMainWnd {
@@ -318,6 +518,19 @@ public:
 protected:
     void WindowProc(TMessage& message, const TacWndNext& next) override;
     void Paint(HDC dc) override;
+};
+
+// A container window inside a skinned dialog (a nested dialog, the folder browser's
+// pane): shows its parent's background behind its children.
+class TacTransPanelWnd : public TacMainWnd {
+public:
+    TacTransPanelWnd(HWND window, const std::string& section, TsSkinManager* manager);
+
+protected:
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
+
+private:
+    void Paint(HDC dc);
 };
 
 // The adapter a raw "Static" window takes by StaticAdapterKind: the edge kind with

@@ -53,6 +53,16 @@ void TacAdapterItem::DoHook() {
     case tpPageControls:
         adapter = std::make_unique<TacPageControlWnd>(control, manager, skinData_);
         break;
+    case tpListViews:
+        skinData_.ControlKind = 10;
+        adapter = std::make_unique<TacListViewWnd>(control, manager, skinData_);
+        break;
+    case tpTreeViews:
+        adapter = std::make_unique<TacTreeViewWnd>(control, manager, skinData_);
+        break;
+    case tpScrollControls:
+        adapter = std::make_unique<TacEditWnd>(control, manager, skinData_);
+        break;
     default:
         return;
     }
@@ -291,6 +301,10 @@ void TacFormSkinOwner::Watch(TMessage& message, const TWndNext& next) {
         } else if (code == scRemoveSkin) {
             face_.reset();
             adapter_->RestoreLabels();
+        } else {
+            // Questions (busy, skinned...) change nothing: a redraw here would make every
+            // child that asks while painting paint again, for ever.
+            return;
         }
         if (form_.HandleAllocated())
             ::RedrawWindow(form_.HandleIfAllocated(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);

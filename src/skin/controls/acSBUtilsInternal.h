@@ -56,6 +56,11 @@ inline const char* DefaultSectionOfList(int list) {
         return "GROUPBOX";
     case tpPageControls:
         return "PAGECONTROL";
+    case tpListViews:
+    case tpTreeViews:
+        return "EDIT";
+    case tpScrollControls:
+        return "PANEL_LOW";
     default:
         return "";
     }

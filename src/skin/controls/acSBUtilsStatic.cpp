@@ -239,6 +239,56 @@ void TacEdgeWnd::WindowProc(TMessage& message, const TacWndNext& next) {
     }
 }
 
+// --- TacTransPanelWnd ---------------------------------------------------------------------
+
+TacTransPanelWnd::TacTransPanelWnd(HWND window, const std::string& section, TsSkinManager* manager)
+    : TacMainWnd(window, section, manager) {}
+
+void TacTransPanelWnd::Paint(HDC dc) {
+    const bool own = dc == nullptr;
+    if (own)
+        dc = ::GetDC(Handle());
+    if (dc == nullptr)
+        return;
+    SkinData().CacheStale = true;
+    if (RenderSectionFace(0)) {
+        SkinData().CacheStale = false;
+        // The visible children paint themselves; only the space between them is ours.
+        const int saved = ::SaveDC(dc);
+        for (HWND child = ::GetWindow(Handle(), GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            if (!::IsWindowVisible(child))
+                continue;
+            RECT r{};
+            ::GetWindowRect(child, &r);
+            ::MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
+            ::ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+        }
+        CopyFace(dc);
+        ::RestoreDC(dc, saved);
+    }
+    if (own)
+        ::ReleaseDC(Handle(), dc);
+}
+
+void TacTransPanelWnd::WindowProc(TMessage& message, const TacWndNext& next) {
+    if (message.Msg == SkinCommandMessage || !Skinned()) {
+        TacMainWnd::WindowProc(message, next);
+        return;
+    }
+    switch (message.Msg) {
+    case WM_ERASEBKGND:
+        Paint(reinterpret_cast<HDC>(message.WParam));
+        message.Result = 1;
+        return;
+    case WM_NCPAINT:
+        message.Result = 0;
+        return;
+    default:
+        TacMainWnd::WindowProc(message, next);
+        return;
+    }
+}
+
 namespace {
 
 bool IsStaticWindow(HWND window) {

@@ -7,16 +7,94 @@ namespace sj {
 
 using namespace adapter_detail;
 
+// --- TacBaseWnd ---------------------------------------------------------------------------
+
+namespace {
+
+// Messages after which a scrolling window may have moved its contents or changed its
+// range: typing, clicks, text and list changes.
+bool MayScroll(UINT msg) {
+    return (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP ||
+           msg == WM_LBUTTONDBLCLK || msg == WM_SETTEXT || (msg >= WM_CUT && msg <= WM_UNDO) ||
+           (msg >= EM_GETSEL && msg <= EM_GETIMESTATUS) || (msg >= LVM_FIRST && msg < LVM_FIRST + 0x100) ||
+           (msg >= TV_FIRST && msg < TV_FIRST + 0x100);
+}
+
+} // namespace
+
+void TacBaseWnd::WindowProc(TMessage& message, const TacWndNext& next) {
+    if (!Skinned()) {
+        TacScrollWnd::WindowProc(message, next);
+        return;
+    }
+    if (message.Msg == SkinCommandMessage) {
+        const WORD code = SkinCommandCode(message.WParam);
+        TacScrollWnd::WindowProc(message, next);
+        if (code == scRefresh && ::IsWindowVisible(Handle()))
+            ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+        return;
+    }
+    switch (message.Msg) {
+    case WM_SETCURSOR:
+        next(message);
+        return;
+    case 0x2100:
+        message.Result = 0;
+        return;
+    case WM_SIZE:
+    case WM_EXITSIZEMOVE:
+        SkinData().CacheStale = true;
+        break;
+    default:
+        break;
+    }
+    const TacScrollRange horz = HorzBar().Info;
+    const TacScrollRange vert = VertBar().Info;
+    TacScrollWnd::WindowProc(message, next);
+    if (!IsHooked())
+        return;
+    switch (message.Msg) {
+    case WM_SIZE:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        if (!SendingScroll())
+            RefreshScrollBars(true);
+        return;
+    case WM_ENABLE:
+    case CM_ENABLEDCHANGED:
+        if (::IsWindowVisible(Handle()))
+            ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+        return;
+    default:
+        break;
+    }
+    if (MayScroll(message.Msg) && !SendingScroll() && !DraggingThumb()) {
+        // The window's own bar is drawn whenever its scroll information changes; ours
+        // goes back on top.
+        RefreshScrollBars(false);
+        const auto same = [](const TacScrollRange& a, const TacScrollRange& b) {
+            return a.Min == b.Min && a.Max == b.Max && a.Page == b.Page && a.Pos == b.Pos;
+        };
+        if (!same(horz, HorzBar().Info) || !same(vert, VertBar().Info))
+            InvalidateBars();
+    }
+}
+
 // --- TacEditWnd ---------------------------------------------------------------------------
 
 void TacEditWnd::InitHook() {
+    if (!HasControl())
+        return;
     savedColor_ = Control().Color();
     savedFontColor_ = Control().Font().Color();
 }
 
 void TacEditWnd::RestoreHook() {
-    Control().SetColor(savedColor_);
-    Control().Font().SetColor(savedFontColor_);
+    if (HasControl()) {
+        Control().SetColor(savedColor_);
+        Control().Font().SetColor(savedFontColor_);
+    }
+    TacBaseWnd::RestoreHook();
 }
 
 int TacEditWnd::State() const {
@@ -25,8 +103,18 @@ int TacEditWnd::State() const {
     return hot && section != nullptr && section->States > 1 ? 1 : 0;
 }
 
+TColor TacEditWnd::SectionColor(bool hotAllowed) const {
+    if (DialogMode)
+        return static_cast<TColor>(::GetSysColor(COLOR_WINDOW));
+    if (const TsGenState* props = StateProps(SkinData(), hotAllowed ? State() : 0))
+        return static_cast<TColor>(PaintColorToRGB(static_cast<std::uint32_t>(props->Color)));
+    return static_cast<TColor>(::GetSysColor(COLOR_WINDOW));
+}
+
 void TacEditWnd::ApplySkinHook() {
     TacMainWnd::ApplySkinHook();
+    if (!HasControl() || DialogMode)
+        return;
     const TsGenState* props = StateProps(SkinData(), State());
     if (props == nullptr)
         return;
@@ -36,33 +124,81 @@ void TacEditWnd::ApplySkinHook() {
         Control().Font().SetColor(static_cast<TColor>(props->FontColor));
 }
 
-void TacEditWnd::PaintBorder() {
-    HDC dc = ::GetWindowDC(Handle());
+TBackdropRef TacEditWnd::BarBackdrop() {
+    if (!SkinData().CacheBitmap || SkinData().CacheStale)
+        RenderFrameFace();
+    return TacScrollWnd::BarBackdrop();
+}
+
+bool TacEditWnd::RenderFrameFace() {
+    RECT window{};
+    ::GetWindowRect(Handle(), &window);
+    const RECT rect{0, 0, window.right - window.left, window.bottom - window.top};
+    if (rect.right <= 0 || rect.bottom <= 0)
+        return false;
+    const std::int32_t borderColor =
+        Manager() != nullptr ? static_cast<std::int32_t>(Manager()->Model().SkinGlobals.BorderColor) : -1;
+    if (DialogMode && borderColor >= 0 && static_cast<TColor>(borderColor) != clKeyPixel) {
+        // Dialog edits: a one-pixel frame of the skin's border colour around window colour.
+        PrepareCache();
+        TBitmap& cache = *SkinData().CacheBitmap;
+        const TacRect whole{0, 0, cache.Width(), cache.Height()};
+        const TColor frame = ColorToPixelOrder(static_cast<TColor>(PaintColorToRGB(static_cast<std::uint32_t>(borderColor))));
+        FillPixels(cache.Pixels(), whole, frame, 0xFF);
+        FillPixels(cache.Pixels(), TacRect{1, 1, whole.Right - 1, whole.Bottom - 1},
+                   ColorToPixelOrder(static_cast<TColor>(::GetSysColor(COLOR_WINDOW))), 0xFF);
+    } else if (HasControl()) {
+        RECT client{};
+        PaintControlBorder(nullptr, rect, Edges().Left, client, Enabled() ? State() : 0, SkinData());
+        if (!Enabled() && SkinData().CacheBitmap)
+            PaintDisabledLook(*SkinData().CacheBitmap, dkBlended, &Control(), POINT{Control().Left(), Control().Top()},
+                              ParentBackdrop());
+    } else if (!RenderSectionFace(Enabled() ? State() : 0)) {
+        return false;
+    }
+    SkinData().CacheStale = false;
+    return SkinData().CacheBitmap != nullptr;
+}
+
+void TacEditWnd::PaintBorder(HDC dc) {
+    if (!RenderFrameFace())
+        return;
+    const bool own = dc == nullptr;
+    if (own)
+        dc = ::GetWindowDC(Handle());
     if (dc == nullptr)
         return;
     RECT window{};
     ::GetWindowRect(Handle(), &window);
-    const RECT rect{0, 0, window.right - window.left, window.bottom - window.top};
     RECT client{};
-    // The frame is where the client area starts: a scroll bar widens only one side.
-    POINT clientOrigin{0, 0};
-    ::ClientToScreen(Handle(), &clientOrigin);
-    const int border = std::max<int>(0, std::min<int>(clientOrigin.x - window.left, clientOrigin.y - window.top));
-    PaintControlBorder(dc, rect, border, client, Control().Enabled() ? State() : 0, SkinData());
-    if (!Control().Enabled() && SkinData().CacheBitmap)
-        PaintDisabledLook(*SkinData().CacheBitmap, dkBlended, &Control(), POINT{Control().Left(), Control().Top()},
-                          ParentBackdrop());
-    if (SkinData().CacheBitmap && border > 0) {
-        // Only the ring: the client area keeps the system's own painting.
-        ::ExcludeClipRect(dc, border, border, rect.right - border, rect.bottom - border);
-        ::BitBlt(dc, 0, 0, rect.right, rect.bottom, SkinData().CacheBitmap->Canvas().Handle(), 0, 0, SRCCOPY);
-    }
-    ::ReleaseDC(Handle(), dc);
+    ::GetClientRect(Handle(), &client);
+    ::MapWindowPoints(Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    ::OffsetRect(&client, -window.left, -window.top);
+    const TacBarRects bars = BarRects();
+    // Only the frame ring: the client area keeps the system's painting and the bars
+    // paint themselves.
+    const int saved = ::SaveDC(dc);
+    ::ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
+    for (const TacRect& bar : {bars.Horz, bars.Vert, bars.Corner})
+        if (!bar.Empty())
+            ::ExcludeClipRect(dc, bar.Left - window.left, bar.Top - window.top, bar.Right - window.left,
+                              bar.Bottom - window.top);
+    TBitmap& cache = *SkinData().CacheBitmap;
+    ::BitBlt(dc, 0, 0, cache.Width(), cache.Height(), cache.Canvas().Handle(), 0, 0, SRCCOPY);
+    ::RestoreDC(dc, saved);
+    PaintScrollBars(dc);
+    if (own)
+        ::ReleaseDC(Handle(), dc);
 }
 
 void TacEditWnd::WindowProc(TMessage& message, const TacWndNext& next) {
     if (message.Msg == SkinCommandMessage && Skinned()) {
         const WORD code = SkinCommandCode(message.WParam);
+        if (code == scRenderFace) {
+            RenderFrameFace();
+            message.Result = 0;
+            return;
+        }
         if (code == scHotEnter || code == scHotLeave) {
             // Only the border shows the hover: the client keeps the colours it was given.
             const int before = State();
@@ -74,15 +210,22 @@ void TacEditWnd::WindowProc(TMessage& message, const TacWndNext& next) {
         }
     }
     if (message.Msg == SkinCommandMessage || !Skinned()) {
-        TacMainWnd::WindowProc(message, next);
+        TacBaseWnd::WindowProc(message, next);
         return;
     }
     switch (message.Msg) {
     case WM_NCPAINT:
         if (!skinApplied_)
             ApplySkinHook();
-        PaintBorder();
+        if (::IsWindowVisible(Handle()) && !SendingScroll())
+            PaintBorder();
         message.Result = 0;
+        return;
+    case WM_PRINT:
+        // The system prints the window its way; the skinned frame and bars go on top.
+        TacBaseWnd::WindowProc(message, next);
+        if ((message.LParam & PRF_NONCLIENT) != 0)
+            PaintBorder(reinterpret_cast<HDC>(message.WParam));
         return;
     case WM_PAINT:
         if (!skinApplied_)
@@ -94,7 +237,7 @@ void TacEditWnd::WindowProc(TMessage& message, const TacWndNext& next) {
     case CM_MOUSELEAVE:
     case CM_ENABLEDCHANGED:
         // The colours stay as the skin applied them; only the face follows the state.
-        TacMainWnd::WindowProc(message, next);
+        TacBaseWnd::WindowProc(message, next);
         if (message.Msg == WM_KILLFOCUS)
             SkinData().HasFocus = false;
         if (message.Msg == CM_MOUSELEAVE) {
@@ -107,18 +250,18 @@ void TacEditWnd::WindowProc(TMessage& message, const TacWndNext& next) {
     default:
         break;
     }
-    TacMainWnd::WindowProc(message, next);
+    TacBaseWnd::WindowProc(message, next);
 }
 
 // --- TacGroupBoxWnd --------------------------------------------------------------------------
 
 RECT TacGroupBoxWnd::CaptionRect() {
-    SkinData().PrepareCacheBitmap();
+    PrepareCache();
     TCanvas& canvas = SkinData().CacheBitmap->Canvas();
-    canvas.Font().Assign(Control().Font());
+    AssignFont(canvas);
     const SIZE size = MeasureText(canvas, WindowText());
     const bool rtl = (::GetWindowLongA(Handle(), GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
-    return GroupBoxCaptionRect(Control().Width(), size.cx, size.cy, rtl);
+    return GroupBoxCaptionRect(SkinData().CacheBitmap->Width(), size.cx, size.cy, rtl);
 }
 
 void TacGroupBoxWnd::RestoreHook() {
@@ -127,7 +270,7 @@ void TacGroupBoxWnd::RestoreHook() {
 }
 
 bool TacGroupBoxWnd::PaintFace() {
-    SkinData().PrepareCacheBitmap();
+    PrepareCache();
     TBitmap& cache = *SkinData().CacheBitmap;
     const int width = cache.Width();
     const int height = cache.Height();
@@ -137,12 +280,12 @@ bool TacGroupBoxWnd::PaintFace() {
     const int top = std::min<int>(height, (caption.bottom - caption.top) / 2);
     TBackdropRef backdrop = ParentBackdrop();
     const TacRect whole{0, 0, width, height};
-    CopyBackdrop(cache.Pixels(), whole, backdrop, Control().Left(), Control().Top());
+    CopyBackdrop(cache.Pixels(), whole, backdrop, PositionInParent().x, PositionInParent().y);
     if (top < height)
         PaintControlFace(cache.Pixels(), TacRect{0, top, width, height}, SkinData().Model(), SkinData().FaceParams(), 0,
-                         true, backdrop, Control().Left(), Control().Top() + top);
+                         true, backdrop, PositionInParent().x, PositionInParent().y + top);
     const TacRect captionArea{caption.left, caption.top, caption.right, std::min<int>(caption.bottom, height)};
-    CopyBackdrop(cache.Pixels(), captionArea, backdrop, Control().Left() + caption.left, Control().Top());
+    CopyBackdrop(cache.Pixels(), captionArea, backdrop, PositionInParent().x + caption.left, PositionInParent().y);
     DrawCaption(cache, WindowText(), caption, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX, false);
     return true;
 }
@@ -208,13 +351,13 @@ void TacCheckBoxWnd::PaintGlyph(TBitmap& cache, int itemIndex, const RECT& rect)
         return;
     const int frame = Pushed() ? 2 : (Hot() ? 1 : 0);
     DrawStateImage(cache.Pixels(), rect.left, rect.top, frame,
-                   ParentBackdrop().Shifted(Control().Left(), Control().Top()),
+                   ParentBackdrop().Shifted(PositionInParent().x, PositionInParent().y),
                    model->Masks[static_cast<std::size_t>(itemIndex)], simNormal);
 }
 
 bool TacCheckBoxWnd::PaintFace() {
     const LONG style = ::GetWindowLongA(Handle(), GWL_STYLE);
-    const bool hot = Control().Enabled() && Hot();
+    const bool hot = Enabled() && Hot();
     if (!RenderSectionFace(hot ? 1 : 0))
         return false;
     if ((style & BS_TYPEMASK) == BS_OWNERDRAW)
@@ -234,7 +377,7 @@ bool TacCheckBoxWnd::PaintFace() {
     const RECT glyphRect{glyphLeft, (height - glyph.cy) / 2, glyphLeft + glyph.cx, (height - glyph.cy) / 2 + glyph.cy};
 
     const std::string text = WindowText();
-    cache.Canvas().Font().Assign(Control().Font());
+    AssignFont(cache.Canvas());
     RECT measured{0, 0, std::max<LONG>(0, width - glyph.cx - 2), 0};
     const UINT wrap = (style & BS_MULTILINE) != 0 ? DT_WORDBREAK : DT_SINGLELINE;
     ::DrawTextA(cache.Canvas().Handle(), text.empty() ? " " : text.c_str(), -1, &measured, DT_CALCRECT | wrap);
@@ -251,8 +394,8 @@ bool TacCheckBoxWnd::PaintFace() {
         DrawFocusRectangle(cache.Canvas().Handle(), focus, clBtnFace, 0);
     }
     PaintGlyph(cache, item, glyphRect);
-    if (!Control().Enabled())
-        BlendTowardBackdrop(cache, ParentBackdrop(), Control().Left(), Control().Top());
+    if (!Enabled())
+        BlendTowardBackdrop(cache, ParentBackdrop(), PositionInParent().x, PositionInParent().y);
     return true;
 }
 
@@ -317,7 +460,7 @@ bool TacBtnWnd::Pushed() const {
 int TacBtnWnd::State() const {
     if (Pushed())
         return 2;
-    if (!Control().Enabled())
+    if (!Enabled())
         return 0;
     TsSkinManager* manager = SkinData().SkinManager();
     if (::GetFocus() == Handle() || SkinData().Hovered || (manager != nullptr && manager->HotWindow() == Handle()))
@@ -332,7 +475,7 @@ bool TacBtnWnd::PaintFace() {
     TBitmap& cache = *SkinData().CacheBitmap;
     const std::string text = WindowText();
     if (!text.empty()) {
-        cache.Canvas().Font().Assign(Control().Font());
+        AssignFont(cache.Canvas());
         const SIZE size = MeasureText(cache.Canvas(), text);
         const int shift = state == 2 ? 1 : 0;
         RECT r;
@@ -342,12 +485,12 @@ bool TacBtnWnd::PaintFace() {
         r.bottom = r.top + size.cy;
         DrawCaption(cache, text, r, DT_SINGLELINE | DT_CENTER | DT_VCENTER, state != 0);
         const TsGeneralData* section = SkinData().Section();
-        if (Control().Enabled() && ::GetFocus() == Handle() && section != nullptr && section->ShowFocus)
+        if (Enabled() && ::GetFocus() == Handle() && section != nullptr && section->ShowFocus)
             DrawFocusRectangle(cache.Canvas().Handle(), RECT{r.left - 1, r.top - 1, r.right + 1, r.bottom + 1},
                                clBtnFace, 0);
     }
-    if (!Control().Enabled())
-        BlendTowardBackdrop(cache, ParentBackdrop(), Control().Left(), Control().Top());
+    if (!Enabled())
+        BlendTowardBackdrop(cache, ParentBackdrop(), PositionInParent().x, PositionInParent().y);
     return true;
 }
 

@@ -179,7 +179,32 @@ std::vector<TCustomForm*>& HookedFormList() {
     return forms;
 }
 
+TacWindowHookHandlers& WindowHookHandlers() {
+    // Never destroyed, like the other process-wide hooks of this unit.
+    static auto& handlers = *new TacWindowHookHandlers();
+    return handlers;
+}
+
 } // namespace
+
+void SetWindowHookHandlers(TacWindowHookHandlers handlers) {
+    WindowHookHandlers() = std::move(handlers);
+}
+
+void TsSkinManager::InstallWindowHook() {
+    if (FWindowHookSet || GPrimaryManager != this || Designing() || !WindowHookHandlers().Install)
+        return;
+    FWindowHookSet = true;
+    WindowHookHandlers().Install(*this);
+}
+
+void TsSkinManager::RemoveWindowHook() {
+    if (!FWindowHookSet)
+        return;
+    FWindowHookSet = false;
+    if (WindowHookHandlers().Remove)
+        WindowHookHandlers().Remove();
+}
 
 void SetSkinMenusFactory(TacSkinMenusFactory factory) {
     SkinMenusFactory() = std::move(factory);
@@ -291,6 +316,7 @@ TsSkinManager::~TsSkinManager() {
     Destroying();
     if (FCore->Active() && FCore->SkinLoaded())
         UnloadSkin();
+    RemoveWindowHook();
     FSkinableMenus.reset();
     FCore->SetActive(false);
     FCore->InternalSkins.OnSkinListChanged = nullptr;
@@ -572,6 +598,8 @@ void TsSkinManager::BroadcastNewSkin(bool lockForms) {
     SkinGlobals().Ready = FCore->SkinLoaded();
     if (FSkinableMenus && GPrimaryManager == this)
         FSkinableMenus->HookMenus(FCore->Active() && SkinGlobals().Ready);
+    if (GPrimaryManager == this && SkinGlobals().Ready)
+        InstallWindowHook();
     if (lockForms)
         BroadcastRefresh(false);
 }
@@ -580,6 +608,7 @@ void TsSkinManager::UnloadSkin() {
     FUnloading = true;
     if (FSkinableMenus && GPrimaryManager == this)
         FSkinableMenus->HookMenus(false);
+    RemoveWindowHook();
     SkinGlobals().Ready = false;
     BroadcastToForms(scRemoveSkin, reinterpret_cast<LPARAM>(this));
     FCore->UnloadSkin();
@@ -657,6 +686,8 @@ void TsSkinManager::BroadcastToForms(WORD command, LPARAM lParam) {
         if (!form->HasState(csDestroying))
             SendToFormAndControls(*form, command, lParam);
     }
+    if (WindowHookHandlers().Broadcast)
+        WindowHookHandlers().Broadcast(command, lParam);
 }
 
 // ---- hot controls ------------------------------------------------------------

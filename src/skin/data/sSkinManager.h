@@ -126,6 +126,17 @@ struct TacSkinChangeSteps {
 };
 void SetSkinChangeSteps(TacSkinChangeSteps steps);
 
+// The window-creation hook (system dialogs, popup-menu windows, forms without a
+// provider) lives in a library above this one; that layer installs its handlers and the
+// primary manager calls them.
+struct TacWindowHookHandlers {
+    std::function<void(TsSkinManager& manager)> Install;
+    std::function<void()> Remove;
+    // A skin command for every window the hook skinned (new skin, refresh, removal).
+    std::function<void(WORD command, LPARAM lParam)> Broadcast;
+};
+void SetWindowHookHandlers(TacWindowHookHandlers handlers);
+
 enum TacSkinningRule : unsigned { srStdForms = 1, srStdDialogs = 2, srThirdParty = 4 };
 using TacSkinningRules = unsigned;
 
@@ -224,6 +235,11 @@ public:
 
     // A copy-data message from a skin editor; answers the message result.
     LRESULT ApplyLiveSkin(WPARAM wParam, const COPYDATASTRUCT* data);
+    // The window-creation hook of the primary manager (run time only).
+    void InstallWindowHook();
+    void RemoveWindowHook();
+    bool WindowHookSet() const { return FWindowHookSet; }
+
     bool DeferBroadcast() const { return FDeferBroadcast; }
     bool Unloading() const { return FUnloading; }
     int MinimizeState() const { return FMinimizeState; }
@@ -249,6 +265,7 @@ private:
     bool FStoredExtendedBorders = false;
     bool FStoredIsDefault = true;
     bool FDeferBroadcast = false;
+    bool FWindowHookSet = false;
     bool FUnloading = false;
     int FMinimizeState = 0;
     HWND FHotWindow = nullptr;
