@@ -235,6 +235,8 @@ protected:
     bool SendingScroll() const { return sendingScroll_; }
 
 private:
+    // The frame around the client area as the window has it now.
+    TacEdges MeasuredEdges() const;
     void Layout(TMessage& message, const TacWndNext& next);
     void ReadInfo(TacScrollBar& bar) const;
     TacScrollBar& BarOfKind(int kind) { return kind == sbKindHorz ? horz_ : vert_; }

@@ -148,10 +148,24 @@ void TacScrollWnd::RestoreHook() {
 }
 
 void TacScrollWnd::ResetFrame() {
-    // Only a window with bars has a layout of its own to make or give back.
-    if (::IsWindow(Handle()) && (::GetWindowLongA(Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) != 0)
+    if (!::IsWindow(Handle()))
+        return;
+    // Only a window with bars has a layout of its own to make or give back; the frame of
+    // any other is what the system laid out already.
+    if ((::GetWindowLongA(Handle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) != 0)
         ::SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
                        SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    else
+        edges_ = MeasuredEdges();
+}
+
+TacEdges TacScrollWnd::MeasuredEdges() const {
+    RECT window{}, client{};
+    ::GetWindowRect(Handle(), &window);
+    ::GetClientRect(Handle(), &client);
+    ::MapWindowPoints(Handle(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return TacEdges{std::max<int>(0, client.left - window.left), std::max<int>(0, client.top - window.top),
+                    std::max<int>(0, window.right - client.right), std::max<int>(0, window.bottom - client.bottom)};
 }
 
 // --- Measures -------------------------------------------------------------------------
