@@ -5,6 +5,7 @@
 #include "shell/About.h"
 #include "shell/MainUnit.h"
 #include "shell/UtilFuncs.h"
+#include "skin/data/sSkinCore.h"
 #include "skin/data/sSkinManager.h"
 #include "skin/frame/sFade.h"
 #include "skin/frame/sFadeSteps.h"
@@ -18,6 +19,7 @@
 #include "platform/TempDir.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -443,6 +445,206 @@ TEST_F(AppAnimationTest, WithCompositionTheSystemTransitionsAreSwitchedOff) {
     EXPECT_TRUE(calls.empty());
     about.Close();
     Application->ProcessMessages();
+}
+
+// A bitmap handed to the window manager, read back as it was at the call.
+struct TRecordedBitmap {
+    HWND Window = nullptr;
+    int Width = 0;
+    int Height = 0;
+    std::vector<TPixel32> Pixels; // top-down
+    TPixel32 At(int x, int y) const { return Pixels[static_cast<std::size_t>(y) * Width + x]; }
+};
+
+TRecordedBitmap ReadBitmap(HWND window, HBITMAP bitmap) {
+    TRecordedBitmap recorded;
+    recorded.Window = window;
+    BITMAP info{};
+    if (::GetObjectA(bitmap, sizeof info, &info) == 0)
+        return recorded;
+    recorded.Width = info.bmWidth;
+    recorded.Height = info.bmHeight;
+    recorded.Pixels.resize(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
+    BITMAPINFO header{};
+    header.bmiHeader.biSize = sizeof header.bmiHeader;
+    header.bmiHeader.biWidth = info.bmWidth;
+    header.bmiHeader.biHeight = -info.bmHeight;
+    header.bmiHeader.biPlanes = 1;
+    header.bmiHeader.biBitCount = 32;
+    HDC screen = ::GetDC(nullptr);
+    ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(info.bmHeight), recorded.Pixels.data(), &header, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    return recorded;
+}
+
+// The mean colour of an area, channel by channel.
+std::array<double, 3> MeanColour(const std::function<TPixel32(int, int)>& at, int left, int top, int right,
+                                 int bottom) {
+    std::array<double, 3> sum{};
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) {
+            const TPixel32 p = at(x, y);
+            sum[0] += p & 0xFF;
+            sum[1] += (p >> 8) & 0xFF;
+            sum[2] += (p >> 16) & 0xFF;
+        }
+    const double count = std::max(1, (right - left) * (bottom - top));
+    return {sum[0] / count, sum[1] / count, sum[2] / count};
+}
+
+// With composition the taskbar asks the program for the thumbnail and live preview of
+// the application window, which owns the taskbar button: both show the skinned window
+// as it lies on the screen, frame included.
+TEST_F(AppAnimationTest, WithCompositionTheTaskbarPreviewsShowTheSkinnedFrame) {
+    struct TAttribute {
+        HWND Window;
+        DWORD Attribute;
+    };
+    static std::vector<TAttribute> attributes;
+    static std::vector<TRecordedBitmap> thumbnails, previews;
+    attributes.clear();
+    thumbnails.clear();
+    previews.clear();
+    TacDwmFunctions saved = DwmFunctions();
+    DwmFunctions().IsCompositionEnabled = [](BOOL* enabled) -> HRESULT {
+        *enabled = TRUE;
+        return S_OK;
+    };
+    DwmFunctions().SetWindowAttribute = [](HWND window, DWORD attribute, LPCVOID value, DWORD) -> HRESULT {
+        if (*static_cast<const BOOL*>(value) != FALSE)
+            attributes.push_back(TAttribute{window, attribute});
+        return S_OK;
+    };
+    DwmFunctions().SetIconicThumbnail = [](HWND window, HBITMAP bitmap, DWORD) -> HRESULT {
+        thumbnails.push_back(ReadBitmap(window, bitmap));
+        return S_OK;
+    };
+    DwmFunctions().SetIconicLivePreviewBitmap = [](HWND window, HBITMAP bitmap, POINT*, DWORD) -> HRESULT {
+        previews.push_back(ReadBitmap(window, bitmap));
+        return S_OK;
+    };
+    // The window the program runs as its main window answers for the application.
+    struct TMainFormScope {
+        TCustomForm* Saved;
+        explicit TMainFormScope(TCustomForm& form) : Saved(Application->MainForm()) { Application->SetMainForm(&form); }
+        ~TMainFormScope() { Application->SetMainForm(Saved); }
+    } mainForm{*form_};
+    ShowMain();
+    HWND app = Application->Handle();
+    auto asked = [&](HWND window, DWORD attribute) {
+        return std::any_of(attributes.begin(), attributes.end(),
+                           [&](const TAttribute& a) { return a.Window == window && a.Attribute == attribute; });
+    };
+    for (HWND window : {app, form_->Handle()}) {
+        EXPECT_TRUE(asked(window, 7)) << "iconic representation forced";
+        EXPECT_TRUE(asked(window, 10)) << "iconic bitmaps offered";
+    }
+
+    TsSkinProvider& provider = Provider();
+    ASSERT_TRUE(provider.PaintFrame());
+    TBitmap& cache = *provider.FrameCache();
+    const TsMargins m = provider.Margins();
+    const int width = cache.Width() - m[0] - m[2], height = cache.Height() - m[1] - m[3];
+    const int caption = provider.CaptionHeight(true);
+    ::SendMessageA(app, 0x0323, 0, MAKELPARAM(120, 200)); // at most 200 x 120
+    ::SendMessageA(app, 0x0326, 0, 0);
+    DwmFunctions() = saved;
+
+    ASSERT_EQ(thumbnails.size(), 1u);
+    const TRecordedBitmap& thumbnail = thumbnails[0];
+    EXPECT_EQ(thumbnail.Window, app);
+    const TacSizeI fitted = FitInside(width, height, 200, 120);
+    EXPECT_EQ(thumbnail.Width, fitted.Width);
+    EXPECT_EQ(thumbnail.Height, fitted.Height);
+    // Scaled down, the title strip keeps its mean colour.
+    const int thumbCaption = std::max(1, caption * thumbnail.Height / height);
+    const auto shrunk = MeanColour([&](int x, int y) { return thumbnail.At(x, y); }, 2, 0, thumbnail.Width - 2,
+                                   thumbCaption - 1);
+    // The same area of the frame at full size.
+    const auto full = MeanColour([&](int x, int y) { return cache.Pixels().At(x, y); },
+                                 m[0] + 2 * width / thumbnail.Width, m[1],
+                                 m[0] + (thumbnail.Width - 2) * width / thumbnail.Width,
+                                 m[1] + (thumbCaption - 1) * height / thumbnail.Height);
+    for (int channel = 0; channel < 3; ++channel)
+        EXPECT_NEAR(shrunk[channel], full[channel], 24.0) << "channel " << channel;
+    EXPECT_TRUE(std::all_of(thumbnail.Pixels.begin(), thumbnail.Pixels.end(),
+                            [](TPixel32 p) { return (p >> 24) == 255; }))
+        << "opaque";
+
+    ASSERT_EQ(previews.size(), 1u);
+    const TRecordedBitmap& preview = previews[0];
+    EXPECT_EQ(preview.Window, app);
+    ASSERT_EQ(preview.Width, width);
+    ASSERT_EQ(preview.Height, height);
+    // The frame as painted, pixel for pixel: the caption's middle row.
+    const int row = caption / 2;
+    int differing = 0;
+    for (int x = 0; x < width; ++x)
+        if ((preview.At(x, row) & 0x00FFFFFF) != (cache.Pixels().At(m[0] + x, m[1] + row) & 0x00FFFFFF))
+            ++differing;
+    EXPECT_EQ(differing, 0);
+    // The preview shows where the application window lies: over the visible frame.
+    RECT appRect{}, formRect{};
+    ::GetWindowRect(app, &appRect);
+    ::GetWindowRect(form_->Handle(), &formRect);
+    const POINT offset = provider.BorderForm() != nullptr ? provider.BorderForm()->Offset() : POINT{0, 0};
+    EXPECT_EQ(appRect.left, formRect.left + offset.x + m[0]);
+    EXPECT_EQ(appRect.top, formRect.top + offset.y + m[1]);
+}
+
+// A skin that asks for it gets the desktop blurred behind its frame under composition,
+// unless the manager forbids it; never behind the client area.
+TEST_F(AppAnimationTest, WithCompositionTheFrameIsBlurredWhenTheSkinAsks) {
+    struct TBlur {
+        HWND Window;
+        BOOL Enable;
+        RECT Box;
+        bool CoversClient;
+    };
+    static std::vector<TBlur> blurs;
+    static POINT clientPoint;
+    blurs.clear();
+    TacDwmFunctions saved = DwmFunctions();
+    DwmFunctions().IsCompositionEnabled = [](BOOL* enabled) -> HRESULT {
+        *enabled = TRUE;
+        return S_OK;
+    };
+    DwmFunctions().EnableBlurBehindWindow = [](HWND window, const TacDwmFunctions::TBlurBehind* blur) -> HRESULT {
+        TBlur recorded{window, blur->Enable, RECT{}, false};
+        if (blur->BlurRegion != nullptr) {
+            ::GetRgnBox(blur->BlurRegion, &recorded.Box);
+            recorded.CoversClient = ::PtInRegion(blur->BlurRegion, clientPoint.x, clientPoint.y) != FALSE;
+        }
+        blurs.push_back(recorded);
+        return S_OK;
+    };
+    ShowMain();
+    TsSkinProvider& provider = Provider();
+    ASSERT_NE(provider.BorderForm(), nullptr);
+    EXPECT_TRUE(blurs.empty()) << "the skin does not ask for it";
+    Manager().Core().Model().SkinGlobals.AeroBlur = true;
+    clientPoint = POINT{provider.ClientOffsetX() + 5, provider.ClientOffsetY() + 5};
+    provider.BorderForm()->UpdateBorderWindow(true);
+    ASSERT_EQ(blurs.size(), 1u);
+    const TsMargins m = provider.Margins();
+    TBitmap& cache = *provider.FrameCache();
+    EXPECT_EQ(blurs[0].Window, provider.BorderForm()->BorderWindow());
+    EXPECT_TRUE(blurs[0].Enable);
+    EXPECT_EQ(blurs[0].Box.left, m[0]) << "not behind the shadow ring";
+    EXPECT_EQ(blurs[0].Box.top, m[1]);
+    EXPECT_EQ(blurs[0].Box.right, cache.Width() - m[2]);
+    EXPECT_EQ(blurs[0].Box.bottom, cache.Height() - m[3]);
+    EXPECT_FALSE(blurs[0].CoversClient);
+
+    Manager().Effects.AllowAeroBluring = false;
+    provider.BorderForm()->UpdateBorderWindow(true);
+    ASSERT_EQ(blurs.size(), 2u);
+    EXPECT_FALSE(blurs[1].Enable) << "switched off again";
+    provider.BorderForm()->UpdateBorderWindow(true);
+    EXPECT_EQ(blurs.size(), 2u) << "off stays off without further calls";
+    DwmFunctions() = saved;
+    Manager().Core().Model().SkinGlobals.AeroBlur = false;
+    Manager().Effects.AllowAeroBluring = true;
 }
 
 // A skin switch with the About box open: each window gets a cross-fade window over it

@@ -212,6 +212,15 @@ TacDwmFunctions& DwmFunctions() {
             if (functions.SetWindowAttribute == nullptr)
                 functions.SetWindowAttribute = reinterpret_cast<TacDwmFunctions::TSetWindowAttribute>(
                     reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmSetWindowAttribute")));
+            if (functions.SetIconicThumbnail == nullptr)
+                functions.SetIconicThumbnail = reinterpret_cast<TacDwmFunctions::TSetIconicThumbnail>(
+                    reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmSetIconicThumbnail")));
+            if (functions.SetIconicLivePreviewBitmap == nullptr)
+                functions.SetIconicLivePreviewBitmap = reinterpret_cast<TacDwmFunctions::TSetIconicLivePreviewBitmap>(
+                    reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmSetIconicLivePreviewBitmap")));
+            if (functions.EnableBlurBehindWindow == nullptr)
+                functions.EnableBlurBehindWindow = reinterpret_cast<TacDwmFunctions::TEnableBlurBehindWindow>(
+                    reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmEnableBlurBehindWindow")));
         }
     }
     return functions;
@@ -233,6 +242,31 @@ void DisableDwmTransitions(HWND window) {
         return;
     BOOL disabled = TRUE;
     functions.SetWindowAttribute(window, transitionsForceDisabled, &disabled, sizeof disabled);
+}
+
+void RequestIconicBitmaps(HWND window) {
+    constexpr DWORD forceIconicRepresentation = 7;
+    constexpr DWORD hasIconicBitmap = 10;
+    if (window == nullptr || !CompositionEnabled())
+        return;
+    TacDwmFunctions& functions = DwmFunctions();
+    if (functions.SetWindowAttribute == nullptr)
+        return;
+    BOOL on = TRUE;
+    functions.SetWindowAttribute(window, forceIconicRepresentation, &on, sizeof on);
+    functions.SetWindowAttribute(window, hasIconicBitmap, &on, sizeof on);
+}
+
+void SetBlurBehind(HWND window, HRGN region) {
+    constexpr DWORD enableFlag = 1, regionFlag = 2;
+    if (window == nullptr || !CompositionEnabled())
+        return;
+    TacDwmFunctions& functions = DwmFunctions();
+    if (functions.EnableBlurBehindWindow == nullptr)
+        return;
+    const TacDwmFunctions::TBlurBehind blur{region != nullptr ? enableFlag | regionFlag : enableFlag,
+                                           region != nullptr ? TRUE : FALSE, region, FALSE};
+    functions.EnableBlurBehindWindow(window, &blur);
 }
 
 } // namespace sj

@@ -171,8 +171,21 @@ void InstallSkinChangeAnimation();
 struct TacDwmFunctions {
     using TIsCompositionEnabled = HRESULT(WINAPI*)(BOOL* enabled);
     using TSetWindowAttribute = HRESULT(WINAPI*)(HWND window, DWORD attribute, LPCVOID value, DWORD size);
+    using TSetIconicThumbnail = HRESULT(WINAPI*)(HWND window, HBITMAP bitmap, DWORD flags);
+    using TSetIconicLivePreviewBitmap = HRESULT(WINAPI*)(HWND window, HBITMAP bitmap, POINT* client, DWORD flags);
+    // The blur-behind record is passed as the system lays it out (DWM_BLURBEHIND).
+    struct TBlurBehind {
+        DWORD Flags;
+        BOOL Enable;
+        HRGN BlurRegion;
+        BOOL TransitionOnMaximized;
+    };
+    using TEnableBlurBehindWindow = HRESULT(WINAPI*)(HWND window, const TBlurBehind* blur);
     TIsCompositionEnabled IsCompositionEnabled = nullptr;
     TSetWindowAttribute SetWindowAttribute = nullptr;
+    TSetIconicThumbnail SetIconicThumbnail = nullptr;
+    TSetIconicLivePreviewBitmap SetIconicLivePreviewBitmap = nullptr;
+    TEnableBlurBehindWindow EnableBlurBehindWindow = nullptr;
     bool Loaded = false;
 };
 // The table, filled from dwmapi.dll at first use (entries stay empty without it).
@@ -181,5 +194,11 @@ bool CompositionEnabled();
 // With composition on, the system's own open and close transitions of the window are
 // switched off (DWMWA_TRANSITIONS_FORCEDISABLED), so that they do not run beside ours.
 void DisableDwmTransitions(HWND window);
+// With composition on, the window's taskbar thumbnail and live preview are asked of the
+// program (DWMWA_FORCE_ICONIC_REPRESENTATION, DWMWA_HAS_ICONIC_BITMAP) instead of being
+// taken from what the window shows: a skinned frame lies partly outside the window.
+void RequestIconicBitmaps(HWND window);
+// Blur behind the window's region where given, none without one (composition on only).
+void SetBlurBehind(HWND window, HRGN region);
 
 } // namespace sj

@@ -78,4 +78,16 @@ int RestartFadeLevel(int reachedLevel, int iterations, bool reversed) {
     return std::clamp(iterations - reachedLevel + 1, 1, iterations);
 }
 
+TacSizeI FitInside(int width, int height, int maxWidth, int maxHeight) {
+    if (width <= 0 || height <= 0 || maxWidth <= 0 || maxHeight <= 0)
+        return TacSizeI{};
+    if (width <= maxWidth && height <= maxHeight)
+        return TacSizeI{width, height};
+    // Scaled by the tighter of the two limits, in 64 bits: sizes multiply.
+    const bool widthBinds = static_cast<long long>(maxWidth) * height <= static_cast<long long>(maxHeight) * width;
+    if (widthBinds)
+        return TacSizeI{maxWidth, std::max(1, static_cast<int>(static_cast<long long>(height) * maxWidth / width))};
+    return TacSizeI{std::max(1, static_cast<int>(static_cast<long long>(width) * maxHeight / height)), maxHeight};
+}
+
 } // namespace sj

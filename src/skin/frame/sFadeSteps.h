@@ -62,4 +62,14 @@ int FadeOldWeight(int level, int iterations);
 // back as it took forward. Any other start begins at level 1.
 int RestartFadeLevel(int reachedLevel, int iterations, bool reversed);
 
+// The largest size of a width x height picture that fits into maxWidth x maxHeight with
+// its proportions kept (at least 1 x 1; a picture that fits keeps its size): the
+// taskbar's thumbnail of a window.
+struct TacSizeI {
+    int Width = 0;
+    int Height = 0;
+    bool operator==(const TacSizeI&) const = default;
+};
+TacSizeI FitInside(int width, int height, int maxWidth, int maxHeight);
+
 } // namespace sj

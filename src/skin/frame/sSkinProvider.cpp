@@ -132,6 +132,7 @@ TsSkinProvider::~TsSkinProvider() {
     StopButtonAnimations();
     HideButtonGlows();
     UnregisterHookedForm(&form_);
+    StopIconicPreviews();
     borderForm_.reset();
     if (form_.HandleAllocated() && !form_.HasState(csDestroying)) {
         if (hasSysButtons_) {

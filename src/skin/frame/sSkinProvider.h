@@ -249,6 +249,7 @@ private:
     POINT ToBorder(LPARAM screenPoint) const;
     LRESULT ForwardToForm(UINT msg, int code, LPARAM lParam);
     void PushContent(POINT position, SIZE size, BYTE alpha);
+    void ApplyBlurBehind();
     TBitmap& PictureOf(TBitmap& cache);
     void FollowPlacement();
 
@@ -261,6 +262,7 @@ private:
     bool busy_ = false;
     bool punched_ = false;
     bool contentStale_ = false;
+    bool blurred_ = false;
 };
 
 class TsSkinProvider : public TComponent {
@@ -368,6 +370,13 @@ private:
     void ShowAnimated(TMessage& message, const TWndNext& next);
     // The form goes: its border object without a repaint of the frame meanwhile.
     void DropBorderForm();
+    // Desktop composition: the taskbar asks the program for the window's thumbnail and
+    // live preview, which show the skinned frame; the main form answers for the
+    // application window too, which owns the taskbar button.
+    void EnableIconicPreviews();
+    void StopIconicPreviews();
+    bool AnswerIconicRequest(TMessage& message, HWND window);
+    std::unique_ptr<TBitmap> VisibleSnapshot();
     bool HandleSkinCommand(TMessage& message, const TWndNext& next);
     void HandleNewSkin();
     void HandleRefresh();
@@ -461,6 +470,7 @@ private:
     RECT buttonStripRect_{};
     std::array<std::unique_ptr<TacSBAnimation>, 4> animations_{}; // by button slot
     std::array<HWND, 4> glowWindows_{};                           // the glow shown for each slot
+    int iconicHookId_ = 0; // on the application window, for the main form
 };
 
 void RegisterSkinProviderClasses();

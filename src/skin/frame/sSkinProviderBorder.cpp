@@ -2,6 +2,7 @@
 #include "skin/frame/sSkinProvider.h"
 
 #include "skin/frame/sSkinProviderInternal.h"
+#include "skin/frame/sFade.h"
 
 namespace sj {
 
@@ -237,6 +238,32 @@ void TacBorderForm::ApplyRegion() {
     punched_ = false;
 }
 
+// Under composition, a skin that asks for it has the desktop blurred behind its frame
+// (not behind the shadow ring), when the manager allows it.
+void TacBorderForm::ApplyBlurBehind() {
+    if (window_ == nullptr || !CompositionEnabled())
+        return;
+    TsSkinManager* manager = owner_.SkinManager();
+    TBitmap* cache = owner_.FrameCache();
+    const bool wanted = manager != nullptr && manager->Effects.AllowAeroBluring &&
+                        manager->Model().SkinGlobals.AeroBlur && cache != nullptr;
+    if (!wanted) {
+        if (blurred_)
+            SetBlurBehind(window_, nullptr);
+        blurred_ = false;
+        return;
+    }
+    const TsMargins m = owner_.Margins();
+    HRGN frame = ::CreateRectRgn(m[0], m[1], cache->Width() - m[2], cache->Height() - m[3]);
+    const int x = owner_.ClientOffsetX(), y = owner_.ClientOffsetY();
+    HRGN client = ::CreateRectRgn(x, y, x + owner_.Form().ClientWidth(), y + owner_.Form().ClientHeight());
+    ::CombineRgn(frame, frame, client, RGN_DIFF);
+    ::DeleteObject(client);
+    SetBlurBehind(window_, frame);
+    ::DeleteObject(frame);
+    blurred_ = true;
+}
+
 void TacBorderForm::HideBorderWindow() {
     if (window_ != nullptr)
         ::ShowWindow(window_, SW_HIDE);
@@ -324,6 +351,7 @@ void TacBorderForm::PushContent(POINT position, SIZE size, BYTE alpha) {
     acUpdateLayeredWindow(window_, screen, &position, &size, picture.Canvas().Handle(), &origin, 0, &blend, ULW_ALPHA);
     ::ReleaseDC(nullptr, screen);
     ApplyRegion();
+    ApplyBlurBehind();
     shownSize_ = size;
     shownAlpha_ = alpha;
 }

@@ -2,6 +2,7 @@
 #include "skin/frame/sSkinProvider.h"
 
 #include "skin/frame/sSkinProviderInternal.h"
+#include "skin/frame/sFade.h"
 
 namespace sj {
 
@@ -141,6 +142,16 @@ void TsSkinProvider::DefaultWithoutRedraw(TMessage& message, const TWndNext& nex
     HWND window = form_.Handle();
     const LONG style = ::GetWindowLongA(window, GWL_STYLE);
     if ((style & WS_VISIBLE) == 0) {
+        next(message);
+        return;
+    }
+    if (CompositionEnabled()) {
+        // Under composition the window keeps its style; drawing is only switched off.
+        struct TRedrawAgain {
+            HWND Window;
+            ~TRedrawAgain() { ::SendMessageA(Window, WM_SETREDRAW, TRUE, 0); }
+        } redrawAgain{window};
+        ::SendMessageA(window, WM_SETREDRAW, FALSE, 0);
         next(message);
         return;
     }
@@ -384,6 +395,10 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
             AdaptLaterChild(message);
         return;
     }
+    if (message.Msg == WM_SHOWWINDOW && message.WParam != 0)
+        EnableIconicPreviews();
+    if (AnswerIconicRequest(message, form_.Handle()))
+        return;
     if (HandleAnimationMessage(message, next))
         return;
     switch (message.Msg) {

@@ -90,5 +90,15 @@ TEST(FadeSteps, ButtonFadeWeightsAndTheTurnBack) {
     EXPECT_EQ(RestartFadeLevel(4, 10, false), 1) << "a new target starts over";
 }
 
+TEST(FadeSteps, ThumbnailFitsTheTaskbarsBoxWithTheWindowsProportions) {
+    EXPECT_EQ(FitInside(644, 467, 200, 120), (TacSizeI{165, 120})) << "the height binds";
+    EXPECT_EQ(FitInside(644, 467, 160, 300), (TacSizeI{160, 116})) << "the width binds";
+    EXPECT_EQ(FitInside(644, 467, 800, 600), (TacSizeI{644, 467})) << "never enlarged";
+    EXPECT_EQ(FitInside(3000, 2, 100, 100), (TacSizeI{100, 1})) << "a sliver keeps one row";
+    EXPECT_EQ(FitInside(100000, 100000, 300, 200), (TacSizeI{200, 200})) << "no overflow";
+    EXPECT_EQ(FitInside(644, 467, 0, 120), (TacSizeI{})) << "no room, no thumbnail";
+    EXPECT_EQ(FitInside(0, 467, 200, 120), (TacSizeI{}));
+}
+
 } // namespace
 } // namespace sj
