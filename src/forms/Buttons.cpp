@@ -201,20 +201,24 @@ void TSpeedButton::DrawGlyph(const RECT& area, int& glyphWidth, int& glyphHeight
                      glyphWidth, glyphHeight, ColorToRGB(clear));
 }
 
+void TSpeedButton::DrawFrame(HDC dc, const RECT& client, bool pushed) {
+    RECT area = client;
+    if (!flat_) {
+        ::DrawFrameControl(dc, &area, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+        return;
+    }
+    Canvas().Brush().SetStyle(TBrushStyle::bsSolid);
+    Canvas().Brush().SetColor(Color());
+    Canvas().FillRect(area);
+    if (pushed || (mouseInControl_ && Enabled()))
+        ::DrawEdge(dc, &area, pushed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+}
+
 void TSpeedButton::Paint() {
     TCanvas& canvas = Canvas();
     RECT client = ClientRect();
     bool pushed = state_ == TButtonState::bsDown || state_ == TButtonState::bsExclusive;
-    HDC dc = canvas.Handle();
-    if (!flat_) {
-        ::DrawFrameControl(dc, &client, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
-    } else {
-        canvas.Brush().SetStyle(TBrushStyle::bsSolid);
-        canvas.Brush().SetColor(Color());
-        canvas.FillRect(client);
-        if (pushed || (mouseInControl_ && Enabled()))
-            ::DrawEdge(dc, &client, pushed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-    }
+    DrawFrame(canvas.Handle(), client, pushed);
     int glyphWidth = 0;
     int glyphHeight = 0;
     DrawGlyph(client, glyphWidth, glyphHeight, true);
@@ -256,8 +260,18 @@ void TSpeedButton::Paint() {
     if (!text.empty()) {
         textArea.right = textArea.left + textWidth;
         textArea.bottom = textArea.top + textHeight;
-        canvas.Font().SetColor(Enabled() ? Font().Color() : clGrayText);
-        canvas.DrawText(text, textArea, DT_SINGLELINE);
+        if (Enabled()) {
+            canvas.Font().SetColor(Font().Color());
+            canvas.DrawText(text, textArea, DT_SINGLELINE);
+        } else {
+            // Embossed: a highlight one pixel down and right, the shadow over it.
+            RECT raised = textArea;
+            ::OffsetRect(&raised, 1, 1);
+            canvas.Font().SetColor(clBtnHighlight);
+            canvas.DrawText(text, raised, DT_SINGLELINE);
+            canvas.Font().SetColor(clBtnShadow);
+            canvas.DrawText(text, textArea, DT_SINGLELINE);
+        }
     }
 }
 

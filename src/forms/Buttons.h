@@ -52,6 +52,9 @@ protected:
     void Paint() override;
     void WndProc(TMessage& message) override;
     void Notification(TComponent* component, TOperation operation) override;
+    void SetState(TButtonState value) { state_ = value; }
+    // The button's background and frame, under its glyph and caption.
+    virtual void DrawFrame(HDC dc, const RECT& client, bool pushed);
 
 private:
     void UpdateExclusive();

@@ -1,6 +1,8 @@
 #include "skin/controls/sSpeedButton.h"
 
 #include <windowsx.h>
+#include <uxtheme.h>
+#include <vssym32.h>
 
 #include <algorithm>
 
@@ -10,6 +12,7 @@
 #include "forms/ImgList.h"
 #include "skin/paint/acAlphaImageList.h"
 #include "skin/paint/acBlit.h"
+#include "skin/paint/sAlphaPaint.h"
 #include "skin/paint/sControlText.h"
 #include "skin/paint/sGlyphPaint.h"
 #include "skin/paint/sGraphUtils.h"
@@ -336,6 +339,7 @@ void TsSpeedButton::PaintFace() {
     }
     if (!Enabled())
         PaintDisabledLook(face.Pixels(), FDisabledKind, ColorToRGB(FSkinData->FaceColor(0)), Left(), Top(), backdrop);
+    PaintOverlappedSiblings(face);
     FPaintedDown = Down();
     FPaintedEnabled = Enabled();
     FPaintedGlyphs = NumGlyphs();
@@ -353,7 +357,74 @@ bool TsSpeedButton::FaceIsStale() {
 }
 
 void TsSpeedButton::PaintUnskinned() {
+    if (FButtonStyle == TsToolButtonStyle::tbsSeparator || FButtonStyle == TsToolButtonStyle::tbsDivider) {
+        PaintUnskinnedSeparator();
+        return;
+    }
     TSpeedButton::Paint();
+}
+
+namespace {
+
+// The theme data of a class for a window, closed when done; null without themes.
+struct TThemeData {
+    HTHEME Theme = nullptr;
+    TThemeData(HWND window, const wchar_t* classes) {
+        if (::IsThemeActive() && ::IsAppThemed())
+            Theme = ::OpenThemeData(window, classes);
+    }
+    ~TThemeData() {
+        if (Theme != nullptr)
+            ::CloseThemeData(Theme);
+    }
+    TThemeData(const TThemeData&) = delete;
+    TThemeData& operator=(const TThemeData&) = delete;
+};
+
+HWND ParentWindow(const TControl& control) {
+    return control.Parent() != nullptr ? control.Parent()->HandleIfAllocated() : nullptr;
+}
+
+} // namespace
+
+void TsSpeedButton::DrawFrame(HDC dc, const RECT& client, bool pushed) {
+    const bool toolButton = Flat();
+    TThemeData theme(ParentWindow(*this), toolButton ? L"TOOLBAR" : L"BUTTON");
+    if (theme.Theme == nullptr) {
+        TSpeedButton::DrawFrame(dc, client, pushed);
+        return;
+    }
+    const bool hot = MouseInControl() && Enabled();
+    int part = 0, state = 0;
+    if (toolButton) {
+        part = TP_BUTTON;
+        state = !Enabled() ? TS_DISABLED : pushed ? TS_PRESSED : hot ? TS_HOT : TS_NORMAL;
+    } else {
+        part = BP_PUSHBUTTON;
+        state = !Enabled() ? PBS_DISABLED : pushed ? PBS_PRESSED : hot ? PBS_HOT : PBS_NORMAL;
+    }
+    // The part may leave its corners to the parent.
+    Canvas().Brush().SetStyle(TBrushStyle::bsSolid);
+    Canvas().Brush().SetColor(Color());
+    RECT area = client;
+    Canvas().FillRect(area);
+    ::DrawThemeBackground(theme.Theme, dc, part, state, &area, nullptr);
+}
+
+void TsSpeedButton::PaintUnskinnedSeparator() {
+    HDC dc = Canvas().Handle();
+    RECT client = ClientRect();
+    Canvas().Brush().SetStyle(TBrushStyle::bsSolid);
+    Canvas().Brush().SetColor(Color());
+    Canvas().FillRect(client);
+    TThemeData theme(ParentWindow(*this), L"TOOLBAR");
+    if (theme.Theme != nullptr) {
+        ::DrawThemeBackground(theme.Theme, dc, TP_SEPARATOR, TS_NORMAL, &client, nullptr);
+        return;
+    }
+    // A 2-pixel etched line down the middle.
+    RECT line{client.right / 2 - 1, client.top, client.right / 2 + 1, client.bottom};
+    ::DrawEdge(dc, &line, EDGE_ETCHED, BF_LEFT);
 }
 
 void TsSpeedButton::Paint() {
@@ -393,7 +464,40 @@ void TsSpeedButton::PointerLeft() {
     if (!FSkinData->Hovered)
         return;
     FSkinData->Hovered = false;
+    // Pressed but not held down by a group: the pointer leaving lets it go up.
+    if (State() == TButtonState::bsDown && !Down())
+        SetState(TButtonState::bsUp);
     AnimateState(aeMouseLeave);
+}
+
+void TsSpeedButton::PaintOverlappedSiblings(TBitmap& face) {
+    TWinControl* parent = Parent();
+    if (parent == nullptr)
+        return;
+    int index = 0;
+    while (index < parent->ControlCount() && parent->Controls(index) != this)
+        ++index;
+    const RECT own = BoundsRect();
+    for (int i = index + 1; i < parent->ControlCount(); ++i) {
+        TControl* sibling = parent->Controls(i);
+        RECT bounds = sibling->BoundsRect(), overlap{};
+        if (!sibling->Visible() || dynamic_cast<TWinControl*>(sibling) != nullptr ||
+            !::IntersectRect(&overlap, &own, &bounds))
+            continue;
+        // Drawn as the parent draws it, in the face's coordinates.
+        HDC dc = face.Canvas().Handle();
+        const int saved = ::SaveDC(dc);
+        ::SetViewportOrgEx(dc, bounds.left - own.left, bounds.top - own.top, nullptr);
+        ::IntersectClipRect(dc, 0, 0, sibling->Width(), sibling->Height());
+        sibling->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        ::RestoreDC(dc, saved);
+        ::GdiFlush();
+        // What GDI drew has alpha 0; the face is opaque.
+        SetRectAlpha(face.Pixels(),
+                     TacRect{overlap.left - own.left, overlap.top - own.top, overlap.right - own.left,
+                             overlap.bottom - own.top},
+                     255, false);
+    }
 }
 
 void TsSpeedButton::AnimateState(unsigned event) {

@@ -114,6 +114,12 @@ private:
     bool HandleSkinCommand(TMessage& message);
     void PointerEntered();
     void PointerLeft();
+    // Windowless siblings above the button that overlap it, drawn over the face: the
+    // face is also copied outside the parent's paint (fades), which would hide them.
+    void PaintOverlappedSiblings(TBitmap& face);
+    // Without a skin: the system's themed tool-bar or push button when themes are on.
+    void DrawFrame(HDC dc, const RECT& client, bool pushed) override;
+    void PaintUnskinnedSeparator();
     bool DropMenu(const TMessage& message);
     // After a state change: a blend from the face shown when the event animates, else
     // a repaint.

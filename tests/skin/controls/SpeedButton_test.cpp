@@ -5,12 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <uxtheme.h>
+#include <vssym32.h>
+
 #include "forms/MessageRecorder.h"
 
 #include <memory>
 #include <string>
 
 #include "forms/Forms.h"
+#include "forms/StdCtrls.h"
 #include "skin/data/sSkinCore.h"
 #include "skin/data/sSkinModel.h"
 #include "skin/paint/sSectionPaint.h"
@@ -116,6 +120,133 @@ TEST_F(SpeedButtonTest, FacesOfNormalHotAndDownStatesAreTheSectionFaces) {
 
     button->Perform(CM_MOUSELEAVE);
     EXPECT_EQ(button->ButtonState(), 0);
+}
+
+// A press the pointer leaves before the release shows the button up again, as a press
+// released outside would.
+TEST_F(SpeedButtonTest, PressedButtonLeftByThePointerTurnsBackUp) {
+    auto* button = NewArrow<TsSpeedButton>(10, 10);
+    button->Perform(CM_MOUSEENTER);
+    button->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    ASSERT_EQ(button->ButtonState(), 2);
+    button->Perform(CM_MOUSELEAVE);
+    EXPECT_EQ(button->ButtonState(), 0);
+    button->PaintFace();
+    EXPECT_TRUE(SameColours(*button->SkinData().CacheBitmap, *CoreFace(button, 0)));
+
+    // A button held down by its group stays down.
+    auto* grouped = NewArrow<TsSpeedButton>(40, 10);
+    grouped->SetGroupIndex(1);
+    grouped->SetAllowAllUp(true);
+    grouped->SetDown(true);
+    grouped->Perform(CM_MOUSEENTER);
+    grouped->Perform(CM_MOUSELEAVE);
+    EXPECT_EQ(grouped->ButtonState(), 2);
+}
+
+// Windowless siblings above the button that overlap it are drawn over its face, so
+// they stay visible when the face is copied on its own (a fade); siblings below it or
+// beside it are not.
+TEST_F(SpeedButtonTest, OverlappingSiblingAboveStaysOnTopOfTheFace) {
+    auto* below = new TLabel(form);
+    below->SetBounds(10, 10, 60, 20);
+    below->SetParent(form);
+    auto* button = NewArrow<TsSpeedButton>(10, 10);
+    button->SetBounds(10, 10, 60, 20);
+    auto* above = new TLabel(form);
+    above->SetBounds(30, 12, 40, 16);
+    above->SetParent(form);
+    auto* beside = new TLabel(form);
+    beside->SetBounds(100, 10, 40, 16);
+    beside->SetParent(form);
+    for (TLabel* label : {below, above, beside}) {
+        label->SetTransparent(true);
+        label->SetCaption("WWWW");
+    }
+    below->Font().SetColor(static_cast<TColor>(0x0000FF00)); // green
+    above->Font().SetColor(static_cast<TColor>(0x000000FF)); // red
+    beside->Font().SetColor(static_cast<TColor>(0x00FF0000));
+    button->PaintFace();
+    TacPixelsView face = button->SkinData().CacheBitmap->Pixels();
+    int redInside = 0, redOutside = 0, green = 0;
+    for (int y = 0; y < face.Height; ++y)
+        for (int x = 0; x < face.Width; ++x) {
+            const TPixel32 p = face.Bits[y * face.Stride + x];
+            const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+            if (r > 200 && g < 60 && b < 60)
+                ++(x >= 20 && y >= 2 ? redInside : redOutside);
+            if (g > 200 && r < 60 && b < 60)
+                ++green;
+        }
+    EXPECT_GT(redInside, 10) << "the label above shows on the face";
+    EXPECT_EQ(redOutside, 0) << "where the label lies, and nowhere else";
+    EXPECT_EQ(green, 0) << "the label below is covered by the button";
+}
+
+// Without a skin (and without themes, as here) the button looks like the system's: a
+// separator is a 2-pixel etched line down its middle, a disabled caption is embossed.
+TEST_F(SpeedButtonTest, UnskinnedSeparatorAndDisabledCaptionLookLikeTheSystems) {
+    manager->Core().SetActive(false);
+    auto* separator = NewArrow<TsSpeedButton>(10, 10);
+    separator->SetBounds(10, 10, 8, 20);
+    separator->SetButtonStyle(TsToolButtonStyle::tbsSeparator);
+    ASSERT_FALSE(separator->SkinData().IsSkinned(true));
+    const auto rgb = [](TColor c) { return ColorToPixelOrder(static_cast<TColor>(ColorToRGB(c))) & 0x00FFFFFF; };
+    // Themes off for this process (where the system honours that): the classic look.
+    const DWORD themeProperties = ::GetThemeAppProperties();
+    ::SetThemeAppProperties(0);
+    if (!::IsThemeActive() || !::IsAppThemed()) {
+        auto shown = CaptureControl(*separator);
+        EXPECT_EQ(shown->Pixels().At(3, 10) & 0x00FFFFFF, rgb(clBtnShadow)) << "etched: shadow, then";
+        EXPECT_EQ(shown->Pixels().At(4, 10) & 0x00FFFFFF, rgb(clBtnHighlight)) << "highlight";
+        EXPECT_EQ(shown->Pixels().At(1, 10), shown->Pixels().At(6, 10)) << "plain on both sides of the line";
+        EXPECT_NE(shown->Pixels().At(1, 10) & 0x00FFFFFF, rgb(clBtnShadow));
+    }
+    ::SetThemeAppProperties(themeProperties);
+    // With themes on, the theme's separator part over the button's colour.
+    if (::IsThemeActive() && ::IsAppThemed()) {
+        HTHEME theme = ::OpenThemeData(form->Handle(), L"TOOLBAR");
+        ASSERT_NE(theme, nullptr);
+        auto reference = std::make_unique<TBitmap>(separator->Width(), separator->Height());
+        RECT all{0, 0, separator->Width(), separator->Height()};
+        reference->Canvas().Brush().SetColor(separator->Color());
+        reference->Canvas().FillRect(all);
+        ::DrawThemeBackground(theme, reference->Canvas().Handle(), TP_SEPARATOR, TS_NORMAL, &all, nullptr);
+        ::CloseThemeData(theme);
+        auto shown = CaptureControl(*separator);
+        EXPECT_TRUE(SameColours(*shown, *reference));
+        EXPECT_NE(shown->Pixels().At(2, 10), shown->Pixels().At(0, 10)) << "a line shows";
+
+        // A plain button is the theme's push button in its normal state.
+        auto* plain = NewArrow<TsSpeedButton>(120, 10);
+        plain->SetBounds(120, 10, 40, 24);
+        HTHEME buttons = ::OpenThemeData(form->Handle(), L"BUTTON");
+        ASSERT_NE(buttons, nullptr);
+        auto pushButton = std::make_unique<TBitmap>(plain->Width(), plain->Height());
+        RECT area{0, 0, plain->Width(), plain->Height()};
+        pushButton->Canvas().Brush().SetColor(plain->Color());
+        pushButton->Canvas().FillRect(area);
+        ::DrawThemeBackground(buttons, pushButton->Canvas().Handle(), BP_PUSHBUTTON, PBS_NORMAL, &area, nullptr);
+        ::CloseThemeData(buttons);
+        EXPECT_TRUE(SameColours(*CaptureControl(*plain), *pushButton));
+    }
+
+    auto* disabled = NewArrow<TsSpeedButton>(40, 10);
+    disabled->SetBounds(40, 10, 60, 24);
+    disabled->SetCaption("IIII");
+    disabled->SetEnabled(false);
+    auto face = CaptureControl(*disabled);
+    int embossed = 0, grey = 0;
+    for (int y = 4; y < 20; ++y)
+        for (int x = 4; x < 56; ++x) {
+            const TPixel32 p = face->Pixels().At(x, y) & 0x00FFFFFF;
+            if (p == rgb(clBtnShadow) && (face->Pixels().At(x + 1, y + 1) & 0x00FFFFFF) == rgb(clBtnHighlight))
+                ++embossed;
+            if (p == rgb(clGrayText) && rgb(clGrayText) != rgb(clBtnShadow))
+                ++grey;
+        }
+    EXPECT_GT(embossed, 4) << "strokes in shadow colour with their highlight one pixel down and right";
+    EXPECT_EQ(grey, 0) << "not the flat grey of disabled text";
 }
 
 // While painting is blocked the face is not rebuilt; a face already made still shows.
