@@ -1366,6 +1366,37 @@ TEST_F(GlowFrameTest, HoveredSpinEditGlowsThroughTheControlHook) {
 
 // ---- maximised geometry -----------------------------------------------------------------
 
+// The update commands a container sends its form: in an update the frame waits (busy),
+// the end of the parent's update draws it, and "paint immediately" draws it at once. A
+// cache that is merely stale does not make the form busy: it is painted anew when asked.
+TEST_F(AppFrameTest, UpdateCommandsHoldAndReleaseTheFrame) {
+    TFormMain& form = Form();
+    form.Show();
+    Application->ProcessMessages();
+    TsSkinProvider& provider = Provider();
+    ASSERT_TRUE(provider.PaintFrame());
+    EXPECT_EQ(SendSkinCommand(&form, scQueryBusy), 0);
+    provider.SkinData().CacheStale = true;
+    EXPECT_EQ(SendSkinCommand(&form, scQueryBusy), 0) << "stale is not busy";
+    ASSERT_TRUE(provider.PaintFrame());
+
+    SendSkinCommand(&form, scSetInUpdate, 1);
+    EXPECT_EQ(SendSkinCommand(&form, scQueryBusy), 1);
+    EXPECT_TRUE(provider.SkinData().CacheStale) << "the frame is drawn anew after the update";
+
+    SendSkinCommand(&form, 6); // the parent's update ended
+    EXPECT_FALSE(provider.SkinData().InUpdate);
+    EXPECT_EQ(SendSkinCommand(&form, scQueryBusy), 0);
+    EXPECT_FALSE(provider.SkinData().CacheStale) << "and drawn at once";
+
+    provider.SkinData().CacheStale = true;
+    SendSkinCommand(&form, scSetPaintImmediately, 1);
+    EXPECT_TRUE(provider.SkinData().PaintImmediately);
+    EXPECT_FALSE(provider.SkinData().CacheStale) << "painted at once";
+    SendSkinCommand(&form, scSetPaintImmediately, 0);
+    EXPECT_FALSE(provider.SkinData().PaintImmediately);
+}
+
 TEST_F(AppFrameTest, MaximisedPlacementCoversTheWorkAreaWithTheFrameOutside) {
     TsSkinProvider& provider = Provider();
     MINMAXINFO info{};

@@ -378,6 +378,8 @@ private:
     bool AnswerIconicRequest(TMessage& message, HWND window);
     std::unique_ptr<TBitmap> VisibleSnapshot();
     bool HandleSkinCommand(TMessage& message, const TWndNext& next);
+    // In an update of its own (and not merely animating): painting waits.
+    bool FormBusy() const;
     void HandleNewSkin();
     void HandleRefresh();
     void HandleRemoveSkin();

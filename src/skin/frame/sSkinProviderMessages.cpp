@@ -291,6 +291,10 @@ void TsSkinProvider::HandleRemoveSkin() {
                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
+bool TsSkinProvider::FormBusy() const {
+    return !AnimationRunning() && Skinned() && skinData_->InUpdate;
+}
+
 bool TsSkinProvider::HandleSkinCommand(TMessage& message, const TWndNext& next) {
     const WORD code = SkinCommandCode(message.WParam);
     const bool mine = reinterpret_cast<TsSkinManager*>(message.LParam) == SkinManager();
@@ -338,6 +342,28 @@ bool TsSkinProvider::HandleSkinCommand(TMessage& message, const TWndNext& next) 
         return true;
     case scInvalidateCache:
         skinData_->CacheStale = true;
+        return true;
+    case scParentUpdated:
+        // A parent's update ended: whatever waited for it is drawn now.
+        skinData_->InUpdate = false;
+        if (Skinned() && form_.HandleAllocated() && ::IsWindowVisible(form_.Handle()))
+            RepaintFrameNow();
+        return true;
+    case scSetInUpdate:
+        skinData_->InUpdate = LOWORD(message.WParam) == 1;
+        if (FormBusy())
+            skinData_->CacheStale = true;
+        return true;
+    case scSetPaintImmediately:
+        skinData_->PaintImmediately = LOWORD(message.WParam) == 1;
+        if (skinData_->PaintImmediately && Skinned()) {
+            skinData_->CacheStale = true;
+            PaintFrame();
+        }
+        return true;
+    case scQueryBusy:
+        // Busy only while in an update: a stale cache is simply painted anew.
+        message.Result = FormBusy() ? 1 : 0;
         return true;
     case scHotLeave:
         ResetButtons();
