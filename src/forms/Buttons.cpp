@@ -264,13 +264,7 @@ void TSpeedButton::Paint() {
             canvas.Font().SetColor(Font().Color());
             canvas.DrawText(text, textArea, DT_SINGLELINE);
         } else {
-            // Embossed: a highlight one pixel down and right, the shadow over it.
-            RECT raised = textArea;
-            ::OffsetRect(&raised, 1, 1);
-            canvas.Font().SetColor(clBtnHighlight);
-            canvas.DrawText(text, raised, DT_SINGLELINE);
-            canvas.Font().SetColor(clBtnShadow);
-            canvas.DrawText(text, textArea, DT_SINGLELINE);
+            DrawEmbossedText(canvas, text, textArea, DT_SINGLELINE);
         }
     }
 }

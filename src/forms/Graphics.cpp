@@ -658,4 +658,14 @@ RECT TCanvas::ClipRect() {
     return rect;
 }
 
+void DrawEmbossedText(TCanvas& canvas, const std::string& text, const RECT& rect, UINT flags) {
+    RECT raised = rect;
+    ::OffsetRect(&raised, 1, 1);
+    canvas.Font().SetColor(clBtnHighlight);
+    canvas.DrawText(text, raised, flags);
+    RECT area = rect;
+    canvas.Font().SetColor(clBtnShadow);
+    canvas.DrawText(text, area, flags);
+}
+
 } // namespace sj

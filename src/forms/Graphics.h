@@ -357,4 +357,8 @@ private:
     HPEN FSelectedPen = nullptr;
 };
 
+// Text in the system's disabled look: a highlight copy one pixel down and right, the
+// shadow colour over it.
+void DrawEmbossedText(TCanvas& canvas, const std::string& text, const RECT& rect, UINT flags);
+
 } // namespace sj

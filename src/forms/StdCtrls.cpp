@@ -438,12 +438,8 @@ void TLabel::Paint() {
         ::OffsetRect(&textRect, 0, std::max(offset, 0));
     }
     if (!Enabled()) {
-        // The system's disabled look: a light copy one pixel down right, then grey.
-        RECT shifted = textRect;
-        ::OffsetRect(&shifted, 1, 1);
-        canvas.Font().SetColor(clBtnHighlight);
-        canvas.DrawText(text, shifted, flags);
-        canvas.Font().SetColor(clBtnShadow);
+        DrawEmbossedText(canvas, text, textRect, flags);
+        return;
     }
     canvas.DrawText(text, textRect, flags);
 }
