@@ -166,11 +166,19 @@ void WindowCreated(HWND window, const CBT_CREATEWNDA& data) {
             AttachMenuAdapter(window, manager);
         return;
     }
+    const CREATESTRUCTA* create = data.lpcs;
+    if (create != nullptr && (create->style & WS_CHILD) != 0) {
+        // Adapted once it is made, when it belongs to a skinned dialog.
+        HWND root = ::GetAncestor(window, GA_ROOT);
+        if (root != nullptr && root != window)
+            if (TacProvider* provider = HookedProviderOf(root); provider != nullptr && provider->DialogFrame() != nullptr)
+                provider->DialogFrame()->RequestChildAdaption();
+        return;
+    }
     // A dialog's controls come after its window, and a file dialog is known by its tool
     // bar: dialogs are judged when they first become active, before their first paint.
     if (cls == DialogClass || cls.empty() || cls == "TPUtilWindow")
         return;
-    const CREATESTRUCTA* create = data.lpcs;
     if (create == nullptr || create->cx == 0 || create->cy == 0 || (create->style & WS_CHILD) != 0)
         return;
     if (Application->MainForm() != nullptr && Application->MainForm()->HandleIfAllocated() == window)
@@ -242,6 +250,17 @@ void BroadcastToHooked(WORD command, LPARAM lParam) {
 } // namespace
 
 namespace dials_detail {
+
+UINT AdaptLateChildrenMessage() {
+    static const UINT message = ::RegisterWindowMessageA("acAdaptLateChildren");
+    return message;
+}
+
+void AdaptLateChildren(HWND dialog) {
+    TacProvider* provider = HookedProviderOf(dialog);
+    if (provider != nullptr && State().Manager != nullptr && State().Manager->Active())
+        provider->AdaptChildren(dialog, *State().Manager);
+}
 
 std::string WindowClassName(HWND window) {
     char name[64] = {};

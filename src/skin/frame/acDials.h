@@ -125,6 +125,8 @@ public:
     // Hit code of a screen point as the skinned frame answers it.
     int HitTestAt(POINT screen);
     void ShowSystemMenuAt(int x, int y);
+    // A control was made inside: it is adapted once its creation is over.
+    void RequestChildAdaption();
     // The list box inside lets the dialog's own painting of its client area through.
     void SetSuppressPaint(bool value) { suppressPaint_ = value; }
     bool SuppressPaint() const { return suppressPaint_; }
@@ -165,6 +167,7 @@ private:
     bool active_ = true;
     bool regionStale_ = true;
     bool suppressPaint_ = false;
+    bool adaptionPosted_ = false;
     SIZE size_{};
 };
 

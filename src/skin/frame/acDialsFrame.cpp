@@ -495,6 +495,12 @@ void TacDialogWnd::SetButtonState(int slot, int state) {
     PaintNonClient(nullptr);
 }
 
+void TacDialogWnd::RequestChildAdaption() {
+    if (adaptionPosted_)
+        return;
+    adaptionPosted_ = ::PostMessageA(Handle(), AdaptLateChildrenMessage(), 0, 0) != FALSE;
+}
+
 void TacDialogWnd::ShowSystemMenuAt(int x, int y) {
     if (!systemMenu_)
         return;
@@ -586,6 +592,12 @@ void TacDialogWnd::WindowProc(TMessage& message, const TacWndNext& next) {
             TacScrollWnd::WindowProc(message, next);
             return;
         }
+    }
+    if (message.Msg == AdaptLateChildrenMessage()) {
+        adaptionPosted_ = false;
+        AdaptLateChildren(Handle());
+        message.Result = 0;
+        return;
     }
     if (!Skinned() || message.Msg == WM_DESTROY || message.Msg == WM_NCDESTROY) {
         TacScrollWnd::WindowProc(message, next);

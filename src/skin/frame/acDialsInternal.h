@@ -16,6 +16,11 @@ std::string LowerCase(std::string text);
 // The window is adapted already or answers the skin's "are you skinned" command.
 bool AnswersSkinCommand(HWND window);
 
+// Posted to a skinned dialog when a control appears in it after it was skinned (the
+// file dialog makes its list when it has browsed): the dialog's record adapts it.
+UINT AdaptLateChildrenMessage();
+void AdaptLateChildren(HWND dialog);
+
 // The popup-menu adapters: one per live "#32768" window.
 void AttachMenuAdapter(HWND window, TsSkinManager* manager);
 void FreeMenuAdapters();
