@@ -19,6 +19,8 @@ using provider_detail::CopyOfArea;
 using provider_detail::CreateCaptionFont;
 using provider_detail::GlobalImage;
 using provider_detail::Inside;
+using provider_detail::MakeTextOpaque;
+using provider_detail::PaintCaptionBacking;
 using provider_detail::SizeOfItem;
 
 namespace {
@@ -346,15 +348,7 @@ void TacDialogWnd::PaintCaption(TBitmap& cache) {
     captionTextRect_ = r;
     if (r.right <= r.left)
         return;
-    if (model->HasSection(captionIndex_)) {
-        const TacRect area{std::max<int>(0, r.left - 4), std::max<int>(0, r.top - 2),
-                           std::min<int>(cache.Width(), r.right + 4), std::min<int>(cache.Height(), r.bottom + 2)};
-        if (area.Right > area.Left && area.Bottom > area.Top) {
-            TacPixmap behind = CopyOfArea(cache.Pixels(), area);
-            PaintSectionFace(cache.Pixels(), area, model, captionIndex_, "CAPTION", SectionState(captionIndex_), true,
-                             BitmapBackdrop(behind.View(), -area.Left, -area.Top), area.Left, area.Top);
-        }
-    }
+    PaintCaptionBacking(cache, model, captionIndex_, SectionState(captionIndex_), r);
     TColor color = clCaptionText;
     if (model->HasSection(titleIndex_))
         color = static_cast<TColor>(
@@ -364,10 +358,7 @@ void TacDialogWnd::PaintCaption(TBitmap& cache) {
     RECT textRect = r;
     ::DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &textRect,
                 DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    TacPixelsView pixels = cache.Pixels();
-    for (int y = std::max<int>(0, r.top); y < std::min<int>(pixels.Height, r.bottom); ++y)
-        for (int x = std::max<int>(0, r.left); x < std::min<int>(pixels.Width, r.right); ++x)
-            pixels.At(x, y) |= 0xFF000000u;
+    MakeTextOpaque(cache, r, r.right);
 }
 
 void TacDialogWnd::PaintButtons(TBitmap& cache) {
@@ -394,32 +385,12 @@ void TacDialogWnd::UpdateRegion() {
     if (model == nullptr || ::IsZoomed(Handle()) || ::IsIconic(Handle()))
         return;
     std::vector<RECT> corners;
-    auto scan = [&](std::int32_t index, bool bottom) {
-        if (!model->HasImage(index))
-            return;
-        const TsMaskData& item = model->Masks[static_cast<std::size_t>(index)];
-        const TacPixmap* image = item.SourceImage();
-        if (image == nullptr)
-            return;
-        const int frameWidth = FrameWidth(item), frameHeight = FrameHeight(item);
-        const int x0 = item.SourceRect.Left, y0 = item.SourceRect.Top;
-        const int l = Manager()->Core().Model().BorderLeftOf(index), t = model->BorderTopOf(index);
-        const int r = model->BorderRightOf(index), b = model->BorderBottomOf(index);
-        const int shift = size_.cx - frameWidth;
-        if (t <= frameHeight) {
-            CollectKeyRuns(*image, x0, l, y0, t, 0, 0, corners);
-            CollectKeyRuns(*image, x0 + frameWidth - r, r, y0, t, shift + frameWidth - r, 0, corners);
-        }
-        if (bottom && b <= frameHeight) {
-            const int rowsTop = y0 + frameHeight - b;
-            CollectKeyRuns(*image, x0, l, rowsTop, b, 0, size_.cy - b, corners);
-            CollectKeyRuns(*image, x0 + frameWidth - r, r, rowsTop, b, shift + frameWidth - r, size_.cy - b, corners);
-        }
-    };
+    TsSkinModel& skin = Manager()->Core().Model();
     if (SkinData().Section() != nullptr)
-        scan(SkinData().BordersIndex, true);
+        CollectFrameCornerRuns(skin, SkinData().BordersIndex, size_.cx, size_.cy, true, corners);
     if (model->HasSection(titleIndex_) && CaptionHeight() > 0)
-        scan(model->GeneralData[static_cast<std::size_t>(titleIndex_)].BordersMaskIndex, false);
+        CollectFrameCornerRuns(skin, model->GeneralData[static_cast<std::size_t>(titleIndex_)].BordersMaskIndex,
+                               size_.cx, size_.cy, false, corners);
     HRGN region = ::CreateRectRgn(0, 0, size_.cx, size_.cy);
     for (const RECT& r : corners) {
         HRGN cut = ::CreateRectRgn(r.left, r.top, r.right, r.bottom);
