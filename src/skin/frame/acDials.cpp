@@ -122,7 +122,7 @@ bool ConsiderForm(TCustomForm& form, TsSkinManager& manager) {
     const unsigned rule = form.ClassName() == std::string_view("TMessageForm") ? srStdDialogs : srStdForms;
     if ((manager.SkinningRules & rule) == 0)
         return false;
-    Record(form.Handle()).AttachForm(form, manager);
+    Record(form.Handle()).AttachForm(form);
     return true;
 }
 
@@ -351,13 +351,12 @@ void TacProvider::DropAdapterOf(HWND window) {
                     adapters_.end());
 }
 
-void TacProvider::AttachForm(TCustomForm& form, TsSkinManager& manager) {
+void TacProvider::AttachForm(TCustomForm& form) {
     auto* provider = new TsSkinProvider(&form);
     provider->UseGlobalColor = false;
     provider->MakeSkinMenu = false;
     formProvider_ = provider;
     provider->PrepareForm();
-    (void)manager;
     HWND window = form.Handle();
     if (CompositionEnabled()) {
         ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -406,8 +405,6 @@ void TacProvider::AdaptChild(HWND child, TsSkinManager& manager) {
     std::unique_ptr<TacMainWnd> adapter = MakeChildAdapter(child, manager);
     if (!adapter)
         return;
-    if (ChildClassOf(child) == TacChildClass::ListBox && dialog_)
-        dialog_->SetSuppressPaint(false);
     if (!adapter->IsHooked())
         adapter->Hook();
     if (adapter->IsHooked())

@@ -127,9 +127,6 @@ public:
     void ShowSystemMenuAt(int x, int y);
     // A control was made inside: it is adapted once its creation is over.
     void RequestChildAdaption();
-    // The list box inside lets the dialog's own painting of its client area through.
-    void SetSuppressPaint(bool value) { suppressPaint_ = value; }
-    bool SuppressPaint() const { return suppressPaint_; }
 
 protected:
     void AfterHook() override;
@@ -166,7 +163,7 @@ private:
     int pressed_ = -1;
     bool active_ = true;
     bool regionStale_ = true;
-    bool suppressPaint_ = false;
+    bool regionSet_ = false;
     bool adaptionPosted_ = false;
     SIZE size_{};
 };
@@ -189,7 +186,7 @@ public:
     // Takes a system dialog over: frame and the adapters of its controls.
     void AttachDialog(TsSkinManager& manager);
     // Gives a form without a provider its own.
-    void AttachForm(TCustomForm& form, TsSkinManager& manager);
+    void AttachForm(TCustomForm& form);
     // Adapters for the children of parent not skinned yet (recursively).
     void AdaptChildren(HWND parent, TsSkinManager& manager);
     // The window (or the dialog frame) went; the adapters are given up.

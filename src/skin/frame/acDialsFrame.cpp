@@ -142,8 +142,9 @@ void TacDialogWnd::AfterHook() {
 
 void TacDialogWnd::RestoreHook() {
     TacScrollWnd::RestoreHook();
-    if (::IsWindow(Handle()) && !SkinData().CacheStale)
+    if (regionSet_ && ::IsWindow(Handle()))
         ::SetWindowRgn(Handle(), nullptr, TRUE);
+    regionSet_ = false;
 }
 
 void TacDialogWnd::ResolveSections() {
@@ -400,6 +401,8 @@ void TacDialogWnd::UpdateRegion() {
     // The window owns the region once it is set.
     if (::SetWindowRgn(Handle(), region, FALSE) == 0)
         ::DeleteObject(region);
+    else
+        regionSet_ = true;
 }
 
 void TacDialogWnd::PaintNonClient(HDC dc) {

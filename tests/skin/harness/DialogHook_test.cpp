@@ -246,6 +246,63 @@ TEST_F(DialogHookTest, DialogFrameIsPaintedFromTheDialogSectionWithItsCloseButto
     EXPECT_EQ(clientPixel, RGB((cornerPixel >> 16) & 0xFF, (cornerPixel >> 8) & 0xFF, cornerPixel & 0xFF));
 }
 
+TEST_F(DialogHookTest, CloseButtonOfTheSkinnedFrameClosesTheBox) {
+    bool pressed = false;
+    After(150, [&pressed] {
+        HWND box = ::GetActiveWindow();
+        TacProvider* provider = HookedProviderOf(box);
+        if (provider == nullptr || provider->DialogFrame() == nullptr)
+            return;
+        const RECT close = provider->DialogFrame()->Button(dbClose).Rect;
+        RECT window{};
+        ::GetWindowRect(box, &window);
+        POINT at{window.left + (close.left + close.right) / 2, window.top + (close.top + close.bottom) / 2};
+        ::SendMessageA(box, WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(at.x, at.y));
+        pressed = provider->DialogFrame()->Button(dbClose).State == 2;
+        ::ScreenToClient(box, &at);
+        ::SendMessageA(box, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    });
+    // Should the button fail, OK ends the box (and the answer tells).
+    After(2000, [] { ::PostMessageA(::FindWindowA("#32770", "Hook"), WM_COMMAND, IDOK, 0); });
+    const int answer = ::MessageBoxA(nullptr, "Close me", "Hook", MB_OKCANCEL);
+    EXPECT_TRUE(pressed);
+    EXPECT_EQ(answer, IDCANCEL) << "closed through its title button";
+    Pump(2100);
+}
+
+TEST_F(DialogHookTest, DialogWindowMenuFollowsTheDialogsStyles) {
+    struct TMenuSeen {
+        int Items = -1;
+        bool Adapted = false;
+    } seen;
+    bool minimizeVisible = true, sizeVisible = true, moveEnabled = false, closeVisible = false;
+    MessageBoxSeen("Menu", [&](HWND box) {
+        After(200, [&seen] {
+            HWND popup = ::FindWindowA("#32768", nullptr);
+            if (popup != nullptr) {
+                HMENU menu = reinterpret_cast<HMENU>(::SendMessageA(popup, 0x01E1 /* MN_GETHMENU */, 0, 0));
+                seen.Items = menu != nullptr ? ::GetMenuItemCount(menu) : 0;
+                seen.Adapted = MenuAdapterOf(popup) != nullptr;
+            }
+            ::EndMenu();
+        });
+        RECT window{};
+        ::GetWindowRect(box, &window);
+        ::SendMessageA(box, WM_NCRBUTTONUP, HTCAPTION, MAKELPARAM(window.left + 30, window.top + 10));
+        TacSystemMenu* menu = HookedProviderOf(box)->DialogFrame()->SystemMenu();
+        minimizeVisible = menu->Item(SC_MINIMIZE)->Visible();
+        sizeVisible = menu->Item(SC_SIZE)->Visible();
+        moveEnabled = menu->Item(SC_MOVE)->Enabled();
+        closeVisible = menu->Item(SC_CLOSE)->Visible();
+    });
+    EXPECT_FALSE(minimizeVisible) << "a message box has no minimise box";
+    EXPECT_FALSE(sizeVisible) << "nor a sizing frame";
+    EXPECT_TRUE(moveEnabled);
+    EXPECT_TRUE(closeVisible);
+    EXPECT_EQ(seen.Items, 3) << "Move, a line and Close";
+    EXPECT_TRUE(seen.Adapted) << "the menu's popup window is skinned too";
+}
+
 TEST_F(DialogHookTest, OnSysDlgInitMayRefuseADialog) {
     int asked = 0;
     SysDlgInitEvent() = [&asked](HWND, bool& allow) {
