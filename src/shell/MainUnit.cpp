@@ -9,6 +9,7 @@
 #include "shell/SuppliedFiles.h"
 #include "shell/UtilFuncs.h"
 #include "skin/data/sSkinManager.h"
+#include "skin/frame/acDials.h"
 #include "skin/paint/acPNG.h"
 
 #include <algorithm>
@@ -65,6 +66,8 @@ std::int64_t UserPartSize(double megabytes) {
 TFormMain::TFormMain(TComponent* owner) : TForm(owner) {
     RegisterNonVisualClasses();
     RegisterSkinProviderClasses();
+    // The manager read below sets the window-creation hook (popup menus, dialogs).
+    InstallDialogHook();
     RegisterImageControlClass();
     RegisterPngPictureFormat();
     RegisterSkinManagerClasses();

@@ -23,3 +23,9 @@ if(WIN32)
     sj_add_test(test_app_exit AppExit_test.cpp LIBS user32 advapi32 TIMEOUT 180 ACTIVATES)
     add_dependencies(test_app_exit SplitJoin)
 endif()
+
+# The window-creation hook in the program: plain system dialogs, adapted popup menus.
+if(WIN32)
+    sj_add_test(test_app_hook AppHook_test.cpp ${SJ_APP_RC} LIBS sj_app comdlg32 shell32 ole32 TIMEOUT 300 ACTIVATES)
+    add_dependencies(test_app_hook sj_supplied_files)
+endif()

@@ -139,10 +139,19 @@ void TacMainWnd::HookControl() {
     ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
+// Dialog frames and popup menus keep the system's theme: the skin paints their frames
+// over it, and their controls (or items) are themed or skinned on their own.
+bool TacMainWnd::KeepsTheme() const {
+    char className[16] = {};
+    ::GetClassNameA(window_, className, sizeof className);
+    return skinData_->SkinSection() == "DIALOG" || std::strcmp(className, "#32768") == 0;
+}
+
 void TacMainWnd::SubclassRawWindow() {
     if (window_ == nullptr || !::IsWindow(window_) || destroyed_)
         return;
-    ::SetWindowTheme(window_, L" ", L" ");
+    if (!KeepsTheme())
+        ::SetWindowTheme(window_, L" ", L" ");
     InitHook();
     text_ = ReadWindowText(window_);
     // The mark goes first: the adapter's procedure finds the adapter by it.
@@ -204,7 +213,8 @@ void TacMainWnd::Unhook() {
     }
     if (::IsWindow(window_)) {
         ::RemovePropA(window_, AdaptedWindowProperty);
-        ::SetWindowTheme(window_, nullptr, nullptr);
+        if (control_ != nullptr || !KeepsTheme())
+            ::SetWindowTheme(window_, nullptr, nullptr);
     }
     if (controlAlive)
         RestoreHook();

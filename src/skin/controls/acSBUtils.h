@@ -136,6 +136,7 @@ private:
     void HookControl();
     void SubclassRawWindow();
     void RestoreWindowProc();
+    bool KeepsTheme() const;
     void PaintGraphicChildren(HDC dc);
     void AnswerSkinCommand(TMessage& message, const TacWndNext& next);
 

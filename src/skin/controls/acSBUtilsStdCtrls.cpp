@@ -388,7 +388,8 @@ bool TacCheckBoxWnd::PaintFace() {
     textRect.bottom = textRect.top + textHeight;
     textRect.left = leftText ? std::max<LONG>(0, glyphLeft - 4 - textWidth) : glyph.cx + 4;
     textRect.right = textRect.left + textWidth;
-    DrawCaption(cache, text, textRect, wrap | DT_NOPREFIX, hot);
+    // "&" marks the accelerator, as the system's own check boxes show it and as measured above.
+    DrawCaption(cache, text, textRect, wrap, hot);
     if (::GetFocus() == Handle() && !text.empty()) {
         const RECT focus{textRect.left - 1, textRect.top - 1, textRect.right + 1, textRect.bottom + 1};
         DrawFocusRectangle(cache.Canvas().Handle(), focus, clBtnFace, 0);

@@ -78,6 +78,12 @@ POINT SnapToArea(POINT position, SIZE size, const RECT& area, int buffer, int m,
 void CollectKeyRuns(const TacPixmap& image, int firstColumn, int columns, int firstRow, int rows, int dx, int dy,
                     std::vector<RECT>& runs);
 
+// The clear pixels of a frame border image's corners on a frame of width x height, as
+// one-pixel high runs: the top corners always, the bottom ones when asked (a title's
+// image has none). The window region leaves them out.
+void CollectFrameCornerRuns(TsSkinModel& model, std::int32_t bordersIndex, int width, int height, bool bottom,
+                            std::vector<RECT>& runs);
+
 // The skinned window menu: restore, move, size, minimise, maximise, the system menu's
 // own extra items, close; with the provider's MakeSkinMenu the "Available skins"
 // sub-menu at the top.

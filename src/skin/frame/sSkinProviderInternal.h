@@ -97,5 +97,11 @@ inline TTitleButtonSize SizeOfItem(const TsSkinModel* model, std::int32_t index,
     return size;
 }
 
+// The CAPTION face behind a caption's text rectangle (4 pixels wider on each side, 2
+// taller), over what the cache shows there; nothing without the section.
+void PaintCaptionBacking(TBitmap& cache, const TsSkinModel* model, std::int32_t captionIndex, int state,
+                         const RECT& text);
+// Text leaves alpha 0: the text rectangle's pixels left of `right` are made opaque.
+void MakeTextOpaque(TBitmap& cache, const RECT& text, int right);
 
 } // namespace sj::provider_detail

@@ -132,16 +132,8 @@ void TsSkinProvider::PaintCaptionText(TBitmap& cache) {
         r.right = std::min<LONG>(r.left + extent.cx, r.right);
     }
     captionTextRect_ = r;
-    if (model->HasSection(captionSectionIndex_) && r.right > r.left) {
-        const TacRect area{std::max<int>(0, r.left - 4), std::max<int>(0, r.top - 2),
-                           std::min<int>(cache.Width(), r.right + 4), std::min<int>(cache.Height(), r.bottom + 2)};
-        if (area.Right > area.Left && area.Bottom > area.Top) {
-            TacPixmap behind = CopyOfArea(cache.Pixels(), area);
-            PaintSectionFace(cache.Pixels(), area, model, captionSectionIndex_, "CAPTION",
-                             SectionState(captionSectionIndex_), true,
-                             BitmapBackdrop(behind.View(), -area.Left, -area.Top), area.Left, area.Top);
-        }
-    }
+    if (r.right > r.left)
+        PaintCaptionBacking(cache, model, captionSectionIndex_, SectionState(captionSectionIndex_), r);
     const std::int32_t title = TitleSectionIndex();
     TColor color = clCaptionText;
     if (model->HasSection(title))
@@ -164,13 +156,34 @@ void TsSkinProvider::PaintCaptionText(TBitmap& cache) {
         ::DrawTextA(dc, AddedTitleText.c_str(), static_cast<int>(AddedTitleText.size()), &addedRect,
                     DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
-    // Text leaves alpha 0; the frame is opaque, the shadow ring beyond its edge is not.
+    // The frame is opaque, the shadow ring beyond its edge is not.
+    MakeTextOpaque(cache, r, cache.Width() - margins[2]);
+}
+
+namespace provider_detail {
+
+void PaintCaptionBacking(TBitmap& cache, const TsSkinModel* model, std::int32_t captionIndex, int state,
+                         const RECT& text) {
+    if (model == nullptr || !model->HasSection(captionIndex))
+        return;
+    const TacRect area{std::max<int>(0, text.left - 4), std::max<int>(0, text.top - 2),
+                       std::min<int>(cache.Width(), text.right + 4), std::min<int>(cache.Height(), text.bottom + 2)};
+    if (area.Right <= area.Left || area.Bottom <= area.Top)
+        return;
+    TacPixmap behind = CopyOfArea(cache.Pixels(), area);
+    PaintSectionFace(cache.Pixels(), area, model, captionIndex, "CAPTION", state, true,
+                     BitmapBackdrop(behind.View(), -area.Left, -area.Top), area.Left, area.Top);
+}
+
+void MakeTextOpaque(TBitmap& cache, const RECT& text, int right) {
     TacPixelsView pixels = cache.Pixels();
-    const int frameRight = std::min<int>(pixels.Width, cache.Width() - margins[2]);
-    for (int y = std::max<int>(0, r.top); y < std::min<int>(pixels.Height, r.bottom); ++y)
-        for (int x = std::max<int>(0, r.left); x < frameRight; ++x)
+    const int last = std::min<int>(pixels.Width, right);
+    for (int y = std::max<int>(0, text.top); y < std::min<int>(pixels.Height, text.bottom); ++y)
+        for (int x = std::max<int>(0, text.left); x < last; ++x)
             pixels.At(x, y) |= 0xFF000000u;
 }
+
+} // namespace provider_detail
 
 TacRect TitleBarStripRect(int cacheWidth, int top, int bottom, int buttonBlockWidth, int itemFrameWidth) {
     const int width = std::clamp(buttonBlockWidth + 2 * itemFrameWidth, 0, std::max(0, cacheWidth));
@@ -279,6 +292,32 @@ void TsSkinProvider::RepaintFrameNow() {
         PaintNonClient(nullptr);
 }
 
+void CollectFrameCornerRuns(TsSkinModel& model, std::int32_t bordersIndex, int width, int height, bool bottom,
+                            std::vector<RECT>& runs) {
+    if (!model.HasImage(bordersIndex))
+        return;
+    const TsMaskData& item = model.Masks[static_cast<std::size_t>(bordersIndex)];
+    const TacPixmap* image = item.SourceImage();
+    if (image == nullptr)
+        return;
+    const TacPixmap& view = *image;
+    const int frameWidth = FrameWidth(item);
+    const int frameHeight = FrameHeight(item);
+    const int x0 = item.SourceRect.Left, y0 = item.SourceRect.Top;
+    const int l = model.BorderLeftOf(bordersIndex), t = model.BorderTopOf(bordersIndex);
+    const int r = model.BorderRightOf(bordersIndex), b = model.BorderBottomOf(bordersIndex);
+    const int shift = width - frameWidth;
+    if (t <= frameHeight) {
+        CollectKeyRuns(view, x0, l, y0, t, 0, 0, runs);
+        CollectKeyRuns(view, x0 + frameWidth - r, r, y0, t, shift + frameWidth - r, 0, runs);
+    }
+    if (bottom && b <= frameHeight) {
+        const int rowsTop = y0 + frameHeight - b;
+        CollectKeyRuns(view, x0, l, rowsTop, b, 0, height - b, runs);
+        CollectKeyRuns(view, x0 + frameWidth - r, r, rowsTop, b, shift + frameWidth - r, height - b, runs);
+    }
+}
+
 void TsSkinProvider::CollectClearCorners() {
     clearCorners_.clear();
     const TsSkinModel* model = Model();
@@ -287,35 +326,13 @@ void TsSkinProvider::CollectClearCorners() {
         return;
     const int width = cache != nullptr && cache->Width() > 0 ? cache->Width() : WindowSize().cx;
     const int height = WindowSize().cy;
-    auto scan = [&](std::int32_t index, bool top, bool bottom) {
-        if (!model->HasImage(index))
-            return;
-        const TsMaskData& item = model->Masks[static_cast<std::size_t>(index)];
-        const TacPixmap* image = item.SourceImage();
-        if (image == nullptr)
-            return;
-        const TacPixmap& view = *image;
-        const int frameWidth = FrameWidth(item);
-        const int frameHeight = FrameHeight(item);
-        const int x0 = item.SourceRect.Left, y0 = item.SourceRect.Top;
-        const int l = SkinManager()->Core().Model().BorderLeftOf(index), t = model->BorderTopOf(index);
-        const int r = model->BorderRightOf(index), b = model->BorderBottomOf(index);
-        const int shift = width - frameWidth;
-        if (top && t <= frameHeight) {
-            CollectKeyRuns(view, x0, l, y0, t, 0, 0, clearCorners_);
-            CollectKeyRuns(view, x0 + frameWidth - r, r, y0, t, shift + frameWidth - r, 0, clearCorners_);
-        }
-        if (bottom && b <= frameHeight) {
-            const int rowsTop = y0 + frameHeight - b;
-            CollectKeyRuns(view, x0, l, rowsTop, b, 0, height - b, clearCorners_);
-            CollectKeyRuns(view, x0 + frameWidth - r, r, rowsTop, b, shift + frameWidth - r, height - b, clearCorners_);
-        }
-    };
+    TsSkinModel& skin = SkinManager()->Core().Model();
     const std::int32_t form = skinData_->Section() != nullptr ? skinData_->BordersIndex : -1;
-    scan(form, true, true);
+    CollectFrameCornerRuns(skin, form, width, height, true, clearCorners_);
     const std::int32_t title = TitleSectionIndex();
     if (model->HasSection(title))
-        scan(model->GeneralData[static_cast<std::size_t>(title)].BordersMaskIndex, true, false);
+        CollectFrameCornerRuns(skin, model->GeneralData[static_cast<std::size_t>(title)].BordersMaskIndex, width,
+                               height, false, clearCorners_);
 }
 
 void TsSkinProvider::UpdateWindowRegion(bool redraw) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -47,6 +49,36 @@ inline std::vector<TScrollCall> ScrollCalls(const TMessageRecorder& recorder, UI
             calls.push_back(TScrollCall{LOWORD(m.WParam), m.LParam != 0 ? static_cast<int>(m.LParam)
                                                                          : static_cast<int>(HIWORD(m.WParam))});
     return calls;
+}
+
+// The GDI objects this process holds. Wine's GetGuiResources answers 0, so the count
+// is taken from the process's shared GDI handle table (24-byte entries of 64-bit
+// systems: the object pointer first, the owner's process id at 8, the type at 14).
+inline DWORD LiveGdiObjects() {
+    const DWORD counted = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    if (counted != 0)
+        return counted;
+    using TGetPeb = const unsigned char*(WINAPI*)();
+    const auto getPeb = reinterpret_cast<TGetPeb>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "RtlGetCurrentPeb")));
+    if (getPeb == nullptr)
+        return 0;
+    const unsigned char* peb = getPeb();
+    const auto* table = *reinterpret_cast<const unsigned char* const*>(peb + 0xF8);
+    if (table == nullptr)
+        return 0;
+    const auto pid = static_cast<WORD>(::GetCurrentProcessId());
+    DWORD live = 0;
+    for (std::size_t i = 0; i < 0x10000; ++i) {
+        const unsigned char* entry = table + i * 24;
+        std::uint64_t object = 0;
+        WORD owner = 0;
+        std::memcpy(&object, entry, sizeof object);
+        std::memcpy(&owner, entry + 8, sizeof owner);
+        if (object != 0 && entry[14] != 0 && (owner == 0 || owner == pid))
+            ++live;
+    }
+    return live;
 }
 
 class HarnessTest : public ::testing::Test {

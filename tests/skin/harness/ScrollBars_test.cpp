@@ -432,9 +432,9 @@ TEST_F(ScrollBarsTest, MonkeyRunLeavesNothingBehind) {
         }
     };
     step(50); // caches and bitmaps made once
-    const DWORD before = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    const DWORD before = LiveGdiObjects();
     step(400);
-    const DWORD after = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    const DWORD after = LiveGdiObjects();
     EXPECT_LE(after, before + 2);
     EXPECT_EQ(ScrollInteraction().PressedPart, spNoPart);
     TacScrollWnd* memo = ScrollAdapterOf(Memo());

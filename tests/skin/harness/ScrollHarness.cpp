@@ -8,6 +8,7 @@
 #include "forms/FormReader.h"
 #include "forms/FormResources.h"
 #include "forms/NonVisualClasses.h"
+#include "skin/frame/acDials.h"
 
 namespace sj::harness {
 
@@ -94,6 +95,7 @@ void RegisterHarnessClasses() {
     registered = true;
     RegisterNonVisualClasses();
     RegisterSkinProviderClasses();
+    InstallDialogHook();
     RegisterSkinManagerClasses();
     RegisterComponentClass<TMemo>();
     RegisterComponentClass<TListView>();

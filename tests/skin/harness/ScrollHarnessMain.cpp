@@ -1,6 +1,7 @@
 // The harness program: shows the harness form in a skin for a look or a screenshot.
-//   scroll_harness.exe [SKIN_NAME [SECONDS]]
-// Without SECONDS it runs until the window is closed. The "Dialogs" button opens a
+//   scroll_harness.exe [SKIN_NAME [SECONDS [dialogs]]]
+// Without SECONDS it runs until the window is closed; with "dialogs" the dialogs open
+// a second after start, as if the button had been pressed (for a screenshot). The "Dialogs" button opens a
 // message box, the file-open dialog and the folder browser one after the other, and a
 // form made at run time without a provider.
 #include "tests/skin/harness/ScrollHarness.h"
@@ -8,11 +9,20 @@
 #include <shlobj.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "forms/Dialogs.h"
 
 namespace {
+
+std::function<void()> gOpenDialogs;
+
+void CALLBACK OpenDialogsSoon(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    if (gOpenDialogs)
+        gOpenDialogs();
+}
 
 void ShowSystemDialogs(HWND owner) {
     ::MessageBoxA(owner, "A message box of the harness.", "Harness", MB_OK | MB_ICONINFORMATION);
@@ -50,6 +60,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         };
         form->Show();
         form->Fill();
+        if (__argc > 3 && std::string(__argv[3]) == "dialogs") {
+            gOpenDialogs = [form] { form->DialogButton->OnClick(form->DialogButton); };
+            ::SetTimer(nullptr, 0, 1000, &OpenDialogsSoon);
+        }
         if (seconds > 0) {
             Pump(static_cast<DWORD>(seconds) * 1000);
             delete form;
