@@ -5,6 +5,7 @@
 #include "shell/About.h"
 #include "shell/MainUnit.h"
 #include "shell/UtilFuncs.h"
+#include "skin/controls/sSpinEdit.h"
 #include "skin/data/sSkinManager.h"
 #include "skin/frame/sFade.h"
 #include "skin/frame/sFadeSteps.h"
@@ -198,6 +199,27 @@ TEST_F(AppAnimationTest, TheLastFrameShowsWhatTheWindowPaintsItself) {
             differing += (shown.At(x, y) & 0x00FFFFFF) != (snapshot.At(cx + x, cy + y) & 0x00FFFFFF) ? 1 : 0;
     }
     EXPECT_LT(differing, compared / 200) << differing << " of " << compared;
+
+    // The spin edit's skinned border is in the picture as it paints it on its frame.
+    auto* spin = form_->FindComponentOf<TsDecimalSpinEdit>("sDecimalSpinEditMB");
+    ASSERT_NE(spin, nullptr);
+    ASSERT_TRUE(::IsWindowVisible(spin->Handle()));
+    RECT bounds{};
+    ::GetWindowRect(spin->Handle(), &bounds);
+    const int left = cx + bounds.left - origin.x, top = cy + bounds.top - origin.y;
+    TBitmap& face = *spin->SkinData().CacheBitmap;
+    const int b = spin->BorderWidth();
+    ASSERT_GT(b, 0);
+    int ringDiffering = 0, ring = 0;
+    for (int y = 0; y < face.Height(); ++y)
+        for (int x = 0; x < face.Width(); ++x) {
+            if (x >= b && x < face.Width() - b && y >= b && y < face.Height() - b)
+                continue;
+            ++ring;
+            ringDiffering +=
+                (snapshot.At(left + x, top + y) & 0x00FFFFFF) != (face.Pixels().At(x, y) & 0x00FFFFFF) ? 1 : 0;
+        }
+    EXPECT_EQ(ringDiffering, 0) << "of " << ring << " border pixels";
 }
 
 TEST_F(AppAnimationTest, AboutBoxZoomsInAndAShortOrForbiddenAnimationShowsAtOnce) {
