@@ -363,6 +363,66 @@ TEST_F(AppAnimationTest, MinimisingFreesTheBorderWindowOnlyAndRestoringMakesItAg
     EXPECT_NE(provider.BorderForm()->BorderWindow(), border);
 }
 
+// A maximised window takes the maximised place of the new skin, whose title may be
+// taller or shorter than the old one's.
+TEST_F(AppAnimationTest, AMaximisedWindowTakesTheNewSkinsMaximisedPlace) {
+    ShowMain();
+    // The program's windows have a fixed size: a sizeable window of the same skin.
+    TForm form(nullptr);
+    auto& provider = *new TsSkinProvider(&form);
+    form.SetBounds(100, 100, 400, 300);
+    form.Show();
+    Application->ProcessMessages();
+    ASSERT_NE(provider.BorderForm(), nullptr);
+    HWND window = form.Handle();
+    // Under Wine on a display without a window manager, the X driver posts SC_RESTORE to
+    // a maximised window, since no manager confirms the state; kept out here.
+    TWindowProcHook keepMaximised = form.HookWindowProc([](TMessage& message, const TWndNext& next) {
+        if (message.Msg == WM_SYSCOMMAND && (message.WParam & 0xFFF0) == SC_RESTORE)
+            return;
+        next(message);
+    });
+    ::ShowWindow(window, SW_SHOWMAXIMIZED);
+    Application->ProcessMessages();
+    ASSERT_TRUE(::IsZoomed(window));
+    RECT area{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    auto expected = [&] {
+        return MaximizedPlacement(area, provider.FrameBorderWidth(false), provider.TitleGrowth());
+    };
+    const int before = provider.TitleGrowth();
+    std::vector<std::string> skins;
+    Manager().ListSkins(skins, 0);
+    // A skin whose maximised title differs from Zest's.
+    std::string other;
+    for (const std::string& skin : skins) {
+        if (skin == kZest)
+            continue;
+        Manager().SetSkinName(skin);
+        Application->ProcessMessages();
+        if (provider.TitleGrowth() != before) {
+            other = skin;
+            break;
+        }
+    }
+    ASSERT_FALSE(other.empty()) << "every skin has Zest's maximised title";
+    for (const std::string& skin : {std::string(kZest), other}) {
+        SCOPED_TRACE(skin);
+        Manager().SetSkinName(skin);
+        Application->ProcessMessages();
+        ASSERT_TRUE(::IsZoomed(window));
+        EXPECT_TRUE(::IsWindowVisible(window));
+        RECT placed{};
+        ::GetWindowRect(window, &placed);
+        const TMaximizedPlacement place = expected();
+        EXPECT_EQ(placed.left, area.left + place.Position.x);
+        EXPECT_EQ(placed.top, area.top + place.Position.y);
+        EXPECT_EQ(placed.bottom - placed.top, place.Size.cy);
+    }
+    form.Hide();
+    Application->ProcessMessages();
+}
+
 // ---- minimise and restore ---------------------------------------------------------------
 
 // A taskbar of the test's own: a window of the taskbar's class along the bottom of the

@@ -49,6 +49,24 @@ std::unique_ptr<TBitmap> CopyOfCache(TsSkinProvider& provider) {
     return copy;
 }
 
+// A maximised form takes the new skin's maximised geometry (its title may be taller or
+// shorter): maximised again while it is not drawn (the system recomputes the place of
+// an already maximised window only while it counts as hidden), then the window that
+// was active is active again.
+void MaximizeAgain(TsSkinProvider& provider, HWND window) {
+    if (!::IsZoomed(window) || provider.BorderForm() == nullptr)
+        return;
+    HWND active = ::GetActiveWindow();
+    ::SetWindowLongA(window, GWL_STYLE, ::GetWindowLongA(window, GWL_STYLE) & ~WS_VISIBLE);
+    ::ShowWindow(window, SW_SHOWMAXIMIZED);
+    ::SetWindowLongA(window, GWL_STYLE, ::GetWindowLongA(window, GWL_STYLE) | WS_VISIBLE);
+    if (active != nullptr && active != ::GetActiveWindow() && ::IsWindow(active))
+        ::SetActiveWindow(active);
+    RedrawCompletely(window);
+    if (TacBorderForm* border = provider.BorderForm())
+        border->UpdateBorderWindow(true);
+}
+
 } // namespace
 
 void CaptureFormsForSkinChange(TsSkinManager& manager) {
@@ -170,6 +188,8 @@ void UnfreezeForms(TsSkinManager& manager, bool animate) {
             AnimateSkinChange(*form, setting.Time, 255, setting.Mode);
         else
             RedrawCompletely(window);
+        if (animate && provider != nullptr)
+            MaximizeAgain(*provider, window);
         ChangeStates().erase(window);
     }
     // Snapshots of forms that were never frozen (the change failed) go too.
