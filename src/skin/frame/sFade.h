@@ -189,6 +189,9 @@ public:
     bool StartRestore(bool maximize);
     // Ends a running flight at once in the state it was heading for.
     void Finish();
+    // Ends a running flight where it stands (the form is closed): its window goes, the
+    // form is no longer transparent, nothing is minimised or restored.
+    void Abandon();
 
     TPhase Phase() const { return phase_; }
     // Between the start of a flight and its end.
@@ -208,7 +211,6 @@ private:
     void ShowStep(int step);
     void EndMinimize();
     void EndRestore();
-    void Abandon();
     void SetFormTransparent(bool transparent);
 
     TsSkinProvider& provider_;

@@ -110,6 +110,24 @@ std::vector<TCustomForm*> VisibleSkinnedForms(TsSkinManager& manager) {
     return forms;
 }
 
+TFramePacer::TFramePacer(int interval) : interval_(interval) {
+    ::QueryPerformanceFrequency(&frequency_);
+    ::QueryPerformanceCounter(&start_);
+}
+
+void TFramePacer::WaitForNext() {
+    ++frame_;
+    LARGE_INTEGER now{};
+    ::QueryPerformanceCounter(&now);
+    if (frequency_.QuadPart <= 0)
+        return;
+    const double elapsed = static_cast<double>(now.QuadPart - start_.QuadPart) * 1000.0 /
+                           static_cast<double>(frequency_.QuadPart);
+    const double left = static_cast<double>(frame_) * interval_ - elapsed;
+    if (left >= 1.0)
+        ::Sleep(static_cast<DWORD>(left));
+}
+
 } // namespace fade_detail
 
 using namespace fade_detail;
@@ -274,6 +292,7 @@ void AnimateFormShow(TsSkinProvider& provider, int time, BYTE finalAlpha, TacAni
         TBitmap work(snapshot->Width(), snapshot->Height());
         const bool zoom = mode == TacAnimType::atAero;
         bool copied = false;
+        TFramePacer pacer(FormAnimationInterval);
         for (const TacAnimFrame& frame :
              ShowAnimationFrames(snapshot->Width(), snapshot->Height(), steps, finalAlpha, zoom)) {
             if (zoom || !copied)
@@ -281,7 +300,7 @@ void AnimateFormShow(TsSkinProvider& provider, int time, BYTE finalAlpha, TacAni
             copied = true;
             PushFrame(target.Window, work, target.Position, frame.Alpha);
             ::GdiFlush();
-            ::Sleep(FormAnimationInterval);
+            pacer.WaitForNext();
         }
         PushFrame(target.Window, *snapshot, target.Position, finalAlpha);
         // The form comes up directly under the picture, which already shows it.

@@ -35,5 +35,21 @@ TsSkinProvider* ProviderOf(TCustomForm& form);
 // skinned forms whose provider belongs to the manager.
 std::vector<TCustomForm*> VisibleSkinnedForms(TsSkinManager& manager);
 
+// Keeps the frames of a synchronous animation on their schedule (one every `interval`
+// ms from the first): the wait after a frame is what is left of its interval, so that
+// the time a frame takes to draw and upload does not push every later frame back.
+class TFramePacer {
+public:
+    explicit TFramePacer(int interval);
+    // Waits until the next frame is due (not at all when it is due already).
+    void WaitForNext();
+
+private:
+    LARGE_INTEGER frequency_{};
+    LARGE_INTEGER start_{};
+    int interval_;
+    int frame_ = 0;
+};
+
 } // namespace fade_detail
 } // namespace sj

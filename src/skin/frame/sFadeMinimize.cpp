@@ -3,7 +3,6 @@
 #include "skin/frame/sFade.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "skin/frame/sFadeInternal.h"
 #include "skin/frame/sFadeSteps.h"

@@ -140,14 +140,21 @@ void AnimateSkinChange(TCustomForm& form, int time, BYTE finalAlpha, TacAnimType
             const std::vector<TacAnimFrame> frames =
                 ShowAnimationFrames(newPicture->Width(), newPicture->Height(), steps, finalAlpha, zoom);
             const std::vector<TacCrossFadeAlpha> alphas = SkinChangeAlphas(steps, finalAlpha);
+            int oldShown = -1;
+            TFramePacer pacer(FormAnimationInterval);
             for (std::size_t i = 0; i < frames.size(); ++i) {
                 if (zoom || i == 0)
                     DrawStep(work, *newPicture, frames[i].Rect);
                 PushFrame(newWindow, work, position, frames[i].Alpha);
-                if (oldWindow != nullptr && oldPicture)
+                // The old look is handed over again only when its alpha changes: the
+                // upload of a whole border window costs more than a frame's interval
+                // on a slow display.
+                if (oldWindow != nullptr && oldPicture && alphas[i].Old != oldShown) {
                     PushFrame(oldWindow, *oldPicture, oldPosition, alphas[i].Old);
+                    oldShown = alphas[i].Old;
+                }
                 ::GdiFlush();
-                ::Sleep(FormAnimationInterval);
+                pacer.WaitForNext();
             }
             PushFrame(newWindow, *newPicture, position, finalAlpha);
         }

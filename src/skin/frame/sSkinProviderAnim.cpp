@@ -94,6 +94,10 @@ void TsSkinProvider::ShowAnimated(TMessage& message, const TWndNext& next) {
     if (!borderForm_)
         SetExtendedBorders(true);
     AnimateFormShow(*this, manager.AnimEffects.FormShow.Time, 255, manager.AnimEffects.FormShow.Mode);
+    // Hidden (closed) while it zoomed in: the system took no notice then, since the
+    // window did not count as visible; it goes now, with its border window.
+    if (!form_.Visible() && ::IsWindow(window) && ::IsWindowVisible(window))
+        ::ShowWindow(window, SW_HIDE);
 }
 
 bool TsSkinProvider::HandleAnimationMessage(TMessage& message, const TWndNext& next) {
@@ -115,6 +119,10 @@ bool TsSkinProvider::HandleAnimationMessage(TMessage& message, const TWndNext& n
                 minTimer_.reset();
             return false;
         }
+        // Closed while it flies to or from the taskbar: the flight ends where it stands.
+        // (A main form hidden by the application's own minimise stays visible as a form.)
+        if (minTimer_ && minTimer_->Busy() && !form_.Visible())
+            minTimer_->Abandon();
         // Hidden: the animation (when there is one) takes the border window over; the
         // rest goes without a repaint, since the window is on its way off the screen.
         if (HideAnimationWanted())
