@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Skin speed of the program's windows under Wine on a virtual display (see
-# bench/skin_bench.cpp): start to first paint, skin switch median over the internal
-# skins, GDI objects over 200 switches. Uses a Release Windows build in
+# bench/skin_bench.cpp): start against a bare floor program, the show animation's first
+# and final frames, the work before a skin switch's cross-fade and its late frames, GDI
+# objects and windows over 200 switches and 50 About box cycles. Uses a Release Windows build in
 # build/bench-windows (the native build's generators must exist: scripts/build.sh native).
 # Usage: bash bench/skin_bench.sh [warm-runs]
 set -euo pipefail

@@ -713,6 +713,51 @@ void TWinControl::SetStyleBit(DWORD bit, bool on, bool extended) {
         ::SetWindowLongPtrA(handle_, index, static_cast<LONG_PTR>(next));
 }
 
+namespace {
+
+bool IsPaintMessage(UINT msg) {
+    return msg == WM_PAINT || msg == WM_NCPAINT || msg == WM_ERASEBKGND || msg == WM_PRINT || msg == WM_PRINTCLIENT;
+}
+
+// The windows whose paint message is being handled, innermost last. One user-interface
+// thread: a plain list.
+std::vector<HWND>& WindowsInPaint() {
+    static auto& windows = *new std::vector<HWND>();
+    return windows;
+}
+
+class TPaintScope {
+public:
+    TPaintScope(HWND window, UINT msg) : active_(IsPaintMessage(msg)) {
+        if (active_)
+            WindowsInPaint().push_back(window);
+    }
+    ~TPaintScope() {
+        if (active_)
+            WindowsInPaint().pop_back();
+    }
+    TPaintScope(const TPaintScope&) = delete;
+    TPaintScope& operator=(const TPaintScope&) = delete;
+
+private:
+    bool active_;
+};
+
+} // namespace
+
+bool WindowInPaint(HWND window) {
+    const std::vector<HWND>& painting = WindowsInPaint();
+    if (painting.empty() || window == nullptr)
+        return false;
+    for (HWND current = window; current != nullptr; current = ::GetAncestor(current, GA_PARENT)) {
+        if (std::find(painting.begin(), painting.end(), current) != painting.end())
+            return true;
+        if (current == ::GetDesktopWindow())
+            break;
+    }
+    return false;
+}
+
 LRESULT CALLBACK TWinControl::StdWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     TWinControl* control = FindControl(window);
     if (control == nullptr) {
@@ -724,6 +769,7 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND window, UINT msg, WPARAM wParam, L
     }
     TMessage message{msg, wParam, lParam, 0};
     try {
+        TPaintScope painting(window, msg);
         control->WindowProc(message);
     } catch (...) {
         HandleBoundaryException(std::current_exception());

@@ -137,6 +137,13 @@ void HandleBoundaryException(std::exception_ptr error) noexcept;
 using TSystemPaintObserver = std::function<void(TWinControl& control, UINT msg)>;
 void SetSystemPaintObserver(TSystemPaintObserver observer);
 
+// Whether a paint message (WM_PAINT, WM_NCPAINT, WM_ERASEBKGND, WM_PRINT,
+// WM_PRINTCLIENT) of this window or of one of its parents is being handled now, further
+// up this thread's stack. A modal loop run from inside a paint (a message box, a menu)
+// dispatches timers meanwhile; animation steps ask this and wait for the next tick
+// rather than draw into a window half-way through its paint.
+bool WindowInPaint(HWND window);
+
 class TControl : public TComponent {
     SJ_CLASS(TControl, TComponent)
 

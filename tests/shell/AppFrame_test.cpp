@@ -22,7 +22,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/TempDir.h"
+#include "AppWindowFixture.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -36,42 +36,13 @@
 namespace sj {
 namespace {
 
-using test::TTempDir;
-using test::WriteFile;
+using test::kZest;
+using test::PumpUntil;
+using test::ThreadWindows;
 
-constexpr const char* kZest = "Zest (internal)";
-
-class AppFrameTest : public ::testing::Test {
+class AppFrameTest : public test::TAppWindowTest {
 protected:
-    void SetUp() override {
-        std::filesystem::create_directory(temp_ / "AppData");
-        WriteFile(temp_ / "lamecore.dll", EncodeConfigText("[SYSTEM]\r\nName=Demo\r\nVersion=1.2\r\n"));
-        savedEnvironment_ = MainEnvironment();
-        MainEnvironment().ConfigFile = [this] { return temp_ / "lamecore.dll"; };
-        MainEnvironment().ShellFolder = [this](const std::string&) { return temp_ / "AppData"; };
-        savedTitle_ = Application->Title();
-        Application->SetTitle("Demo");
-        ::SetCursorPos(0, 0);
-        form_ = std::make_unique<TFormMain>(Application);
-        form_->Show();
-        Application->ProcessMessages();
-    }
-
-    void TearDown() override {
-        form_.reset();
-        Application->ProcessMessages();
-        Application->SetTitle(savedTitle_);
-        MainEnvironment() = savedEnvironment_;
-    }
-
-    TFormMain& Form() { return *form_; }
-    TsSkinProvider& Provider() { return *form_->sSkinProvider1; }
-    TsSkinManager& Manager() {
-        auto* manager = form_->FindComponentOf<TsSkinManager>("sSkinManager1");
-        if (manager == nullptr)
-            throw std::runtime_error("the main window has no skin manager");
-        return *manager;
-    }
+    AppFrameTest() : TAppWindowTest(true) {}
 
     // The screen point of (x, y) in a provider's frame cache: the border window's corner
     // with extended borders, else the window's.
@@ -105,41 +76,9 @@ protected:
         return differing;
     }
 
-    TTempDir temp_;
-    TMessageBoxOverride boxes_{[](HWND, const std::string&, const std::string&, UINT) { return IDOK; }};
-    std::unique_ptr<TFormMain> form_;
-
-private:
-    TMainEnvironment savedEnvironment_;
-    std::string savedTitle_;
 };
 
-// The windows of this thread that are visible or hidden top-level windows.
-std::vector<HWND> ThreadWindows() {
-    std::vector<HWND> windows;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM data) {
-            reinterpret_cast<std::vector<HWND>*>(data)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
 // ---- layered windows as the system sees them ------------------------------------------
-
-// Runs the message loop until done() or the time is up; answers done().
-bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 3000) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start > milliseconds)
-            return false;
-        Application->ProcessMessages();
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
-    }
-    return true;
-}
 
 int LiveGlowCount() {
     int count = 0;

@@ -156,6 +156,31 @@ void TsEdit::PaintClientFromCache(TMessage& message) {
     message.Result = 0;
 }
 
+void TsEdit::PrintSkinned(HDC dc, LPARAM flags) {
+    if ((flags & PRF_NONCLIENT) != 0)
+        PaintBorderRing(dc);
+    if ((flags & PRF_CLIENT) == 0)
+        return;
+    // The client area lies inside the window's frame in the printed picture.
+    RECT bounds{};
+    ::GetWindowRect(HandleIfAllocated(), &bounds);
+    POINT origin{0, 0};
+    ::ClientToScreen(HandleIfAllocated(), &origin);
+    const RECT client = ClientRect();
+    const int saved = ::SaveDC(dc);
+    if ((flags & PRF_NONCLIENT) != 0)
+        ::OffsetViewportOrgEx(dc, origin.x - bounds.left, origin.y - bounds.top, nullptr);
+    ::IntersectClipRect(dc, 0, 0, client.right, client.bottom);
+    if (ShowsCachedClient()) {
+        TMessage paint{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+        PaintClientFromCache(paint);
+    } else {
+        TMessage print{WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND, 0};
+        TEdit::WndProc(print);
+    }
+    ::RestoreDC(dc, saved);
+}
+
 void TsEdit::FollowSkinCommand(TMessage& message) {
     const WORD code = SkinCommandCode(message.WParam);
     if (code == scQueryApplication) {
@@ -186,6 +211,14 @@ void TsEdit::WndProc(TMessage& message) {
     case WM_PAINT:
         if (skinned && ShowsCachedClient()) {
             PaintClientFromCache(message);
+            return;
+        }
+        break;
+    case WM_PRINT:
+        // The system's print would give the system's border.
+        if (skinned && HandleAllocated() && message.WParam != 0) {
+            PrintSkinned(reinterpret_cast<HDC>(message.WParam), message.LParam);
+            message.Result = 0;
             return;
         }
         break;

@@ -47,6 +47,8 @@ private:
     bool ShowsCachedClient() const;
     void PaintBorderRing(HDC windowDC);
     void PaintClientFromCache(TMessage& message);
+    // WM_PRINT: the skinned border ring and client into another DC (a form's snapshot).
+    void PrintSkinned(HDC dc, LPARAM flags);
     void FollowSkinCommand(TMessage& message);
 
     std::unique_ptr<TsCtrlSkinData> skinData_;

@@ -172,6 +172,11 @@ TacSkinChangeSteps& SkinChangeSteps() {
     return steps;
 }
 
+TacMinimizeSteps& MinimizeSteps() {
+    static auto& steps = *new TacMinimizeSteps();
+    return steps;
+}
+
 std::vector<TCustomForm*>& HookedFormList() {
     // Never destroyed: windows and objects torn down at exit (after the C++ runtime has
     // begun destroying statics) still look it up.
@@ -242,6 +247,10 @@ std::vector<TCustomForm*> HookedForms() {
 
 void SetSkinChangeSteps(TacSkinChangeSteps steps) {
     SkinChangeSteps() = std::move(steps);
+}
+
+void SetMinimizeSteps(TacMinimizeSteps steps) {
+    MinimizeSteps() = std::move(steps);
 }
 
 bool HasCommandLineSwitch(const std::string& lowerSwitch) {
@@ -775,6 +784,11 @@ bool TsSkinManager::MainWindowHook(TMessage& message) {
         if (SkinGlobals().Ready) {
             const WPARAM command = message.WParam & 0xFFF0;
             FMinimizeState = command == SC_MINIMIZE ? 2 : command == SC_RESTORE ? 1 : 0;
+            const bool animate = AnimEffects.Minimizing.Active;
+            if (command == SC_MINIMIZE && animate && MinimizeSteps().Minimize)
+                MinimizeSteps().Minimize(*this);
+            else if (command == SC_RESTORE && animate && MinimizeSteps().Restore && MinimizeSteps().Restore(*this))
+                return true;
         }
         return false;
     case WM_THEMECHANGED:

@@ -126,6 +126,17 @@ struct TacSkinChangeSteps {
 };
 void SetSkinChangeSteps(TacSkinChangeSteps steps);
 
+// The main form's minimise and restore animation lives in the frame layer too; the
+// application-window hook of the primary manager calls it. Minimize starts the main
+// form's flight to the taskbar (the application window's own minimise follows at once);
+// Restore answers true when an animation takes the restore over, which then restores
+// the application itself at its end.
+struct TacMinimizeSteps {
+    std::function<void(TsSkinManager& manager)> Minimize;
+    std::function<bool(TsSkinManager& manager)> Restore;
+};
+void SetMinimizeSteps(TacMinimizeSteps steps);
+
 // The window-creation hook (system dialogs, popup-menu windows, forms without a
 // provider) lives in a library above this one; that layer installs its handlers and the
 // primary manager calls them.

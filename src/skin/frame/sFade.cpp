@@ -74,8 +74,20 @@ bool TsFadeTimer::BuildFrame() {
     return true;
 }
 
+// The window the fade draws into: its own, or its parent's for a windowless control.
+static HWND FadeWindowOf(TControl* control) {
+    for (TControl* current = control; current != nullptr; current = current->Parent())
+        if (auto* window = dynamic_cast<TWinControl*>(current); window != nullptr && window->HandleAllocated())
+            return window->HandleIfAllocated();
+    return nullptr;
+}
+
 void TsFadeTimer::Tick() {
     if (!Running() || FInTick)
+        return;
+    // A modal loop run from inside a paint of this window dispatched the tick: the step
+    // waits for a later one, after the paint.
+    if (FData.Control != nullptr && WindowInPaint(FadeWindowOf(FData.Control)))
         return;
     FInTick = true;
     TControl* control = FData.Control;

@@ -164,6 +164,120 @@ void AnimateSkinChange(TCustomForm& form, int time, BYTE finalAlpha, TacAnimType
 // Hands the skin-change steps to the skin managers. Idempotent.
 void InstallSkinChangeAnimation();
 
+// ---- minimise, restore and blend on moving ----------------------------------------------
+
+// The minimise and restore animation of one form, owned by its provider: a picture of
+// the form flies to its taskbar button (or the taskbar's edge) while it fades out, on a
+// layered animation window (the border window taken over, or one of its own); the form
+// itself is fully transparent meanwhile and the system minimises it. The restore flies
+// the picture back and lets the system restore the form at its end. Steps of 15 ms.
+class TacMinTimer : public TacThreadedTimer {
+    SJ_CLASS(TacMinTimer, TacThreadedTimer)
+
+public:
+    enum class TPhase { Idle, Minimizing, Minimized, Restoring, Finishing };
+
+    explicit TacMinTimer(TsSkinProvider& provider);
+    ~TacMinTimer() override;
+
+    // Starts the flight to the taskbar; false (and nothing changed) when the form cannot
+    // be pictured or a flight runs already.
+    bool StartMinimize();
+    // Starts the flight back from where the minimise ended (or turns a running one
+    // round); false when there is nothing to fly back. With maximize the form comes
+    // back maximised.
+    bool StartRestore(bool maximize);
+    // Ends a running flight at once in the state it was heading for.
+    void Finish();
+    // Ends a running flight where it stands (the form is closed): its window goes, the
+    // form is no longer transparent, nothing is minimised or restored.
+    void Abandon();
+
+    TPhase Phase() const { return phase_; }
+    // Between the start of a flight and its end.
+    bool Busy() const { return phase_ == TPhase::Minimizing || phase_ == TPhase::Restoring || phase_ == TPhase::Finishing; }
+    // The window the flight is shown in, null between flights.
+    HWND AnimationWindow() const { return window_; }
+    // Where the flight goes: the source (the form with its border window), the target.
+    RECT Source() const;
+    RECT Target() const;
+    int Steps() const;
+    int Step() const { return step_; }
+
+protected:
+    void Timer() override;
+
+private:
+    void ShowStep(int step);
+    void EndMinimize();
+    void EndRestore();
+    void SetFormTransparent(bool transparent);
+
+    TsSkinProvider& provider_;
+    std::unique_ptr<TBitmap> picture_;
+    TBitmap work_;
+    struct TPath;
+    std::unique_ptr<TPath> path_;
+    HWND window_ = nullptr;
+    int step_ = 0;
+    TPhase phase_ = TPhase::Idle;
+    bool maximize_ = false;
+    bool mainForm_ = false;
+    bool formWasLayered_ = false;
+    struct TSystemAnimationOff;
+    std::unique_ptr<TSystemAnimationOff> systemAnimationOff_;
+};
+
+// The taskbar as the minimise animation sees it: its window and rectangle, and the
+// rectangle of the button of `window` when the taskbar's button list can be read
+// (without desktop composition). Exposed so that tests can check the search.
+struct TacTaskbarInfo {
+    HWND Taskbar = nullptr;
+    RECT Bounds{};
+    bool ButtonFound = false;
+    RECT Button{};
+};
+TacTaskbarInfo FindTaskbarFor(HWND window);
+
+// Translucent dragging: while the form is moved by its caption its alpha goes down to
+// the manager's BlendOnMoving.BlendValue every 12 ms, and is given back when the drag
+// ends. Owned by the provider for the length of one drag.
+class TacMoveTimer : public TacThreadedTimer {
+    SJ_CLASS(TacMoveTimer, TacThreadedTimer)
+
+public:
+    explicit TacMoveTimer(TsSkinProvider& provider);
+    ~TacMoveTimer() override;
+
+    // Starts the blend and runs the system's move loop (which returns when the drag ends),
+    // then gives the form its look back.
+    void RunDrag(LPARAM cursor);
+    BYTE Alpha() const { return static_cast<BYTE>(alpha_); }
+    BYTE TargetAlpha() const { return static_cast<BYTE>(target_); }
+
+protected:
+    void Timer() override;
+
+private:
+    void Apply();
+    void EndDrag();
+
+    TsSkinProvider& provider_;
+    int alpha_ = 255;
+    int target_ = 255;
+    int step_ = 0;
+    int shown_ = -1;
+    bool wasLayered_ = false;
+    bool running_ = false;
+};
+
+// Posted to a form when its minimise animation has flown back: the provider frees the
+// finished animation (its timer window with it) once the tick that ended it is over.
+UINT ReleaseMinimizeAnimationMessage();
+
+// Hands the main form's minimise and restore to the skin managers. Idempotent.
+void InstallMinimizeAnimation();
+
 // ---- desktop composition ----------------------------------------------------------------
 
 // The run-time entries of the desktop window manager the animations use; tests may put

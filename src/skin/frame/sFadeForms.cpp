@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "skin/frame/sFadeInternal.h"
 #include "skin/frame/sFadeSteps.h"
 #include "skin/frame/sSkinProvider.h"
 #include "skin/paint/acBlit.h"
@@ -12,9 +13,12 @@
 
 namespace sj {
 
+namespace fade_detail {
+
 namespace {
 
 constexpr const char* kAnimationWindowClass = "acAnimationWindow";
+constexpr WORD scQueryProvider = 4;
 
 LRESULT CALLBACK AnimationWindowProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
@@ -41,11 +45,20 @@ void RegisterAnimationWindowClass() {
     registered = ::RegisterClassA(&wc) != 0;
 }
 
+} // namespace
+
+HWND CreateAnimationWindow(HWND form, POINT position, SIZE size) {
+    RegisterAnimationWindowClass();
+    const DWORD exStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE |
+                          (form != nullptr && IsTopmost(form) ? WS_EX_TOPMOST : 0);
+    return ::CreateWindowExA(exStyle, kAnimationWindowClass, "", WS_POPUP, position.x, position.y, size.cx, size.cy,
+                             nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+}
+
 bool IsTopmost(HWND window) {
     return (::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
-// Shows bitmap in a layered window at `position` with a constant alpha.
 void PushFrame(HWND window, TBitmap& bitmap, POINT position, BYTE alpha) {
     if (window == nullptr || bitmap.Width() <= 0 || bitmap.Height() <= 0)
         return;
@@ -57,17 +70,69 @@ void PushFrame(HWND window, TBitmap& bitmap, POINT position, BYTE alpha) {
     ::ReleaseDC(nullptr, screen);
 }
 
-// The frame of one step: the picture stretched into `rect` of a clear work bitmap.
 void DrawStep(TBitmap& work, TBitmap& picture, const TacRect& rect) {
     TacPixelsView pixels = work.Pixels();
     std::fill(pixels.Bits, pixels.Bits + static_cast<std::size_t>(pixels.Width) * pixels.Height, TPixel32{0});
-    StretchPixels(pixels, rect, picture.Pixels(), TacRect{0, 0, picture.Width(), picture.Height()});
+    if (!rect.Empty())
+        StretchPixels(pixels, rect, picture.Pixels(), TacRect{0, 0, picture.Width(), picture.Height()});
 }
 
 void ForgetAnimationWindow(HWND window) {
     if (window != nullptr && ::IsWindow(window))
         ::DestroyWindow(window);
 }
+
+void RedrawCompletely(HWND window) {
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+TsSkinProvider* ProviderOf(TCustomForm& form) {
+    if (!form.HandleAllocated())
+        return nullptr;
+    return reinterpret_cast<TsSkinProvider*>(
+        ::SendMessageA(form.Handle(), SkinCommandMessage, SkinCommand(scQueryProvider), 0));
+}
+
+std::vector<TCustomForm*> VisibleSkinnedForms(TsSkinManager& manager) {
+    std::vector<TCustomForm*> forms;
+    for (TCustomForm* form : HookedForms()) {
+        if (form == nullptr || form->HasState(csDestroying) || !form->HandleAllocated())
+            continue;
+        HWND window = form->Handle();
+        if (!::IsWindowVisible(window) || ::IsIconic(window) || form->Parent() != nullptr ||
+            (::GetParent(window) != nullptr && (::GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0))
+            continue;
+        TsSkinProvider* provider = ProviderOf(*form);
+        if (provider == nullptr || provider->SkinManager() != &manager)
+            continue;
+        forms.push_back(form);
+    }
+    return forms;
+}
+
+TFramePacer::TFramePacer(int interval) : interval_(interval) {
+    ::QueryPerformanceFrequency(&frequency_);
+    ::QueryPerformanceCounter(&start_);
+}
+
+void TFramePacer::WaitForNext() {
+    ++frame_;
+    LARGE_INTEGER now{};
+    ::QueryPerformanceCounter(&now);
+    if (frequency_.QuadPart <= 0)
+        return;
+    const double elapsed = static_cast<double>(now.QuadPart - start_.QuadPart) * 1000.0 /
+                           static_cast<double>(frequency_.QuadPart);
+    const double left = static_cast<double>(frame_) * interval_ - elapsed;
+    if (left >= 1.0)
+        ::Sleep(static_cast<DWORD>(left));
+}
+
+} // namespace fade_detail
+
+using namespace fade_detail;
+
+namespace {
 
 // The visible child windows of a window, bottom of the z-order first. A child of a
 // form that is not shown yet counts by its own style.
@@ -189,11 +254,7 @@ TAnimationTarget AnimationTargetFor(TsSkinProvider& provider, int width, int hei
         ::SetWindowRgn(target.Window, nullptr, FALSE);
         return target;
     }
-    RegisterAnimationWindowClass();
-    const DWORD exStyle = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | (IsTopmost(form) ? WS_EX_TOPMOST : 0);
-    target.Window = ::CreateWindowExA(exStyle, kAnimationWindowClass, "", WS_POPUP, target.Position.x,
-                                      target.Position.y, width, height, nullptr, nullptr, ::GetModuleHandleA(nullptr),
-                                      nullptr);
+    target.Window = CreateAnimationWindow(form, target.Position, SIZE{width, height});
     target.Own = true;
     return target;
 }
@@ -231,6 +292,7 @@ void AnimateFormShow(TsSkinProvider& provider, int time, BYTE finalAlpha, TacAni
         TBitmap work(snapshot->Width(), snapshot->Height());
         const bool zoom = mode == TacAnimType::atAero;
         bool copied = false;
+        TFramePacer pacer(FormAnimationInterval);
         for (const TacAnimFrame& frame :
              ShowAnimationFrames(snapshot->Width(), snapshot->Height(), steps, finalAlpha, zoom)) {
             if (zoom || !copied)
@@ -238,7 +300,7 @@ void AnimateFormShow(TsSkinProvider& provider, int time, BYTE finalAlpha, TacAni
             copied = true;
             PushFrame(target.Window, work, target.Position, frame.Alpha);
             ::GdiFlush();
-            ::Sleep(FormAnimationInterval);
+            pacer.WaitForNext();
         }
         PushFrame(target.Window, *snapshot, target.Position, finalAlpha);
         // The form comes up directly under the picture, which already shows it.
@@ -246,7 +308,7 @@ void AnimateFormShow(TsSkinProvider& provider, int time, BYTE finalAlpha, TacAni
     }
     ::SendMessageA(window, WM_SETREDRAW, TRUE, 0);
     SetAnimationRunning(false);
-    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawCompletely(window);
     snapshot.reset();
     if (target.Window != nullptr) {
         if (CompositionEnabled())
@@ -391,12 +453,10 @@ void AnimateFormHide(TsSkinProvider& provider) {
     if (TacBorderForm* border = provider.BorderForm(); border != nullptr && border->BorderWindow() != nullptr) {
         window = border->TakeWindow();
     } else {
-        RegisterAnimationWindowClass();
         RECT bounds{};
         ::GetWindowRect(form.Handle(), &bounds);
-        window = ::CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kAnimationWindowClass, "",
-                                   WS_POPUP, bounds.left, bounds.top, snapshot->Width(), snapshot->Height(), nullptr,
-                                   nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        window = CreateAnimationWindow(nullptr, POINT{bounds.left, bounds.top},
+                                       SIZE{snapshot->Width(), snapshot->Height()});
         SetRectAlpha(snapshot->Pixels(), TacRect{0, 0, snapshot->Width(), snapshot->Height()}, 255, false);
     }
     StartHideAnimation(window, std::move(snapshot), setting.Time, setting.Mode, 255);

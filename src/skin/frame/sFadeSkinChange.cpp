@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 
+#include "skin/frame/sFadeInternal.h"
 #include "skin/frame/sFadeSteps.h"
 #include "skin/frame/sSkinProvider.h"
 #include "skin/paint/acBlit.h"
@@ -14,10 +15,9 @@
 
 namespace sj {
 
-namespace {
+using namespace fade_detail;
 
-constexpr WORD scQueryProvider = 4;
-constexpr const char* kCrossFadeWindowClass = "acSkinChangeWindow";
+namespace {
 
 // What a form holds between the capture and the end of the change.
 struct TFormChangeState {
@@ -36,71 +36,8 @@ void SetFlagFor(const TsSkinManager& manager, bool value) {
         SetAnimationRunning(value);
 }
 
-TsSkinProvider* ProviderOf(TCustomForm& form) {
-    if (!form.HandleAllocated())
-        return nullptr;
-    return reinterpret_cast<TsSkinProvider*>(
-        ::SendMessageA(form.Handle(), SkinCommandMessage, SkinCommand(scQueryProvider), 0));
-}
-
 bool ApplicationMinimized() {
     return Application != nullptr && Application->Minimized();
-}
-
-// The forms a skin change of this manager shows: visible top-level skinned forms.
-std::vector<TCustomForm*> ChangingForms(TsSkinManager& manager) {
-    std::vector<TCustomForm*> forms;
-    for (TCustomForm* form : HookedForms()) {
-        if (form == nullptr || form->HasState(csDestroying) || !form->HandleAllocated())
-            continue;
-        HWND window = form->Handle();
-        if (!::IsWindowVisible(window) || ::IsIconic(window) || form->Parent() != nullptr ||
-            (::GetParent(window) != nullptr && (::GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0))
-            continue;
-        TsSkinProvider* provider = ProviderOf(*form);
-        if (provider == nullptr || provider->SkinManager() != &manager)
-            continue;
-        forms.push_back(form);
-    }
-    return forms;
-}
-
-LRESULT CALLBACK CrossFadeWindowProcedure(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_MOUSEACTIVATE)
-        return MA_NOACTIVATE;
-    if (msg == WM_NCHITTEST)
-        return HTTRANSPARENT;
-    return ::DefWindowProcA(window, msg, wParam, lParam);
-}
-
-HWND CreateCrossFadeWindow(HWND form, POINT position, SIZE size) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &CrossFadeWindowProcedure;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.lpszClassName = kCrossFadeWindowClass;
-        registered = ::RegisterClassA(&wc) != 0;
-    }
-    const bool topmost = (::GetWindowLongA(form, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-    return ::CreateWindowExA(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | (topmost ? WS_EX_TOPMOST : 0),
-                             kCrossFadeWindowClass, "", WS_POPUP, position.x, position.y, size.cx, size.cy, nullptr,
-                             nullptr, ::GetModuleHandleA(nullptr), nullptr);
-}
-
-void Push(HWND window, TBitmap& bitmap, POINT position, BYTE alpha) {
-    if (window == nullptr || bitmap.Width() <= 0 || bitmap.Height() <= 0)
-        return;
-    HDC screen = ::GetDC(nullptr);
-    SIZE size{bitmap.Width(), bitmap.Height()};
-    POINT origin{0, 0};
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
-    acUpdateLayeredWindow(window, screen, &position, &size, bitmap.Canvas().Handle(), &origin, 0, &blend, ULW_ALPHA);
-    ::ReleaseDC(nullptr, screen);
-}
-
-void RedrawCompletely(HWND window) {
-    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 std::unique_ptr<TBitmap> CopyOfCache(TsSkinProvider& provider) {
@@ -112,13 +49,31 @@ std::unique_ptr<TBitmap> CopyOfCache(TsSkinProvider& provider) {
     return copy;
 }
 
+// A maximised form takes the new skin's maximised geometry (its title may be taller or
+// shorter): maximised again while it is not drawn (the system recomputes the place of
+// an already maximised window only while it counts as hidden), then the window that
+// was active is active again.
+void MaximizeAgain(TsSkinProvider& provider, HWND window) {
+    if (!::IsZoomed(window) || provider.BorderForm() == nullptr)
+        return;
+    HWND active = ::GetActiveWindow();
+    ::SetWindowLongA(window, GWL_STYLE, ::GetWindowLongA(window, GWL_STYLE) & ~WS_VISIBLE);
+    ::ShowWindow(window, SW_SHOWMAXIMIZED);
+    ::SetWindowLongA(window, GWL_STYLE, ::GetWindowLongA(window, GWL_STYLE) | WS_VISIBLE);
+    if (active != nullptr && active != ::GetActiveWindow() && ::IsWindow(active))
+        ::SetActiveWindow(active);
+    RedrawCompletely(window);
+    if (TacBorderForm* border = provider.BorderForm())
+        border->UpdateBorderWindow(true);
+}
+
 } // namespace
 
 void CaptureFormsForSkinChange(TsSkinManager& manager) {
     if (ApplicationMinimized())
         return;
     SetFlagFor(manager, true);
-    for (TCustomForm* form : ChangingForms(manager)) {
+    for (TCustomForm* form : VisibleSkinnedForms(manager)) {
         TsSkinProvider* provider = ProviderOf(*form);
         TFormChangeState& state = ChangeStates()[form->Handle()];
         state.Manager = &manager;
@@ -132,7 +87,7 @@ void FreezeForms(TsSkinManager& manager) {
         return;
     if (manager.AnimEffects.SkinChanging.Active)
         SetFlagFor(manager, true);
-    for (TCustomForm* form : ChangingForms(manager)) {
+    for (TCustomForm* form : VisibleSkinnedForms(manager)) {
         TFormChangeState& state = ChangeStates()[form->Handle()];
         if (state.Frozen)
             continue;
@@ -175,8 +130,8 @@ void AnimateSkinChange(TCustomForm& form, int time, BYTE finalAlpha, TacAnimType
             if (oldWindow != nullptr)
                 ::GetWindowRect(oldWindow, &oldBounds);
             const POINT oldPosition{oldBounds.left, oldBounds.top};
-            newWindow = CreateCrossFadeWindow(window, position, SIZE{newPicture->Width(), newPicture->Height()});
-            Push(newWindow, *newPicture, position, steps > 0 ? 0 : finalAlpha);
+            newWindow = CreateAnimationWindow(window, position, SIZE{newPicture->Width(), newPicture->Height()});
+            PushFrame(newWindow, *newPicture, position, steps > 0 ? 0 : finalAlpha);
             HWND after = ::GetWindow(window, GW_HWNDPREV);
             ::SetWindowPos(newWindow, after != nullptr && after != newWindow ? after : HWND_TOP, 0, 0, 0, 0,
                            SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER);
@@ -185,21 +140,23 @@ void AnimateSkinChange(TCustomForm& form, int time, BYTE finalAlpha, TacAnimType
             const std::vector<TacAnimFrame> frames =
                 ShowAnimationFrames(newPicture->Width(), newPicture->Height(), steps, finalAlpha, zoom);
             const std::vector<TacCrossFadeAlpha> alphas = SkinChangeAlphas(steps, finalAlpha);
+            int oldShown = -1;
+            TFramePacer pacer(FormAnimationInterval);
             for (std::size_t i = 0; i < frames.size(); ++i) {
-                if (zoom || i == 0) {
-                    TacPixelsView pixels = work.Pixels();
-                    std::fill(pixels.Bits, pixels.Bits + static_cast<std::size_t>(pixels.Width) * pixels.Height,
-                              TPixel32{0});
-                    StretchPixels(pixels, frames[i].Rect, newPicture->Pixels(),
-                                  TacRect{0, 0, newPicture->Width(), newPicture->Height()});
+                if (zoom || i == 0)
+                    DrawStep(work, *newPicture, frames[i].Rect);
+                PushFrame(newWindow, work, position, frames[i].Alpha);
+                // The old look is handed over again only when its alpha changes: the
+                // upload of a whole border window costs more than a frame's interval
+                // on a slow display.
+                if (oldWindow != nullptr && oldPicture && alphas[i].Old != oldShown) {
+                    PushFrame(oldWindow, *oldPicture, oldPosition, alphas[i].Old);
+                    oldShown = alphas[i].Old;
                 }
-                Push(newWindow, work, position, frames[i].Alpha);
-                if (oldWindow != nullptr && oldPicture)
-                    Push(oldWindow, *oldPicture, oldPosition, alphas[i].Old);
                 ::GdiFlush();
-                ::Sleep(FormAnimationInterval);
+                pacer.WaitForNext();
             }
-            Push(newWindow, *newPicture, position, finalAlpha);
+            PushFrame(newWindow, *newPicture, position, finalAlpha);
         }
     }
     ::SendMessageA(window, WM_SETREDRAW, TRUE, 0);
@@ -238,6 +195,8 @@ void UnfreezeForms(TsSkinManager& manager, bool animate) {
             AnimateSkinChange(*form, setting.Time, 255, setting.Mode);
         else
             RedrawCompletely(window);
+        if (animate && provider != nullptr)
+            MaximizeAgain(*provider, window);
         ChangeStates().erase(window);
     }
     // Snapshots of forms that were never frozen (the change failed) go too.

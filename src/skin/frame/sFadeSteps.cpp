@@ -91,3 +91,104 @@ TacSizeI FitInside(int width, int height, int maxWidth, int maxHeight) {
 }
 
 } // namespace sj
+
+namespace sj {
+
+// ---- minimise and restore ----------------------------------------------------------
+
+TacTaskbarEdge TaskbarEdge(const TacRect& taskbar) {
+    if (taskbar.Empty())
+        return tbeNone;
+    // A bar that starts at the screen's left edge (some lie a few pixels beyond it) is a
+    // left, top or bottom bar; any other one lies at the right, whether or not it
+    // starts at the top.
+    const bool atLeft = taskbar.Left >= -4 && taskbar.Left <= 0;
+    if (!atLeft)
+        return tbeRight;
+    if (taskbar.Top > 0)
+        return tbeBottom;
+    return taskbar.Height() > taskbar.Width() ? tbeLeft : tbeTop;
+}
+
+TacRect MinimizeTarget(const TacRect* taskbar, const TacRect& window, const TacRect* button) {
+    if (button != nullptr && !button->Empty())
+        return *button;
+    if (taskbar == nullptr)
+        return TacRect{};
+    const int centreX = window.Left + window.Width() / 2;
+    const int centreY = window.Top + window.Height() / 2;
+    switch (TaskbarEdge(*taskbar)) {
+    case tbeLeft:
+        return TacRect{taskbar->Right, centreY, taskbar->Right, centreY};
+    case tbeTop:
+        return TacRect{centreX, taskbar->Bottom, centreX, taskbar->Bottom};
+    case tbeRight:
+        return TacRect{taskbar->Left, centreY, taskbar->Left, centreY};
+    case tbeBottom:
+        return TacRect{centreX, taskbar->Top, centreX, taskbar->Top};
+    default:
+        return TacRect{};
+    }
+}
+
+TacMinimizePath::TacMinimizePath(const TacRect& source, const TacRect& target, int steps, int startAlpha)
+    : source_(source), target_(target), steps_(std::max(1, steps)), startAlpha_(std::clamp(startAlpha, 0, 255)) {
+    const double sourceX = (source.Left + source.Right) / 2.0, sourceY = (source.Top + source.Bottom) / 2.0;
+    const double targetX = (target.Left + target.Right) / 2.0, targetY = (target.Top + target.Bottom) / 2.0;
+    moveX_ = (targetX - sourceX) / steps_;
+    moveY_ = (targetY - sourceY) / steps_;
+    shrinkX_ = (source.Width() - target.Width()) / (2.0 * steps_);
+    shrinkY_ = (source.Height() - target.Height()) / (2.0 * steps_);
+    alphaStep_ = static_cast<double>(startAlpha_) / std::max(1, steps_ - 1);
+}
+
+TacMinimizeFrame TacMinimizePath::Frame(int step) const {
+    const int k = std::clamp(step, 0, steps_);
+    TacMinimizeFrame frame;
+    frame.Screen = TacRect{Rounded(source_.Left + k * (moveX_ + shrinkX_)), Rounded(source_.Top + k * (moveY_ + shrinkY_)),
+                           Rounded(source_.Right + k * (moveX_ - shrinkX_)),
+                           Rounded(source_.Bottom + k * (moveY_ - shrinkY_))};
+    frame.Alpha = AlphaByte(std::max(0.0, startAlpha_ - k * alphaStep_));
+    // The picture, centred in a window of the source's size over the frame's centre.
+    const int width = source_.Width(), height = source_.Height();
+    const int shownWidth = std::max(0, frame.Screen.Width()), shownHeight = std::max(0, frame.Screen.Height());
+    frame.InWork.Left = (width - shownWidth) / 2;
+    frame.InWork.Top = (height - shownHeight) / 2;
+    frame.InWork.Right = frame.InWork.Left + shownWidth;
+    frame.InWork.Bottom = frame.InWork.Top + shownHeight;
+    frame.Window = TacRect{frame.Screen.Left - frame.InWork.Left, frame.Screen.Top - frame.InWork.Top, 0, 0};
+    frame.Window.Right = frame.Window.Left + width;
+    frame.Window.Bottom = frame.Window.Top + height;
+    return frame;
+}
+
+int TacMinimizePath::LastVisibleStep() const {
+    int last = 0;
+    while (last < steps_ && Frame(last + 1).Alpha > 0)
+        ++last;
+    return last;
+}
+
+// ---- blend on moving -----------------------------------------------------------------
+
+int BlendOnMovingStep(int time, int targetAlpha) {
+    const int span = std::max(0, 255 - std::clamp(targetAlpha, 0, 255));
+    if (time < 13)
+        return span;
+    return std::max(1, Rounded(span / (time / static_cast<double>(FormAnimationInterval))));
+}
+
+std::vector<int> BlendOnMovingAlphas(int startAlpha, int targetAlpha, int time) {
+    std::vector<int> alphas;
+    const int step = BlendOnMovingStep(time, targetAlpha);
+    int alpha = std::clamp(startAlpha, 0, 255);
+    const int target = std::clamp(targetAlpha, 0, 255);
+    alphas.push_back(alpha);
+    while (alpha > target && step > 0) {
+        alpha = std::max(target, alpha - step);
+        alphas.push_back(alpha);
+    }
+    return alphas;
+}
+
+} // namespace sj

@@ -52,6 +52,63 @@ struct TacCrossFadeAlpha {
 };
 std::vector<TacCrossFadeAlpha> SkinChangeAlphas(int steps, int finalAlpha);
 
+// ---- minimise and restore ----------------------------------------------------------
+
+// Where a taskbar lies, as seen from its rectangle on the screen: 1 left, 2 top,
+// 4 right, 8 bottom (0 without a taskbar).
+enum TacTaskbarEdge : int { tbeNone = 0, tbeLeft = 1, tbeTop = 2, tbeRight = 4, tbeBottom = 8 };
+TacTaskbarEdge TaskbarEdge(const TacRect& taskbar);
+
+// Where a minimised window flies: the rectangle of its taskbar button when one is
+// known; else a point on the taskbar's inner edge level with the window's centre; the
+// point (0, 0) without a taskbar.
+TacRect MinimizeTarget(const TacRect* taskbar, const TacRect& window, const TacRect* button);
+
+// One frame of a minimise: the window's picture in `Screen` (shrinking towards the
+// target), shown at `Alpha`. The animation window keeps the size of the source: its
+// picture is stretched into `InWork`, centred in it, and the window lies at `Window`
+// so that the picture covers `Screen`.
+struct TacMinimizeFrame {
+    TacRect Screen;
+    TacRect InWork;
+    TacRect Window;
+    std::uint8_t Alpha = 0;
+};
+
+// The arithmetic of a minimise from `source` to `target` in `steps` steps: each step
+// moves the centre by (target centre - source centre) / steps and takes
+// (source size - target size) / (2 * steps) off each half-size; the alpha falls from
+// startAlpha by startAlpha / max(1, steps - 1) a step. Step 0 is the window itself.
+class TacMinimizePath {
+public:
+    TacMinimizePath(const TacRect& source, const TacRect& target, int steps, int startAlpha);
+
+    int Steps() const { return steps_; }
+    int StartAlpha() const { return startAlpha_; }
+    const TacRect& Source() const { return source_; }
+    const TacRect& Target() const { return target_; }
+    // The frame of step k (0 .. steps).
+    TacMinimizeFrame Frame(int step) const;
+    // The last step with a visible picture (alpha above 0 once rounded): the minimise
+    // shows steps 1 .. LastVisibleStep and ends at the step after; a restore starts
+    // from there and shows them backwards, then the window itself.
+    int LastVisibleStep() const;
+
+private:
+    TacRect source_, target_;
+    int steps_;
+    int startAlpha_;
+    double moveX_, moveY_, shrinkX_, shrinkY_, alphaStep_;
+};
+
+// ---- blend on moving -----------------------------------------------------------------
+
+// The alpha a dragged form goes down by in every 12 ms tick: at once below 13 ms,
+// else spread over the blend time.
+int BlendOnMovingStep(int time, int targetAlpha);
+// The alphas a drag shows tick by tick, from startAlpha down to targetAlpha.
+std::vector<int> BlendOnMovingAlphas(int startAlpha, int targetAlpha, int time);
+
 // How much of the old look a control-fade frame keeps (out of 255): 255 - level * 255
 // div iterations; 0 at the last level, where the frame is the new look.
 int FadeOldWeight(int level, int iterations);

@@ -129,6 +129,9 @@ TsSkinProvider::TsSkinProvider(TComponent* owner) : TComponent(owner), form_(For
 TsSkinProvider::~TsSkinProvider() {
     if (inert_)
         return;
+    // A flight or a drag on its way ends with the provider.
+    minTimer_.reset();
+    moveTimer_.reset();
     StopButtonAnimations();
     HideButtonGlows();
     UnregisterHookedForm(&form_);
@@ -408,6 +411,7 @@ void RegisterSkinProviderClasses() {
     SetControlGlowHooks(&ShowControlGlow, &HideControlGlow);
     // Skin changes cross-fade the forms.
     InstallSkinChangeAnimation();
+    InstallMinimizeAnimation();
     using P = TsSkinProvider;
     using Ctx = TReadContext;
     using Val = TPropValue;

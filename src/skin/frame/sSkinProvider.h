@@ -364,6 +364,20 @@ public:
     // Ends every button animation; the window shows the buttons from the frame cache.
     void FreeButtonAnimations();
 
+    // --- Minimise, restore and blend on moving --------------------------------------
+    // Whether minimising this form flies it to the taskbar now.
+    bool MinimizeAnimationWanted() const;
+    // The flight to the taskbar; false when it cannot run (then nothing changed).
+    bool StartMinimizeAnimation();
+    // The flight back after a minimise animation; false when there is none to reverse.
+    bool StartRestoreAnimation(bool maximize);
+    // The minimise animation, made at the first animated minimise; or null.
+    TacMinTimer* MinimizeAnimation() const { return minTimer_.get(); }
+    // Whether a caption drag turns the form translucent.
+    bool BlendOnMovingWanted() const;
+    // The blend of the drag going on, or null.
+    TacMoveTimer* MoveAnimation() const { return moveTimer_.get(); }
+
 private:
     friend class TsSystemMenu;
     friend class TacSBAnimation;
@@ -479,6 +493,8 @@ private:
     std::array<std::unique_ptr<TacSBAnimation>, 4> animations_{}; // by button slot
     std::array<HWND, 4> glowWindows_{};                           // the glow shown for each slot
     int iconicHookId_ = 0; // on the application window, for the main form
+    std::unique_ptr<TacMinTimer> minTimer_;
+    std::unique_ptr<TacMoveTimer> moveTimer_;
 };
 
 void RegisterSkinProviderClasses();

@@ -24,6 +24,38 @@ bool TsSkinProvider::HideAnimationWanted() const {
            !IsMinimized() && !AnimationRunning();
 }
 
+bool TsSkinProvider::MinimizeAnimationWanted() const {
+    TsSkinManager* manager = SkinManager();
+    HWND window = form_.HandleAllocated() ? form_.Handle() : nullptr;
+    return AllowAnimation && manager != nullptr && manager->AnimEffects.Minimizing.Active && window != nullptr &&
+           form_.Parent() == nullptr && LayeredWindowsAvailable() && !ApplicationClosing() && prepared_ &&
+           !AnimationRunning() && ::IsWindowVisible(window) && !::IsIconic(window);
+}
+
+bool TsSkinProvider::StartMinimizeAnimation() {
+    if (!minTimer_)
+        minTimer_ = std::make_unique<TacMinTimer>(*this);
+    return minTimer_->StartMinimize();
+}
+
+bool TsSkinProvider::StartRestoreAnimation(bool maximize) {
+    TsSkinManager* manager = SkinManager();
+    if (!minTimer_ || manager == nullptr || !manager->AnimEffects.Minimizing.Active)
+        return false;
+    return minTimer_->StartRestore(maximize);
+}
+
+bool TsSkinProvider::BlendOnMovingWanted() const {
+    TsSkinManager* manager = SkinManager();
+    if (manager == nullptr || !AllowBlendOnMoving || form_.Parent() != nullptr || moveTimer_ ||
+        !LayeredWindowsAvailable() || IsMaximized() || IsMinimized())
+        return false;
+    const TacBlendOnMoving& setting = manager->AnimEffects.BlendOnMoving;
+    BOOL fullDrag = FALSE;
+    ::SystemParametersInfoA(SPI_GETDRAGFULLWINDOWS, 0, &fullDrag, 0);
+    return setting.Active && setting.BlendValue < 255 && fullDrag != FALSE;
+}
+
 void TsSkinProvider::DropBorderForm() {
     StopButtonAnimations();
     HideButtonGlows();
@@ -62,6 +94,10 @@ void TsSkinProvider::ShowAnimated(TMessage& message, const TWndNext& next) {
     if (!borderForm_)
         SetExtendedBorders(true);
     AnimateFormShow(*this, manager.AnimEffects.FormShow.Time, 255, manager.AnimEffects.FormShow.Mode);
+    // Hidden (closed) while it zoomed in: the system took no notice then, since the
+    // window did not count as visible; it goes now, with its border window.
+    if (!form_.Visible() && ::IsWindow(window) && ::IsWindowVisible(window))
+        ::ShowWindow(window, SW_HIDE);
 }
 
 bool TsSkinProvider::HandleAnimationMessage(TMessage& message, const TWndNext& next) {
@@ -78,8 +114,15 @@ bool TsSkinProvider::HandleAnimationMessage(TMessage& message, const TWndNext& n
     case WM_SHOWWINDOW:
         if (message.WParam != 0) {
             DisableDwmTransitions(form_.Handle());
+            // Shown again: a finished minimise has nothing left to fly back.
+            if (minTimer_ && !minTimer_->Busy())
+                minTimer_.reset();
             return false;
         }
+        // Closed while it flies to or from the taskbar: the flight ends where it stands.
+        // (A main form hidden by the application's own minimise stays visible as a form.)
+        if (minTimer_ && minTimer_->Busy() && !form_.Visible())
+            minTimer_->Abandon();
         // Hidden: the animation (when there is one) takes the border window over; the
         // rest goes without a repaint, since the window is on its way off the screen.
         if (HideAnimationWanted())
@@ -87,17 +130,40 @@ bool TsSkinProvider::HandleAnimationMessage(TMessage& message, const TWndNext& n
         next(message);
         DropBorderForm();
         return true;
-    case WM_SYSCOMMAND:
-        if ((message.WParam & 0xFFF0) == SC_MINIMIZE) {
+    case WM_SYSCOMMAND: {
+        const WPARAM command = message.WParam & 0xFFF0;
+        // The main form minimises and restores through the application window, whose
+        // hook runs its animation.
+        const bool mainForm = Application != nullptr && Application->MainForm() == &form_;
+        if (command == SC_MINIMIZE) {
             StopButtonAnimations();
             HideButtonGlows();
-            if (borderForm_)
+            if (minTimer_ && minTimer_->Phase() == TacMinTimer::TPhase::Minimizing) {
+                message.Result = 0; // one minimise at a time
+                return true;
+            }
+            const bool animated = mainForm ? MinimizeAnimationWanted()
+                                           : MinimizeAnimationWanted() && StartMinimizeAnimation();
+            // Without the animation the border window goes before the system minimises
+            // the form; with it the animation takes the window over.
+            if (!animated && borderForm_)
                 borderForm_->ReleaseWindow();
             next(message);
             return true;
         }
+        if ((command == SC_RESTORE || command == SC_MAXIMIZE) && !mainForm && IsMinimized() &&
+            StartRestoreAnimation(command == SC_MAXIMIZE)) {
+            message.Result = 0; // the animation restores the form at its end
+            return true;
+        }
         return false;
+    }
     default:
+        if (message.Msg == ReleaseMinimizeAnimationMessage()) {
+            if (minTimer_ && !minTimer_->Busy() && !minTimer_->InHandler())
+                minTimer_.reset();
+            return true;
+        }
         return false;
     }
 }

@@ -75,6 +75,14 @@ bool TsSkinProvider::HandleNonClientMouse(TMessage& message, const TWndNext& nex
             message.Result = 0;
             return true;
         }
+        if (code == HTCAPTION && BlendOnMovingWanted()) {
+            // The system's move loop runs inside; the drag is over when it returns.
+            moveTimer_ = std::make_unique<TacMoveTimer>(*this);
+            moveTimer_->RunDrag(message.LParam);
+            moveTimer_.reset();
+            message.Result = 0;
+            return true;
+        }
         if (code == HTSYSMENU) {
             hoverCode_ = 0;
             // Below the caption by the icon's height, at the visible frame's left edge.

@@ -251,6 +251,48 @@ TEST_F(FadeTest, TheTimerRunsTheFadeToItsEndOnItsOwn) {
     EXPECT_EQ(DifferingPixels(fade->Frame(), *button->SkinData().CacheBitmap), 0);
 }
 
+// A modal loop run from inside a paint (a message box or a menu opened there) dispatches
+// the fade's timer: no step is taken while the paint of the button or of its form is on
+// the stack; the fade goes on once the paint is over.
+TEST_F(FadeTest, NoStepRunsWhileAModalLoopIsInsideAPaintOfItsWindow) {
+    TsButton* button = NewButton();
+    for (TWinControl* painted : {static_cast<TWinControl*>(button), static_cast<TWinControl*>(form)}) {
+        SCOPED_TRACE(painted == form ? "form" : "button");
+        button->Perform(painted == form ? CM_MOUSELEAVE : CM_MOUSEENTER);
+        TsFadeTimer* fade = button->StateFade();
+        ASSERT_NE(fade, nullptr);
+        ASSERT_TRUE(fade->Running());
+        int stepsDuringPaint = -1;
+        TWindowProcHook hook = painted->HookWindowProc([&](TMessage& message, const TWndNext& next) {
+            if (message.Msg == WM_PAINT && stepsDuringPaint < 0) {
+                const int before = fade->ShownLevel();
+                MSG msg;
+                const DWORD start = GetTickCount();
+                while (GetTickCount() - start < 150) {
+                    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                        DispatchMessageA(&msg);
+                    Sleep(2);
+                }
+                stepsDuringPaint = fade->ShownLevel() - before;
+            }
+            next(message);
+        });
+        SendMessageA(painted->Handle(), WM_PAINT, 0, 0);
+        hook.Unhook();
+        EXPECT_EQ(stepsDuringPaint, 0);
+        EXPECT_TRUE(fade->Running());
+        MSG msg;
+        const DWORD start = GetTickCount();
+        while (fade->Running() && GetTickCount() - start < 3000) {
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+            Sleep(2);
+        }
+        EXPECT_FALSE(fade->Running());
+        EXPECT_EQ(fade->ShownLevel(), fade->Iterations) << "it ran to its end after the paint";
+    }
+}
+
 TEST_F(FadeTest, SpeedButtonBlendsAndShowsTheFrameWhileItRuns) {
     auto* button = new TsSpeedButton(form);
     button->SetBounds(10, 10, 18, 10);

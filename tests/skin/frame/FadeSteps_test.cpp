@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 namespace sj {
@@ -98,6 +99,76 @@ TEST(FadeSteps, ThumbnailFitsTheTaskbarsBoxWithTheWindowsProportions) {
     EXPECT_EQ(FitInside(100000, 100000, 300, 200), (TacSizeI{200, 200})) << "no overflow";
     EXPECT_EQ(FitInside(644, 467, 0, 120), (TacSizeI{})) << "no room, no thumbnail";
     EXPECT_EQ(FitInside(0, 467, 200, 120), (TacSizeI{}));
+}
+
+// The program's 200 ms minimise of the main window (662 x 485 with its shadow ring) to
+// a bottom taskbar: 13 steps of 15 ms, the alpha falling by 255 / 12 a step, so that
+// the picture is gone one step before it reaches the taskbar.
+TEST(FadeSteps, MinimiseFliesToTheTaskbarEdgeAndFadesOut) {
+    const TacRect source{100, 100, 762, 585};
+    const TacRect taskbar{0, 738, 1024, 768};
+    const TacRect target = MinimizeTarget(&taskbar, source, nullptr);
+    EXPECT_EQ(target, (TacRect{431, 738, 431, 738})) << "the bar's inner edge below the window's centre";
+    const TacMinimizePath path(source, target, MinimizeSteps(200), 255);
+    EXPECT_EQ(path.Frame(0).Screen, source);
+    EXPECT_EQ(path.Frame(0).Alpha, 255);
+    EXPECT_EQ(path.Frame(1).Screen, (TacRect{125, 149, 737, 597}));
+    EXPECT_EQ(path.Frame(13).Screen, target) << "the last step ends on the target";
+    std::vector<int> alphas;
+    for (int k = 1; k <= path.LastVisibleStep(); ++k)
+        alphas.push_back(path.Frame(k).Alpha);
+    EXPECT_EQ(alphas, (std::vector<int>{234, 213, 191, 170, 149, 128, 106, 85, 64, 43, 21}));
+    EXPECT_EQ(path.Frame(12).Alpha, 0) << "step 12 ends the minimise: nothing shown at alpha 0";
+    for (int k = 1; k <= 13; ++k) {
+        SCOPED_TRACE(k);
+        const TacMinimizeFrame frame = path.Frame(k), before = path.Frame(k - 1);
+        EXPECT_GT(frame.Screen.Bottom, before.Screen.Bottom - 1) << "moving down towards the bar";
+        EXPECT_LE(frame.Screen.Width(), before.Screen.Width());
+        EXPECT_LE(frame.Screen.Height(), before.Screen.Height());
+        // The window keeps the source's size; the picture is centred in it over the frame.
+        EXPECT_EQ(frame.Window.Width(), source.Width());
+        EXPECT_EQ(frame.Window.Height(), source.Height());
+        EXPECT_EQ(frame.Window.Left + frame.InWork.Left, frame.Screen.Left);
+        EXPECT_EQ(frame.Window.Top + frame.InWork.Top, frame.Screen.Top);
+        EXPECT_EQ(frame.InWork.Width(), frame.Screen.Width());
+        EXPECT_LE(std::abs(frame.InWork.Left - (source.Width() - frame.InWork.Right)), 1) << "centred";
+    }
+    // A start alpha below 255 (an alpha-blended form) falls from there.
+    EXPECT_EQ(TacMinimizePath(source, target, 13, 180).Frame(1).Alpha, 165);
+    // One step: straight from the window to the target, and gone.
+    const TacMinimizePath quick(source, target, MinimizeSteps(10), 255);
+    EXPECT_EQ(quick.Steps(), 1);
+    EXPECT_EQ(quick.LastVisibleStep(), 0);
+}
+
+TEST(FadeSteps, TheTaskbarEdgeAndTheTargetOnIt) {
+    const TacRect window{200, 100, 400, 300}; // centre (300, 200)
+    const TacRect bottom{0, 738, 1024, 768}, top{0, 0, 1024, 30}, left{0, 0, 60, 768};
+    const TacRect rightFromTop{964, 0, 1024, 768}, rightBelowTop{964, 20, 1024, 768}, wideBottom{-2, 738, 1026, 770};
+    EXPECT_EQ(TaskbarEdge(bottom), tbeBottom);
+    EXPECT_EQ(TaskbarEdge(wideBottom), tbeBottom) << "a bar a little beyond the screen's left edge";
+    EXPECT_EQ(TaskbarEdge(top), tbeTop);
+    EXPECT_EQ(TaskbarEdge(left), tbeLeft);
+    // A right-hand bar starts at the top like a left or top one: its left edge tells.
+    EXPECT_EQ(TaskbarEdge(rightFromTop), tbeRight);
+    EXPECT_EQ(TaskbarEdge(rightBelowTop), tbeRight);
+    EXPECT_EQ(MinimizeTarget(&top, window, nullptr), (TacRect{300, 30, 300, 30}));
+    EXPECT_EQ(MinimizeTarget(&left, window, nullptr), (TacRect{60, 200, 60, 200}));
+    EXPECT_EQ(MinimizeTarget(&rightFromTop, window, nullptr), (TacRect{964, 200, 964, 200}));
+    const TacRect button{120, 740, 280, 768};
+    EXPECT_EQ(MinimizeTarget(&bottom, window, &button), button) << "the button when it is known";
+    EXPECT_EQ(MinimizeTarget(nullptr, window, nullptr), (TacRect{})) << "no taskbar: the screen's corner";
+}
+
+TEST(FadeSteps, BlendOnMovingGoesDownToTheBlendValue) {
+    EXPECT_EQ(BlendOnMovingStep(1000, 170), 1) << "the stored 1000 ms: one a tick";
+    EXPECT_EQ(BlendOnMovingStep(12, 170), 85) << "below 13 ms at once";
+    EXPECT_EQ(BlendOnMovingAlphas(255, 170, 12), (std::vector<int>{255, 170}));
+    EXPECT_EQ(BlendOnMovingAlphas(255, 170, 120),
+              (std::vector<int>{255, 246, 237, 228, 219, 210, 201, 192, 183, 174, 170}))
+        << "never below the blend value";
+    EXPECT_EQ(BlendOnMovingAlphas(255, 170, 1000).size(), 86u);
+    EXPECT_EQ(BlendOnMovingAlphas(255, 255, 1000), (std::vector<int>{255})) << "nothing to blend";
 }
 
 } // namespace
