@@ -11,7 +11,8 @@
 //   - GDI objects and windows of the process over 200 switches and over 50 show and hide
 //     cycles of the About box with the show and hide animations on.
 // Every layered-window call is timed through the system-function table.
-// Usage: skin_bench.exe [warm-runs]   (run from the program's folder)
+// Usage: skin_bench.exe [warm-runs [parts]]   (run from the program's folder); parts is
+// any of "start", "switch" and "about" joined by commas, all by default.
 #include "forms/Forms.h"
 #include "shell/About.h"
 #include "shell/MainUnit.h"
@@ -308,7 +309,7 @@ void ReportSkinSwitches(sj::TFormMain& form, sj::TsSkinManager& manager) {
 void ReportAboutCycles(sj::TFormMain& form, sj::TsSkinManager& manager) {
     const WORD hideTime = manager.AnimEffects.FormHide.Time;
     manager.AnimEffects.FormHide.Time = 60;
-    std::vector<double> made, shown, hidden, freed;
+    std::vector<double> made, shown, hidden, freed, hideFrames;
     auto cycle = [&] {
         auto start = Clock::now();
         auto about = std::make_unique<sj::TFormAbout>(&form);
@@ -318,12 +319,16 @@ void ReportAboutCycles(sj::TFormMain& form, sj::TsSkinManager& manager) {
         sj::Application->ProcessMessages();
         shown.push_back(MillisecondsSince(start));
         start = Clock::now();
+        TFrameClock::Frames.clear();
         about->Close();
         while (sj::HideAnimationRunning() && MillisecondsSince(start) < 2000) {
             sj::Application->ProcessMessages();
             ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
         }
         hidden.push_back(MillisecondsSince(start));
+        if (hideFrames.empty())
+            for (const TFrame& frame : TFrameClock::Frames)
+                hideFrames.push_back(std::chrono::duration<double, std::milli>(frame.Time - start).count());
         start = Clock::now();
         about.reset();
         sj::Application->ProcessMessages();
@@ -344,13 +349,20 @@ void ReportAboutCycles(sj::TFormMain& form, sj::TsSkinManager& manager) {
     std::printf("  a cycle, medians: made %.1f ms, shown with its zoom %.1f ms, hidden with its zoom %.1f ms, freed "
                 "%.1f ms\n",
                 Median(made), Median(shown), Median(hidden), Median(freed));
+    std::printf("  the first hide's layered-window calls at (ms after the close):");
+    for (double at : hideFrames)
+        std::printf(" %.0f", at);
+    std::printf("\n");
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     const int warmRuns = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    ReportProgramStarts(warmRuns);
+    const std::string parts = argc > 2 ? argv[2] : "start,switch,about";
+    auto wanted = [&](const char* part) { return parts.find(part) != std::string::npos; };
+    if (wanted("start"))
+        ReportProgramStarts(warmRuns);
 
     using namespace sj;
     sj::InitSystemFunctions();
@@ -371,8 +383,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     ReportInProcessStart(start, manager->AnimEffects.FormShow.Time);
-    ReportSkinSwitches(*form, *manager);
-    ReportAboutCycles(*form, *manager);
+    if (wanted("switch"))
+        ReportSkinSwitches(*form, *manager);
+    if (wanted("about"))
+        ReportAboutCycles(*form, *manager);
     TFrameClock::Remove();
     form.reset();
     DoneApplication();

@@ -4,7 +4,7 @@
 # and final frames, the work before a skin switch's cross-fade and its late frames, GDI
 # objects and windows over 200 switches and 50 About box cycles. Uses a Release Windows build in
 # build/bench-windows (the native build's generators must exist: scripts/build.sh native).
-# Usage: bash bench/skin_bench.sh [warm-runs]
+# Usage: bash bench/skin_bench.sh [warm-runs [parts]]   (parts: see skin_bench.cpp)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 export build="$root/build"
@@ -18,4 +18,4 @@ cmake --build "$bench_build" --target skin_bench -j"$(nproc)" >/dev/null
 sj_start_display
 sj_start_wine
 cd "$bench_build/bin"
-wine skin_bench.exe "${1:-5}" 2>/dev/null
+wine skin_bench.exe "${1:-5}" "${2:-start,switch,about}" 2>/dev/null
