@@ -16,7 +16,7 @@ namespace sj {
 
 using namespace dials_detail;
 using provider_detail::CopyOfArea;
-using provider_detail::CreateCaptionFont;
+using provider_detail::TCaptionFontScope;
 using provider_detail::GlobalImage;
 using provider_detail::Inside;
 using provider_detail::MakeTextOpaque;
@@ -322,18 +322,7 @@ void TacDialogWnd::PaintCaption(TBitmap& cache) {
     ::GetWindowTextA(Handle(), text, sizeof text);
     const std::string caption = text;
     HDC dc = cache.Canvas().Handle();
-    struct TFontScope {
-        HDC Dc;
-        HGDIOBJ Before;
-        HFONT Owned;
-        ~TFontScope() {
-            ::SelectObject(Dc, Before);
-            if (Owned != nullptr)
-                ::DeleteObject(Owned);
-        }
-    } fontScope{dc, ::GetCurrentObject(dc, OBJ_FONT), CreateCaptionFont()};
-    if (fontScope.Owned != nullptr)
-        ::SelectObject(dc, fontScope.Owned);
+    const TCaptionFontScope captionFont(dc);
     TEXTMETRICA metrics{};
     ::GetTextMetricsA(dc, &metrics);
     RECT r{};

@@ -82,6 +82,29 @@ inline HFONT CreateCaptionFont() {
     return ::CreateFontIndirectA(&metrics.lfCaptionFont);
 }
 
+// The caption font selected into a cache's DC for one caption paint. Whatever font is
+// selected in between (the caption's, an added title's), the DC gets its own back, and
+// the caption font goes with it.
+class TCaptionFontScope {
+public:
+    explicit TCaptionFontScope(HDC dc) : dc_(dc), before_(::GetCurrentObject(dc, OBJ_FONT)), font_(CreateCaptionFont()) {
+        if (font_ != nullptr)
+            ::SelectObject(dc_, font_);
+    }
+    ~TCaptionFontScope() {
+        ::SelectObject(dc_, before_);
+        if (font_ != nullptr)
+            ::DeleteObject(font_);
+    }
+    TCaptionFontScope(const TCaptionFontScope&) = delete;
+    TCaptionFontScope& operator=(const TCaptionFontScope&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ before_;
+    HFONT font_;
+};
+
 inline std::int32_t GlobalImage(const TsSkinModel& model, const char* key) {
     return model.ImageIndexOf(model.SectionIndexOf("GLOBALINFO"), "GLOBALINFO", key);
 }

@@ -95,20 +95,7 @@ void TsSkinProvider::PaintCaptionText(TBitmap& cache) {
              (model->HasSection(captionSectionIndex_) ? 2 : 0) + 4;
     r.right = cache.Width() - buttonBlockWidth_ - margins[2] - 12;
     HDC dc = cache.Canvas().Handle();
-    // Whatever font is selected in between (the caption's, the added title's), the
-    // cache's DC gets its own back, and the caption font goes with it.
-    struct TFontScope {
-        HDC Dc;
-        HGDIOBJ Before;
-        HFONT Owned;
-        ~TFontScope() {
-            ::SelectObject(Dc, Before);
-            if (Owned != nullptr)
-                ::DeleteObject(Owned);
-        }
-    } fontScope{dc, ::GetCurrentObject(dc, OBJ_FONT), CreateCaptionFont()};
-    if (fontScope.Owned != nullptr)
-        ::SelectObject(dc, fontScope.Owned);
+    const TCaptionFontScope captionFont(dc);
     SIZE extent{};
     ::GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
     TEXTMETRICA metrics{};
