@@ -2,6 +2,7 @@
 // only) message boxes, the file dialog and the folder browser keep the system's look,
 // while the help menu and the window menu open in popup windows with the skinned
 // popup-menu adapter. Every modal window is closed by the test.
+#include "ThreadTimers.h"
 #include "shell/MainUnit.h"
 #include "shell/UtilFuncs.h"
 #include "skin/data/sSkinManager.h"
@@ -29,25 +30,7 @@ namespace {
 using test::TTempDir;
 using test::WriteFile;
 
-std::map<UINT_PTR, std::function<void()>>& Pending() {
-    static std::map<UINT_PTR, std::function<void()>> pending;
-    return pending;
-}
-
-void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(nullptr, id);
-    auto found = Pending().find(id);
-    if (found == Pending().end())
-        return;
-    std::function<void()> action = std::move(found->second);
-    Pending().erase(found);
-    action();
-}
-
-// Runs action once, after a while, inside whatever modal loop runs then.
-void After(UINT milliseconds, std::function<void()> action) {
-    Pending()[::SetTimer(nullptr, 0, milliseconds, &Fire)] = std::move(action);
-}
+using sj::test::After;
 
 // What the hook made of the active window while it was up.
 struct TSeen {

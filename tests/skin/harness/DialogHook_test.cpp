@@ -3,6 +3,7 @@
 // browser, forms without a provider, never a form of tag -98), the skinned dialog frame
 // and its controls, the popup-menu window adapter, windows that go while adapted, and
 // nothing left once the harness closes. Every modal dialog is closed by the test.
+#include "ThreadTimers.h"
 #include "tests/skin/harness/HarnessKit.h"
 
 #include <gtest/gtest.h>
@@ -23,26 +24,7 @@
 namespace sj::harness::test {
 namespace {
 
-// One-shot thread timers that run inside whatever modal loop is running then.
-std::map<UINT_PTR, std::function<void()>>& Pending() {
-    static std::map<UINT_PTR, std::function<void()>> pending;
-    return pending;
-}
-
-void CALLBACK Fire(HWND, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(nullptr, id);
-    auto found = Pending().find(id);
-    if (found == Pending().end())
-        return;
-    std::function<void()> action = std::move(found->second);
-    Pending().erase(found);
-    action();
-}
-
-void After(UINT milliseconds, std::function<void()> action) {
-    const UINT_PTR id = ::SetTimer(nullptr, 0, milliseconds, &Fire);
-    Pending()[id] = std::move(action);
-}
+using sj::test::After;
 
 // What the hook made of a dialog while it was up.
 struct TSeen {
