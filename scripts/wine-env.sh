@@ -29,6 +29,7 @@ sj_start_display() {
 # the server (a server that was already running belongs to someone else's programs).
 sj_cleanup() {
     [ -n "${SJ_XVFB_PID:-}" ] && kill "$SJ_XVFB_PID" 2>/dev/null
+    [ -n "${SJ_KEEPER_PID:-}" ] && kill "$SJ_KEEPER_PID" 2>/dev/null
     [ -n "${SJ_OWN_WINESERVER:-}" ] && wineserver -k 2>/dev/null
     return 0
 }
@@ -42,6 +43,28 @@ sj_start_wine() {
     wineserver -p >/dev/null 2>&1 </dev/null || true
     wineboot --init >/dev/null 2>&1 </dev/null || true
     sj_install_wine_fonts
+    sj_keep_desktop
+}
+
+# Wine's desktop process quits a second after the last window on it has gone, and the
+# next program that needs a desktop starts it again and hands it its own standard
+# output. Under ctest that output is a test's pipe, and ctest waits until the pipe
+# closes, that is until the desktop quits, which it does not while other tests keep
+# windows open: a test that passed then times out. A keeper program started here, with
+# its output thrown away, holds the desktop until the script ends.
+sj_keep_desktop() {
+    local keeper="$build/windows/bin/wine_desktop_keeper.exe" dir
+    [ -f "$keeper" ] || return 0
+    dir=$(mktemp -d)
+    (cd "$dir" && exec wine "$keeper" held) </dev/null >/dev/null 2>&1 &
+    SJ_KEEPER_PID=$!
+    trap sj_cleanup EXIT
+    for _ in $(seq 1 200); do
+        [ -e "$dir/held" ] && break
+        sleep 0.1
+    done
+    [ -e "$dir/held" ] || echo "wine-env: the desktop keeper did not start; tests may wait on Wine's desktop" >&2
+    rm -rf "$dir"
 }
 
 # Wine's own Tahoma, Tahoma Bold and Marlett (Debian's fonts-wine) in the prefix's

@@ -182,6 +182,7 @@ void TButtonControl::CreateParams(TCreateParams& params) {
 TButton::TButton(TComponent* owner) : TButtonControl(owner) {
     SetBounds(0, 0, 75, 25);
     SetColor(clBtnFace);
+    imageLink_.OnChange = [this](TObject*) { ImageChanged(); };
 }
 
 void TButton::CreateParams(TCreateParams& params) {
@@ -217,16 +218,24 @@ void TButton::SetImages(TComponent* value) {
         return;
     if (images_ != nullptr)
         images_->RemoveFreeNotification(this);
+    if (TCustomImageList* list = imageLink_.Sender())
+        list->UnRegisterChanges(&imageLink_);
     images_ = value;
     if (images_ != nullptr)
         images_->FreeNotification(this);
-    ApplyImage();
+    if (auto* list = dynamic_cast<TCustomImageList*>(images_))
+        list->RegisterChanges(&imageLink_);
+    ImageChanged();
 }
 
 void TButton::SetImageIndex(int value) {
+    if (imageIndex_ == value)
+        return;
     imageIndex_ = value;
-    ApplyImage();
+    ImageChanged();
 }
+
+void TButton::ImageChanged() { ApplyImage(); }
 
 HIMAGELIST TButton::SingleImageList(HIMAGELIST list, int index) {
     ownImage_.reset();
@@ -260,7 +269,7 @@ void TButton::Notification(TComponent* component, TOperation operation) {
     TButtonControl::Notification(component, operation);
     if (operation == TOperation::opRemove && component == images_) {
         images_ = nullptr;
-        ApplyImage();
+        ImageChanged();
     }
 }
 

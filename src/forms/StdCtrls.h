@@ -14,6 +14,7 @@
 #include <type_traits>
 
 #include "forms/Controls.h"
+#include "forms/ImgList.h"
 
 namespace sj {
 
@@ -103,6 +104,9 @@ protected:
     void CreateHandleDone() override;
     void WndProc(TMessage& message) override;
     void Notification(TComponent* component, TOperation operation) override;
+    // The image list, the index or the list's images changed. The system button is
+    // handed the chosen image again; a button that draws itself repaints instead.
+    virtual void ImageChanged();
 
 private:
     void SetButtonStyle(bool isDefault);
@@ -115,6 +119,8 @@ private:
     int modalResult_ = 0;
     TComponent* images_ = nullptr;
     int imageIndex_ = -1;
+    // Tells the button when the images of its list change (replaced, added, cleared).
+    TChangeLink imageLink_;
     // The system button shows an image list's images by state, not by index, so the
     // button keeps a one-image list of its own holding the chosen image.
     struct TImageListDeleter {

@@ -729,6 +729,20 @@ struct TMinimiseAtFrame {
             ::SendMessageA(Form, WM_SYSCOMMAND, Command, 0);
         return result;
     }
+    // Shows the form and sends it the command at the show animation's third frame.
+    static void ShowAndInterrupt(TCustomForm& form, WPARAM command) {
+        form.HandleNeeded();
+        Form = form.Handle();
+        Frames = 0;
+        Command = command;
+        Next = LayeredWindowFunctions().UpdateLayeredWindow;
+        LayeredWindowFunctions().UpdateLayeredWindow = &Call;
+        form.Show();
+        LayeredWindowFunctions().UpdateLayeredWindow = Next;
+        Application->ProcessMessages();
+        EXPECT_GE(Frames, 3);
+        EXPECT_FALSE(AnimationRunning());
+    }
 };
 
 // A flight cut short by closing the window, by the application ending, or a minimise or
@@ -780,17 +794,7 @@ TEST_F(AppAnimationTest, AnInterruptedAnimationStopsCleanly) {
         // and shows nothing at alpha 0.
         TLayeredWindowRecorder recorder;
         TFormAbout about(form_.get());
-        about.HandleNeeded();
-        TMinimiseAtFrame::Form = about.Handle();
-        TMinimiseAtFrame::Frames = 0;
-        TMinimiseAtFrame::Command = SC_MINIMIZE;
-        TMinimiseAtFrame::Next = LayeredWindowFunctions().UpdateLayeredWindow;
-        LayeredWindowFunctions().UpdateLayeredWindow = &TMinimiseAtFrame::Call;
-        about.Show();
-        LayeredWindowFunctions().UpdateLayeredWindow = TMinimiseAtFrame::Next;
-        Application->ProcessMessages();
-        EXPECT_GE(TMinimiseAtFrame::Frames, 3);
-        EXPECT_FALSE(AnimationRunning());
+        TMinimiseAtFrame::ShowAndInterrupt(about, SC_MINIMIZE);
         EXPECT_TRUE(::IsIconic(about.Handle()));
         EXPECT_FALSE(Layered(about.Handle()));
         EXPECT_EQ(ClearLayeredWindows(recorder), 0);
@@ -807,17 +811,7 @@ TEST_F(AppAnimationTest, AnInterruptedAnimationStopsCleanly) {
         // Closed while its show animation runs: the show ends and the window is hidden.
         TLayeredWindowRecorder recorder;
         TFormAbout about(form_.get());
-        about.HandleNeeded();
-        TMinimiseAtFrame::Form = about.Handle();
-        TMinimiseAtFrame::Frames = 0;
-        TMinimiseAtFrame::Command = SC_CLOSE;
-        TMinimiseAtFrame::Next = LayeredWindowFunctions().UpdateLayeredWindow;
-        LayeredWindowFunctions().UpdateLayeredWindow = &TMinimiseAtFrame::Call;
-        about.Show();
-        LayeredWindowFunctions().UpdateLayeredWindow = TMinimiseAtFrame::Next;
-        Application->ProcessMessages();
-        EXPECT_GE(TMinimiseAtFrame::Frames, 3);
-        EXPECT_FALSE(AnimationRunning());
+        TMinimiseAtFrame::ShowAndInterrupt(about, SC_CLOSE);
         EXPECT_FALSE(::IsWindowVisible(about.Handle()));
         EXPECT_FALSE(Layered(about.Handle()));
         EXPECT_EQ(about.sSkinProvider1->BorderForm(), nullptr);

@@ -32,12 +32,14 @@ inline constexpr const char* AdaptedWindowProperty = "ACSBSC";
 // Class-list indexes of the manager's ThirdParty lists that this unit adapts.
 inline constexpr int tpEdits = 0;
 inline constexpr int tpButtons = 1;
+inline constexpr int tpBitBtns = 2;
 inline constexpr int tpCheckBoxes = 3;
 inline constexpr int tpGroupBoxes = 6;
 inline constexpr int tpListViews = 7;
 inline constexpr int tpTreeViews = 9;
 inline constexpr int tpPageControls = 13;
 inline constexpr int tpScrollControls = 18;
+inline constexpr int tpUpDowns = 19;
 
 // The list index holding className, or -1 (exact, case-sensitive comparison).
 int FindAdapterList(const TsSkinManager& manager, const std::string& className);
@@ -408,6 +410,8 @@ private:
 class TacSpinWnd : public TacMainWnd {
 public:
     TacSpinWnd(HWND window, const std::string& section, TsSkinManager* manager);
+    // An up-down control of a form, listed with the up-downs.
+    TacSpinWnd(TWinControl& control, TsSkinManager* manager, TsCommonData& skinData);
 
 protected:
     void WindowProc(TMessage& message, const TacWndNext& next) override;

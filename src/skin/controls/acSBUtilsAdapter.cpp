@@ -42,6 +42,8 @@ void TacAdapterItem::DoHook() {
         adapter = std::make_unique<TacEditWnd>(control, manager, skinData_);
         break;
     case tpButtons:
+    case tpBitBtns:
+        // A bitmap button is a push button whose glyph the skinned face leaves out.
         adapter = std::make_unique<TacBtnWnd>(control, manager, skinData_);
         break;
     case tpCheckBoxes:
@@ -62,6 +64,9 @@ void TacAdapterItem::DoHook() {
         break;
     case tpScrollControls:
         adapter = std::make_unique<TacEditWnd>(control, manager, skinData_);
+        break;
+    case tpUpDowns:
+        adapter = std::make_unique<TacSpinWnd>(control, manager, skinData_);
         break;
     default:
         return;

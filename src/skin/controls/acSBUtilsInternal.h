@@ -49,6 +49,7 @@ inline const char* DefaultSectionOfList(int list) {
     case tpEdits:
         return "EDIT";
     case tpButtons:
+    case tpBitBtns:
         return "BUTTON";
     case tpCheckBoxes:
         return "CHECKBOX";
@@ -61,6 +62,9 @@ inline const char* DefaultSectionOfList(int list) {
         return "EDIT";
     case tpScrollControls:
         return "PANEL_LOW";
+    case tpUpDowns:
+        // The section of the arrows a tab control shows, which are up-downs too.
+        return "UPDOWNBTN";
     default:
         return "";
     }

@@ -39,6 +39,9 @@ void DrawSpinArrow(TacPixelsView target, TColor color, const TacRect& rect, TArr
 TacSpinWnd::TacSpinWnd(HWND window, const std::string& section, TsSkinManager* manager)
     : TacMainWnd(window, section, manager) {}
 
+TacSpinWnd::TacSpinWnd(TWinControl& control, TsSkinManager* manager, TsCommonData& skinData)
+    : TacMainWnd(control, manager, skinData) {}
+
 bool TacSpinWnd::Horizontal() const {
     return (::GetWindowLongA(Handle(), GWL_STYLE) & UDS_HORZ) != 0;
 }

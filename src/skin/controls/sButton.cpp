@@ -41,6 +41,9 @@ bool LeftButtonHeld() {
 TsButton::TsButton(TComponent* owner) : TButton(owner), FSkinData(std::make_unique<TsCtrlSkinData>(this, true)) {
     FSkinData->ControlKind = ckButton;
     SetControlStyle(ControlStyle() & ~static_cast<unsigned>(csOpaque | csDoubleClicks));
+    // A button made at run time is never loaded: it takes its kind's section now, as a
+    // stored button does once its state is read.
+    FSkinData->AfterLoad();
 }
 
 TsButton::~TsButton() {
@@ -140,6 +143,11 @@ void TsButton::SetDropDownMenu(TPopupMenu* value) {
     FDropDownMenu = value;
     if (FDropDownMenu != nullptr)
         FDropDownMenu->FreeNotification(this);
+}
+
+void TsButton::ImageChanged() {
+    // The glyph is part of the face; the system's own image display is not used.
+    RepaintNow();
 }
 
 void TsButton::Notification(TComponent* component, TOperation operation) {

@@ -87,6 +87,7 @@ protected:
     void WndProc(TMessage& message) override;
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
+    void ImageChanged() override;
     virtual void DrawCaption(TCanvas* canvas);
     virtual void DrawGlyph();
 

@@ -51,7 +51,16 @@ void TsEdit::SetDisabledKind(unsigned value) {
     if (value == disabledKind_)
         return;
     disabledKind_ = value;
+    UpdateBoundLabel();
     RefreshFace();
+}
+
+void TsEdit::UpdateBoundLabel() {
+    if (TLabel* label = boundLabel_->Label()) {
+        label->SetVisible(Visible() || HasState(csDesigning));
+        label->SetEnabled(Enabled() || (disabledKind_ & dkBlended) != 0);
+    }
+    boundLabel_->Place();
 }
 
 void TsEdit::SetBounds(int left, int top, int width, int height) {
@@ -243,7 +252,7 @@ void TsEdit::WndProc(TMessage& message) {
         skinData_->Hovered = false;
     }
     if (message.Msg == CM_VISIBLECHANGED || message.Msg == CM_ENABLEDCHANGED)
-        boundLabel_->Place();
+        UpdateBoundLabel();
     if (MarksFaceStale(message.Msg) && skinned)
         RefreshFace();
 }

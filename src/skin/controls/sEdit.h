@@ -50,6 +50,9 @@ private:
     // WM_PRINT: the skinned border ring and client into another DC (a form's snapshot).
     void PrintSkinned(HDC dc, LPARAM flags);
     void FollowSkinCommand(TMessage& message);
+    // The caption label shows and hides with the edit, and is disabled with it only when
+    // the disabled look does not blend (a blended edit keeps a readable caption).
+    void UpdateBoundLabel();
 
     std::unique_ptr<TsCtrlSkinData> skinData_;
     std::unique_ptr<TsBoundLabel> boundLabel_;

@@ -58,6 +58,25 @@ protected:
     }
 };
 
+// A system up-down control and a bitmap button, as a widget set names them.
+class TUpDown : public TWinControl {
+    SJ_CLASS(TUpDown, TWinControl)
+public:
+    using TWinControl::TWinControl;
+
+protected:
+    void CreateParams(TCreateParams& params) override {
+        TWinControl::CreateParams(params);
+        CreateSubClass(params, UPDOWN_CLASSA);
+    }
+};
+
+class TBitBtn : public TButton {
+    SJ_CLASS(TBitBtn, TButton)
+public:
+    using TButton::TButton;
+};
+
 class AdapterTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -239,6 +258,33 @@ TEST_F(AdapterTest, ItemsThatCanGetNoWindowAdapterAreNotKept) {
     Pump();
     EXPECT_TRUE(Marked(windowless));
     delete windowless;
+}
+
+TEST_F(AdapterTest, UpDownsAndBitmapButtonsTakeTheirListsAdapterAndSection) {
+    constexpr std::int32_t ArrowFace = 0x00306080;
+    manager->Core().Model().GeneralData.push_back(PlainSection("UPDOWNBTN", ArrowFace, 0x00F0F0F0));
+    manager->ThirdParty[tpBitBtns] = "TBitBtn";
+    manager->ThirdParty[tpUpDowns] = "TUpDown";
+    manager->InitThirdParty(false);
+    auto* spin = Place(new TUpDown(form), form, 300, 150, 18, 30);
+    auto* bitButton = Place(new TBitBtn(form), form, 150, 150, 90, 25);
+    bitButton->SetCaption("Open");
+    spin->HandleNeeded();
+    bitButton->HandleNeeded();
+    owner->Adapter().AddAllItems(*form);
+    Pump();
+
+    ASSERT_NE(dynamic_cast<TacSpinWnd*>(AdapterOf(spin)), nullptr);
+    EXPECT_EQ(owner->Adapter().ItemOf(spin)->SkinData().SkinSection(), "UPDOWNBTN");
+    EXPECT_EQ(PrintedPixel(spin, 0, 0), Rgb(ArrowFace));
+    EXPECT_EQ(PrintedPixel(spin, spin->Width() - 1, spin->Height() - 1), Rgb(ArrowFace));
+    ASSERT_NE(dynamic_cast<TacBtnWnd*>(AdapterOf(bitButton)), nullptr);
+    EXPECT_EQ(owner->Adapter().ItemOf(bitButton)->SkinData().SkinSection(), "BUTTON");
+    EXPECT_EQ(PrintedPixel(bitButton, 45, 2), Rgb(0x00808080));
+
+    delete spin;
+    delete bitButton;
+    EXPECT_EQ(owner->Adapter().ItemOf(spin), nullptr);
 }
 
 TEST_F(AdapterTest, ControlCreatedAfterStartUpIsAdaptedWhenItsWindowAppears) {

@@ -355,5 +355,35 @@ TEST_F(ButtonTest, StoredFormCreatesSkinnedButtons) {
     EXPECT_EQ(button->ImageAlignment(), TImageAlignment::iaRight);
 }
 
+TEST_F(ButtonTest, RunTimeButtonTakesTheButtonSectionAndItsFaceFollowsTheImageList) {
+    // Made at run time without a section: the button's kind names "BUTTON".
+    auto* button = new TsButton(form);
+    button->SetBounds(20, 30, 110, 26);
+    button->SetParent(form);
+    button->SetCaption("Select folder");
+    button->SetImages(images);
+    button->SetImageIndex(0);
+    button->HandleNeeded();
+    EXPECT_EQ(button->SkinData().SkinSection(), "BUTTON");
+    EXPECT_EQ(DifferingPixels(*Printed(button), *Expected(button, TLook{})), 0);
+
+    // Each change below would otherwise leave the cached face with the old glyph.
+    TLook second;
+    second.Glyph = 1;
+    button->SetImageIndex(1);
+    EXPECT_EQ(DifferingPixels(*Printed(button), *Expected(button, second)), 0);
+    images->Items()[1].ImgData = tools::EncodePng(GlyphImage(0xFF303030));
+    images->GenerateStdList();
+    EXPECT_EQ(DifferingPixels(*Printed(button), *Expected(button, second)), 0);
+
+    // The list going away leaves a button without a glyph, its caption centred.
+    std::unique_ptr<TBitmap> withGlyph = Printed(button);
+    delete images;
+    images = nullptr;
+    EXPECT_EQ(button->Images(), nullptr);
+    EXPECT_LT(button->CaptionRect().Left, 22);
+    EXPECT_GT(DifferingPixels(*Printed(button), *withGlyph), 0);
+}
+
 } // namespace
 } // namespace sj

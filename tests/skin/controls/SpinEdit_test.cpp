@@ -268,6 +268,35 @@ TEST_F(SpinEditTest, CaptionLabelFreedByItsFormIsNotFreedAgain) {
     spin->BoundLabel().SetActive(true);
 }
 
+TEST_F(SpinEditTest, CaptionLabelFollowsTheEditsPlaceVisibilityAndEnabledState) {
+    spin->BoundLabel().SetCaption("Size");
+    spin->BoundLabel().SetActive(true);
+    TLabel* label = spin->BoundLabel().Label();
+    ASSERT_NE(label, nullptr);
+    auto expectBeside = [&](const char* when) {
+        EXPECT_EQ(label->Left(), spin->Left() - label->Width() - 4) << when;
+        EXPECT_EQ(label->Top(), spin->Top() + (spin->Height() - label->Height()) / 2 - 1) << when;
+    };
+    expectBeside("at first");
+    spin->SetBounds(spin->Left() + 30, spin->Top() + 12, spin->Width(), spin->Height() + 6);
+    expectBeside("after a move and a resize");
+
+    spin->SetVisible(false);
+    EXPECT_FALSE(label->Visible());
+    spin->SetVisible(true);
+    EXPECT_TRUE(label->Visible());
+
+    // A blended disabled edit stays readable, and so does its caption; a greyed one
+    // takes its caption along.
+    spin->SetEnabled(false);
+    EXPECT_TRUE(label->Enabled());
+    spin->SetDisabledKind(dkGrayed);
+    EXPECT_FALSE(label->Enabled());
+    spin->SetEnabled(true);
+    EXPECT_TRUE(label->Enabled());
+    spin->SetDisabledKind(dkBlended);
+}
+
 TEST(SpinEditStoredForm, TheSplitPageFieldReadsBack) {
     RegisterSpinEditClasses();
     TForm holder(nullptr);
