@@ -141,8 +141,8 @@ struct TacLinkRun {
 };
 std::vector<TacLinkRun> LinkRuns(const std::string& markup);
 
-// A raw link window ("SysLink", section "CHECKBOX"): the section face with the text,
-// links underlined in the section's hot colour (or the system's link colour).
+// A raw link window ("SysLink", section "CHECKBOX"): the section face with the text in
+// the section's colour, links underlined in the system's link colour.
 class TacDialogLinkWnd : public TacStaticWnd {
 public:
     using TacStaticWnd::TacStaticWnd;
@@ -168,8 +168,8 @@ class TacDialogWnd;
 // The skin's shadow ring (or border image) as a nine-slice over the whole target.
 void PaintDialogShadowRing(TacPixelsView target, const TsSkinModel& model, bool active);
 
-// The layered window of a skinned dialog's extended borders: owned by the dialog,
-// directly behind it and larger by the manager's margins, it shows the shadow ring
+// The layered window of a skinned dialog's extended borders: a sibling of the dialog
+// (owned by the dialog's owner), directly behind it and larger by the manager's margins, it shows the shadow ring
 // around the dialog's frame. It never covers the dialog (its region leaves the dialog's
 // out) and takes no clicks. Owned by the dialog frame.
 class TacDialogBorderForm {

@@ -1,8 +1,8 @@
 // The extended borders of a skinned dialog: the skin's shadow (or its border image) in a
-// layered window owned by the dialog, lying directly behind it and reaching out by the
-// manager's margins on every side. The dialog paints its own frame; the border window
-// shows the shadow ring around it (and through the frame's clear corners) and lets every
-// click fall through to what lies below.
+// layered window lying directly behind the dialog and reaching out by the manager's
+// margins on every side. The dialog paints its own frame; the border window shows the
+// shadow ring around it (and through the frame's clear corners), is clear where the
+// dialog is, and lets every click fall through to what lies below.
 #include "skin/frame/acDials.h"
 
 #include <algorithm>
@@ -103,9 +103,11 @@ TacDialogBorderForm::TacDialogBorderForm(TacDialogWnd& owner) : owner_(owner) {
     RegisterBorderClass();
     HWND dialog = owner_.Handle();
     const DWORD topmost = ::GetWindowLongA(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST;
+    // A window owned by the dialog would always lie above it; owned by the dialog's own
+    // owner it can lie directly behind it, and goes with that owner as the dialog does.
     window_ = ::CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | topmost,
-                                kDialogBorderClass, "", WS_POPUP, 0, 0, 0, 0, dialog, nullptr,
-                                ::GetModuleHandleA(nullptr), nullptr);
+                                kDialogBorderClass, "", WS_POPUP, 0, 0, 0, 0, ::GetWindow(dialog, GW_OWNER),
+                                nullptr, ::GetModuleHandleA(nullptr), nullptr);
 }
 
 TacDialogBorderForm::~TacDialogBorderForm() {
@@ -128,18 +130,18 @@ bool TacDialogBorderForm::BuildPicture(TBitmap& frame) {
         picture_.SetSize(width, height);
     TacPixelsView pixels = picture_.Pixels();
     PaintDialogShadowRing(pixels, *model, owner_.Active());
-    // The frame lies under the dialog, which shows it (opaque); its clear corners keep
-    // the ring.
+    // The dialog shows its frame itself: the picture is clear there (some window systems
+    // go by the alpha of a layered window rather than its region, and may stack it over
+    // the dialog), except at the frame's clear corners, which show the ring.
     std::vector<bool> clear(static_cast<std::size_t>(frame.Width()) * static_cast<std::size_t>(frame.Height()), false);
     for (const RECT& corner : owner_.ClearCorners())
         for (int y = std::max<int>(0, corner.top); y < std::min<int>(frame.Height(), corner.bottom); ++y)
             for (int x = std::max<int>(0, corner.left); x < std::min<int>(frame.Width(), corner.right); ++x)
                 clear[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.Width()) + static_cast<std::size_t>(x)] = true;
-    const TacPixelsView source = frame.Pixels();
     for (int y = 0; y < frame.Height(); ++y)
         for (int x = 0; x < frame.Width(); ++x)
             if (!clear[static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.Width()) + static_cast<std::size_t>(x)])
-                pixels.At(x + m[0], y + m[1]) = source.At(x, y) | 0xFF000000u;
+                pixels.At(x + m[0], y + m[1]) = 0;
     return true;
 }
 
@@ -195,6 +197,9 @@ void TacDialogBorderForm::Update(bool repaint) {
     if (!::IsWindowVisible(window_))
         flags |= SWP_SHOWWINDOW;
     ::SetWindowPos(window_, dialog, position.x, position.y, 0, 0, flags);
+    // Shown for the first time the window may have come up on top whatever it was told.
+    if (::GetWindow(dialog, GW_HWNDNEXT) != window_)
+        ::SetWindowPos(window_, dialog, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 // ---- the dialog frame's side ------------------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 #include "skin/controls/acSBUtilsInternal.h"
 #include "skin/frame/acDialsInternal.h"
@@ -403,12 +404,19 @@ bool TacDialogLinkWnd::DrawContent() {
     TBitmap& cache = *SkinData().CacheBitmap;
     TCanvas& canvas = cache.Canvas();
     AssignFont(canvas);
+    canvas.TextExtent(" "); // the font into the DC, which is drawn on directly below
     HDC dc = canvas.Handle();
     const COLORREF plain = Enabled() ? SectionFontColor(SkinData(), 0) : ::GetSysColor(COLOR_GRAYTEXT);
-    // Links take the section's hot colour when it differs, else the system's link colour.
-    COLORREF link = SectionFontColor(SkinData(), 1);
-    if (link == plain)
-        link = ::GetSysColor(COLOR_HOTLIGHT);
+    // A skin's hot text colour is made for hot faces, not for the plain face behind a
+    // link: links take the system's link colour, unless that hardly shows on the face
+    // (then the text colour; the underline still marks them).
+    COLORREF link = ::GetSysColor(COLOR_HOTLIGHT);
+    if (const TsGenState* face = StateProps(SkinData(), 0)) {
+        const COLORREF back = PaintColorToRGB(static_cast<TColor>(face->Color));
+        auto brightness = [](COLORREF c) { return (GetRValue(c) * 30 + GetGValue(c) * 59 + GetBValue(c) * 11) / 100; };
+        if (std::abs(brightness(link) - brightness(back)) < 80)
+            link = plain;
+    }
     LOGFONTA font{};
     ::GetObjectA(::GetCurrentObject(dc, OBJ_FONT), sizeof font, &font);
     font.lfUnderline = TRUE;
