@@ -123,7 +123,8 @@ private:
 };
 
 // A raw track bar (section "TRACKBAR"): the section face, the channel in the "EDIT"
-// face and the thumb in the "BUTTON" face of its state.
+// face, the tick marks in the section's text colour and the thumb in the "BUTTON" face
+// of its state.
 class TacDialogTrackWnd : public TacMainWnd {
 public:
     using TacMainWnd::TacMainWnd;
@@ -131,6 +132,9 @@ public:
 protected:
     void WindowProc(TMessage& message, const TacWndNext& next) override;
     bool PaintFace() override;
+
+private:
+    void PaintTicks(TBitmap& cache, const RECT& channel, const RECT& thumb);
 };
 
 // A run of a link window's text: plain, or inside <a>...</a>.

@@ -326,11 +326,58 @@ bool TacDialogTrackWnd::PaintFace() {
     if ((Style(Handle()) & TBS_VERT) != 0)
         channel = RECT{channel.top, channel.left, channel.bottom, channel.right};
     PaintNamedFace(cache, model, "EDIT", channel, 0);
+    PaintTicks(cache, channel, thumb);
     if ((Style(Handle()) & TBS_NOTHUMB) == 0) {
         const int state = !Enabled() ? 0 : ::GetCapture() == Handle() ? 2 : (Focused(Handle()) || SkinData().Hovered) ? 1 : 0;
         PaintNamedFace(cache, model, "BUTTON", thumb, state);
     }
     return true;
+}
+
+// The tick marks the system would draw, in the section's text colour: one at each end
+// of the range and one at every tick position between.
+void TacDialogTrackWnd::PaintTicks(TBitmap& cache, const RECT& channel, const RECT& thumb) {
+    const LONG style = Style(Handle());
+    if ((style & TBS_NOTICKS) != 0)
+        return;
+    const bool vertical = (style & TBS_VERT) != 0;
+    // TBS_TOP and TBS_LEFT share a bit, as do TBS_BOTTOM and TBS_RIGHT (the default).
+    const bool before = (style & (TBS_BOTH | TBS_TOP)) != 0, after = (style & TBS_BOTH) != 0 || (style & TBS_TOP) == 0;
+    const int half = vertical ? (thumb.bottom - thumb.top) / 2 : (thumb.right - thumb.left) / 2;
+    std::vector<int> at;
+    if (vertical) {
+        at.push_back(channel.top + half);
+        at.push_back(channel.bottom - half - 1);
+    } else {
+        at.push_back(channel.left + half);
+        at.push_back(channel.right - half - 1);
+    }
+    const auto count = static_cast<int>(::SendMessageA(Handle(), TBM_GETNUMTICS, 0, 0));
+    for (int i = 0; i + 2 < count; ++i) {
+        const auto position = static_cast<int>(::SendMessageA(Handle(), TBM_GETTICPOS, static_cast<WPARAM>(i), 0));
+        if (position >= 0)
+            at.push_back(position);
+    }
+    const std::uint32_t ink = ColorToPixelOrder(SectionFontColor(SkinData(), 0)) | 0xFF000000u;
+    TacPixelsView pixels = cache.Pixels();
+    auto mark = [&](int x0, int y0, int x1, int y1) {
+        for (int y = std::max(0, y0); y < std::min(pixels.Height, y1); ++y)
+            for (int x = std::max(0, x0); x < std::min(pixels.Width, x1); ++x)
+                pixels.At(x, y) = ink;
+    };
+    for (int p : at) {
+        if (vertical) {
+            if (after)
+                mark(thumb.right + 1, p, thumb.right + 4, p + 1);
+            if (before)
+                mark(thumb.left - 4, p, thumb.left - 1, p + 1);
+        } else {
+            if (after)
+                mark(p, thumb.bottom + 1, p + 1, thumb.bottom + 4);
+            if (before)
+                mark(p, thumb.top - 4, p + 1, thumb.top - 1);
+        }
+    }
 }
 
 void TacDialogTrackWnd::WindowProc(TMessage& message, const TacWndNext& next) {

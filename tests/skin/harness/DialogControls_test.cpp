@@ -203,12 +203,29 @@ TEST_F(DialogControlsTest, RawControlsTakeTheirAdaptersSectionsAndSkinFaces) {
     };
     if (link != nullptr)
         probes.push_back({"link", link, "CHECKBOX", 0, RECT{0, 0, 180, 20}, {178, 18}});
+    // A second track bar with ticks below: the tick at the end of the range is drawn.
+    HWND ticked = Child(dialog, "msctls_trackbar32", "", TBS_AUTOTICKS, 240, 150, 180, 34);
+    ::SendMessageA(ticked, TBM_SETRANGE, TRUE, MAKELPARAM(0, 4));
+    ::UpdateWindow(dialog);
+    Pump(20);
     for (const TProbe& probe : probes) {
         auto expected = ExpectedFace(dialog, probe.Window, model, probe.Section, probe.State, probe.Area);
         ASSERT_NE(expected, nullptr);
         const TShown shown = Shown(probe.Window);
         const std::uint32_t want = expected->At(probe.At.x, probe.At.y), got = shown.At(probe.At.x, probe.At.y);
         EXPECT_TRUE(Near(got, want)) << probe.Name << std::hex << ": shown " << got << ", face " << want;
+    }
+
+    {
+        EXPECT_EQ(KindOf(ticked), "msctls_trackbar32:TRACKBAR") << "made after the dialog was skinned";
+        RECT t{}, c{};
+        ::SendMessageA(ticked, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&t));
+        ::SendMessageA(ticked, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&c));
+        const TShown shown = Shown(ticked);
+        const int x = c.left + (t.right - t.left) / 2, y = t.bottom + 2;
+        auto expected = ExpectedFace(dialog, ticked, model, "TRACKBAR", 0, RECT{0, 0, shown.Width, shown.Height});
+        EXPECT_FALSE(Near(shown.At(x, y), expected->At(x, y))) << "a tick mark below the thumb's first place";
+        EXPECT_TRUE(Near(shown.At(x + 3, y), expected->At(x + 3, y))) << "beside it the face";
     }
 
     // The grip: the skin's grip image over the dialog's background, pixel by pixel.
