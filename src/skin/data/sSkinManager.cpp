@@ -483,6 +483,8 @@ void TsSkinManager::ReloadForNewSettings() {
     PrepareCore();
     if (auto error = FCore->ReloadSkin())
         ShowLoadError(*error);
+    // The reloaded model is as ready as the skin it holds.
+    SkinGlobals().Ready = FCore->SkinLoaded();
     SkinChangeInProgress = false;
 }
 
@@ -546,6 +548,9 @@ void TsSkinManager::SetExtendedBorders(bool value) {
     FCore->PrepareExtBorderImages();
     if (auto error = FCore->ReloadSkin())
         ShowLoadError(*error);
+    // The reloaded model is as ready as the skin it holds: without it the window hook
+    // skins no dialog after the switch.
+    SkinGlobals().Ready = FCore->SkinLoaded();
     SkinChangeInProgress = false;
     if (!Reading() && !Designing())
         BroadcastRefresh(true);

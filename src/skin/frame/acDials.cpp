@@ -97,6 +97,10 @@ void FreeRecordsOf(HWND window) {
     state.Freeing = true;
     std::vector<std::unique_ptr<TacProvider>> going;
     auto& list = state.Providers;
+    // A visible dialog destroyed without being hidden first still has its hide
+    // animation, on a window of its own, before its frame lets go of it.
+    if (TacProvider* provider = HookedProviderOf(window); provider != nullptr && provider->DialogFrame() != nullptr)
+        provider->DialogFrame()->AnimateHide();
     for (auto it = list.begin(); it != list.end();) {
         if ((*it)->Window() == window || (*it)->WindowGone()) {
             going.push_back(std::move(*it));
@@ -376,6 +380,11 @@ void TacProvider::AttachDialog(TsSkinManager& manager) {
     }
     AdaptChildren(window_, manager);
     ::SendMessageA(window_, SkinCommandMessage, SkinCommand(scNewSkin), reinterpret_cast<LPARAM>(&manager));
+    // Shown before it was skinned (a dialog is judged when it becomes active): its show
+    // animation runs before its first paint. A dialog that has painted already (one
+    // skinned only on a later activation) is not shown again.
+    if (::IsWindowVisible(window_) && ::GetUpdateRect(window_, nullptr, FALSE))
+        dialog_->PrepareShowAnimation();
     ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
@@ -407,8 +416,12 @@ void TacProvider::AdaptChild(HWND child, TsSkinManager& manager) {
         return;
     if (!adapter->IsHooked())
         adapter->Hook();
-    if (adapter->IsHooked())
-        adapters_.push_back(std::move(adapter));
+    if (!adapter->IsHooked())
+        return;
+    // The frame paints the client area of a dialog with a list box itself.
+    if (dialog_ && ChildClassOf(child) == TacChildClass::ListBox)
+        dialog_->SetPaintSuppressed(false);
+    adapters_.push_back(std::move(adapter));
 }
 
 void TacProvider::Broadcast(WORD command, LPARAM lParam) {

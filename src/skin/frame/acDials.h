@@ -16,9 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "forms/Bitmap.h"
 #include "forms/Menus.h"
 #include "skin/controls/acSBUtils.h"
 #include "skin/data/sSkinManager.h"
+#include "skin/data/sSkinModel.h"
 
 namespace sj {
 
@@ -71,7 +73,133 @@ int LiveMenuAdapterCount();
 // The popup-menu adapter of a window, or null.
 TacMnuWnd* MenuAdapterOf(HWND window);
 
+// ---- raw common controls of skinned dialogs ----------------------------------------------
+
+// A raw combo box (section "COMBOBOX"): the section face, a drop-down button from
+// "COMBOBTN" with an arrow, and the selection of a drop-down list; an editable combo's
+// edit paints itself.
+class TacDialogComboWnd : public TacMainWnd {
+public:
+    using TacMainWnd::TacMainWnd;
+    // 1 while dropped down, focused or hovered, else 0.
+    int State() const;
+    RECT ButtonRect() const;
+
+protected:
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
+    bool PaintFace() override;
+};
+
+// The section of a raw tool bar: "BAR" for a wrapping one, else "CHECKBOX".
+std::string DialogToolBarSection(HWND toolbar);
+
+// A raw tool bar: the section face behind the buttons the system draws.
+class TacDialogToolBarWnd : public TacMainWnd {
+public:
+    using TacMainWnd::TacMainWnd;
+
+protected:
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
+
+private:
+    void PaintToDC(HDC dc, const TacWndNext& next);
+};
+
+// A raw tab control (section "PAGECONTROL"): the body face by the tabs' side, the tabs
+// from "TABTOP" (and the other sides), the selected one in its pressed state.
+class TacDialogTabWnd : public TacMainWnd {
+public:
+    using TacMainWnd::TacMainWnd;
+    std::string BodySection() const;
+    std::string TabSection() const;
+    RECT BodyRect() const;
+
+protected:
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
+    bool PaintFace() override;
+
+private:
+    void PaintTab(TBitmap& cache, int index, const RECT& rect, bool selected);
+};
+
+// A raw track bar (section "TRACKBAR"): the section face, the channel in the "EDIT"
+// face, the tick marks in the section's text colour and the thumb in the "BUTTON" face
+// of its state.
+class TacDialogTrackWnd : public TacMainWnd {
+public:
+    using TacMainWnd::TacMainWnd;
+
+protected:
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
+    bool PaintFace() override;
+
+private:
+    void PaintTicks(TBitmap& cache, const RECT& channel, const RECT& thumb);
+};
+
+// A run of a link window's text: plain, or inside <a>...</a>.
+struct TacLinkRun {
+    std::string Text;
+    bool Link = false;
+    friend bool operator==(const TacLinkRun&, const TacLinkRun&) = default;
+};
+std::vector<TacLinkRun> LinkRuns(const std::string& markup);
+
+// A raw link window ("SysLink", section "CHECKBOX"): the section face with the text in
+// the section's colour, links underlined in the system's link colour.
+class TacDialogLinkWnd : public TacStaticWnd {
+public:
+    using TacStaticWnd::TacStaticWnd;
+
+protected:
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
+    bool DrawContent() override;
+};
+
+// The size grip of a dialog (a scroll bar with SBS_SIZEGRIP, section "CHECKBOX"): the
+// skin's grip image in the corner over the dialog's background.
+class TacDialogGripWnd : public TacMainWnd {
+public:
+    using TacMainWnd::TacMainWnd;
+
+protected:
+    void WindowProc(TMessage& message, const TacWndNext& next) override;
+    bool PaintFace() override;
+};
+
 class TacDialogWnd;
+
+// The skin's shadow ring (or border image) as a nine-slice over the whole target.
+void PaintDialogShadowRing(TacPixelsView target, const TsSkinModel& model, bool active);
+
+// The layered window of a skinned dialog's extended borders: a sibling of the dialog
+// (owned by the dialog's owner), directly behind it and larger by the manager's margins, it shows the shadow ring
+// around the dialog's frame. It never covers the dialog (its region leaves the dialog's
+// out) and takes no clicks. Owned by the dialog frame.
+class TacDialogBorderForm {
+public:
+    explicit TacDialogBorderForm(TacDialogWnd& owner);
+    ~TacDialogBorderForm();
+    TacDialogBorderForm(const TacDialogBorderForm&) = delete;
+    TacDialogBorderForm& operator=(const TacDialogBorderForm&) = delete;
+
+    HWND BorderWindow() const { return window_; }
+    TsMargins Margins() const;
+    // Position and z-order always; the picture (UpdateLayeredWindow) when repaint is set,
+    // the size changed or the dialog's activation did.
+    void Update(bool repaint);
+
+private:
+    bool BuildPicture(TBitmap& frame);
+    void ApplyRegion();
+
+    TacDialogWnd& owner_;
+    HWND window_ = nullptr;
+    TBitmap picture_;
+    SIZE shownSize_{};
+    bool shownActive_ = false;
+    bool busy_ = false;
+};
 
 // The window menu of a skinned dialog: restore, move, size, minimise, maximise, a line
 // and close (Alt+F4), shown and enabled by the dialog's styles and state.
@@ -128,6 +256,35 @@ public:
     // A control was made inside: it is adapted once its creation is over.
     void RequestChildAdaption();
 
+    // On Windows 6 and later the dialog's own WM_PAINT runs (the background comes with
+    // the erase); a dialog holding a list box has the frame paint its client area in
+    // WM_PAINT instead.
+    bool PaintSuppressed() const { return suppressPaint_; }
+    void SetPaintSuppressed(bool value) { suppressPaint_ = value; }
+
+    // The dialog as it looks finished, frame and controls (window size, opaque).
+    std::unique_ptr<TBitmap> Snapshot();
+    // The manager's DialogShow animation over the dialog, which is not drawn meanwhile;
+    // false (and nothing done) when it is not wanted.
+    bool AnimateShow();
+    // The manager's DialogHide animation of the visible dialog, on a window of its own
+    // that outlives the dialog; false when it is not wanted.
+    bool AnimateHide();
+    bool ShowAnimationWanted() const;
+    bool HideAnimationWanted() const;
+    // Called when the dialog is about to be shown, or was shown before it was skinned:
+    // the show animation is arranged when it is wanted.
+    void PrepareShowAnimation();
+    bool ShowAnimationPending() const { return showPending_; }
+
+    // The extended borders (shadow) when the manager has them on and the dialog is
+    // shown normally; null otherwise.
+    TacDialogBorderForm* BorderForm() const { return border_.get(); }
+    // Brings the border window in step with the dialog (made or freed as wanted).
+    void UpdateBorder(bool repaint);
+    // The frame's clear corners (window coordinates), as its window region leaves them out.
+    const std::vector<RECT>& ClearCorners() const { return corners_; }
+
 protected:
     void AfterHook() override;
     void RestoreHook() override;
@@ -152,6 +309,14 @@ private:
     void SetButtonState(int slot, int state);
     bool HandleNonClientMouse(TMessage& message, const TacWndNext& next);
     void AnswerBackdrop(TBackdropQuery& query);
+    // Showing and hiding with the manager's dialog animations.
+    void HandleShowing(TMessage& message, const TacWndNext& next);
+    bool ExtendedBordersWanted() const;
+    // The dialog is kept from being drawn (layered at alpha 0) until its show animation,
+    // which is posted to run before its first paint.
+    void HideUntilAnimated();
+    // Drawn again after the show animation (or instead of it).
+    void DrawAgain();
 
     std::int32_t titleIndex_ = -1;
     std::int32_t captionIndex_ = -1;
@@ -165,6 +330,13 @@ private:
     bool regionStale_ = true;
     bool regionSet_ = false;
     bool adaptionPosted_ = false;
+    bool suppressPaint_ = false;
+    bool showPending_ = false;
+    bool madeLayered_ = false;
+    bool framePainted_ = false;
+    std::unique_ptr<TacDialogBorderForm> border_;
+    std::vector<RECT> corners_;
+    bool hiding_ = false;
     SIZE size_{};
 };
 
@@ -226,5 +398,8 @@ struct TacDialogCandidate {
     int VisibleSkinned = 0;
 };
 bool ShouldSkinDialog(const TacDialogCandidate& candidate, TacSkinningRules rules);
+
+// Messages the dialog frame's showing and hiding handle.
+bool IsDialogShowingMessage(UINT msg);
 
 } // namespace sj

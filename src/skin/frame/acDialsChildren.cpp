@@ -3,6 +3,8 @@
 
 #include "skin/frame/acDialsInternal.h"
 
+#include <commctrl.h>
+
 namespace sj::dials_detail {
 
 TacChildClass ChildClassOf(HWND child) {
@@ -27,8 +29,21 @@ TacChildClass ChildClassOf(HWND child) {
         return TacChildClass::UpDown;
     if (cls == "shbrowseforfolder")
         return TacChildClass::FolderPane;
-    // Combo boxes, tool bars, tab controls, track bars, links and size grips keep the
-    // system's look: the skin has no adapter for their raw windows.
+    if (cls == "combobox" || cls == "comboboxex32")
+        return TacChildClass::ComboBox;
+    if (cls == "toolbarwindow32")
+        return TacChildClass::ToolBar;
+    // An owner-drawn tab control draws its tabs itself.
+    if (cls == "systabcontrol32")
+        return (::GetWindowLongA(child, GWL_STYLE) & TCS_OWNERDRAWFIXED) != 0 ? TacChildClass::None
+                                                                              : TacChildClass::TabControl;
+    if (cls == "msctls_trackbar32")
+        return TacChildClass::TrackBar;
+    if (cls == "syslink" || cls == "link window")
+        return TacChildClass::Link;
+    if (cls == "scrollbar")
+        return (::GetWindowLongA(child, GWL_STYLE) & SBS_SIZEGRIP) != 0 ? TacChildClass::SizeGrip
+                                                                        : TacChildClass::None;
     return TacChildClass::None;
 }
 
@@ -85,6 +100,18 @@ std::unique_ptr<TacMainWnd> MakeChildAdapter(HWND child, TsSkinManager& manager)
         return InDialogMode<TacTreeViewWnd>(child, "EDIT", manager);
     case TacChildClass::UpDown:
         return std::make_unique<TacSpinWnd>(child, "SPEEDBUTTON_SMALL", &manager);
+    case TacChildClass::ComboBox:
+        return InDialogMode<TacDialogComboWnd>(child, "COMBOBOX", manager);
+    case TacChildClass::ToolBar:
+        return std::make_unique<TacDialogToolBarWnd>(child, DialogToolBarSection(child), &manager);
+    case TacChildClass::TabControl:
+        return std::make_unique<TacDialogTabWnd>(child, "PAGECONTROL", &manager);
+    case TacChildClass::TrackBar:
+        return std::make_unique<TacDialogTrackWnd>(child, "TRACKBAR", &manager);
+    case TacChildClass::Link:
+        return std::make_unique<TacDialogLinkWnd>(child, "CHECKBOX", &manager);
+    case TacChildClass::SizeGrip:
+        return std::make_unique<TacDialogGripWnd>(child, "CHECKBOX", &manager);
     case TacChildClass::None:
         return nullptr;
     }

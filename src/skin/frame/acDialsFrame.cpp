@@ -121,7 +121,8 @@ void TacSystemMenu::UpdateItems() {
 
 // ---- TacDialogWnd -----------------------------------------------------------------------
 
-TacDialogWnd::TacDialogWnd(HWND dialog, TsSkinManager* manager) : TacScrollWnd(dialog, "DIALOG", manager) {
+TacDialogWnd::TacDialogWnd(HWND dialog, TsSkinManager* manager)
+    : TacScrollWnd(dialog, "DIALOG", manager), suppressPaint_(LOBYTE(LOWORD(::GetVersion())) >= 6) {
     for (int slot = 0; slot < 4; ++slot)
         buttons_[static_cast<std::size_t>(slot)].HitCode = HitCodeOfSlot(slot);
 }
@@ -141,6 +142,7 @@ void TacDialogWnd::AfterHook() {
 }
 
 void TacDialogWnd::RestoreHook() {
+    border_.reset();
     TacScrollWnd::RestoreHook();
     if (regionSet_ && ::IsWindow(Handle()))
         ::SetWindowRgn(Handle(), nullptr, TRUE);
@@ -296,6 +298,7 @@ bool TacDialogWnd::PaintFrame() {
     }
     SkinData().CacheStale = false;
     regionStale_ = true;
+    framePainted_ = true;
     return true;
 }
 
@@ -387,6 +390,7 @@ void TacDialogWnd::UpdateRegion() {
         ::CombineRgn(region, region, cut, RGN_DIFF);
         ::DeleteObject(cut);
     }
+    corners_ = std::move(corners);
     // The window owns the region once it is set.
     if (::SetWindowRgn(Handle(), region, FALSE) == 0)
         ::DeleteObject(region);
@@ -416,6 +420,7 @@ void TacDialogWnd::PaintNonClient(HDC dc) {
     ::RestoreDC(dc, saved);
     if (own)
         ::ReleaseDC(Handle(), dc);
+    UpdateBorder(std::exchange(framePainted_, false));
 }
 
 void TacDialogWnd::PaintClient(HDC dc) {
@@ -550,6 +555,8 @@ void TacDialogWnd::WindowProc(TMessage& message, const TacWndNext& next) {
             SkinData().CacheStale = true;
             regionStale_ = true;
             ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN);
+            // The margins come and go with the manager's extended borders.
+            UpdateBorder(true);
             return;
         default:
             TacScrollWnd::WindowProc(message, next);
@@ -563,12 +570,31 @@ void TacDialogWnd::WindowProc(TMessage& message, const TacWndNext& next) {
         return;
     }
     if (!Skinned() || message.Msg == WM_DESTROY || message.Msg == WM_NCDESTROY) {
+        // Nothing of the dialog stays on the screen after it.
+        if (message.Msg == WM_DESTROY)
+            border_.reset();
         TacScrollWnd::WindowProc(message, next);
         return;
     }
     if (HandleNonClientMouse(message, next))
         return;
+    if (IsDialogShowingMessage(message.Msg)) {
+        HandleShowing(message, next);
+        return;
+    }
     switch (message.Msg) {
+    case WM_PAINT:
+        if (suppressPaint_)
+            break;
+        {
+            PAINTSTRUCT paint{};
+            HDC dc = message.WParam != 0 ? reinterpret_cast<HDC>(message.WParam) : ::BeginPaint(Handle(), &paint);
+            PaintClient(dc);
+            if (message.WParam == 0)
+                ::EndPaint(Handle(), &paint);
+        }
+        message.Result = 0;
+        return;
     case WM_NCPAINT:
         PaintNonClient(nullptr);
         message.Result = 0;
@@ -597,6 +623,15 @@ void TacDialogWnd::WindowProc(TMessage& message, const TacWndNext& next) {
             ::SendMessageA(child, SkinCommandMessage, SkinCommand(scParentChanged), 0);
         ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
         return;
+    case WM_WINDOWPOSCHANGED: {
+        TacScrollWnd::WindowProc(message, next);
+        const auto* position = reinterpret_cast<const WINDOWPOS*>(message.LParam);
+        if (position != nullptr && (position->flags & SWP_HIDEWINDOW) != 0)
+            border_.reset();
+        else
+            UpdateBorder(false);
+        return;
+    }
     case WM_SYSCOMMAND:
         if ((message.WParam & 0xFFF0) == SC_KEYMENU && message.LParam == ' ') {
             RECT window{};

@@ -39,6 +39,12 @@ enum class TacChildClass {
     TreeView,
     UpDown,
     FolderPane,
+    ComboBox,
+    ToolBar,
+    TabControl,
+    TrackBar,
+    Link,
+    SizeGrip,
 };
 TacChildClass ChildClassOf(HWND child);
 // The adapter for a control of a skinned dialog (not hooked yet), or none for a control

@@ -12,6 +12,7 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <random>
@@ -83,6 +84,8 @@ TSeen FileDialogSeen() {
     After(400, [&seen] {
         HWND dialog = ::GetActiveWindow();
         seen = Look(dialog);
+        if (const char* hold = std::getenv("SJ_HOLD_MS"))
+            Pump(static_cast<DWORD>(std::atoi(hold)));
         ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     });
     char file[MAX_PATH] = {};
@@ -169,6 +172,8 @@ TEST_F(DialogHookTest, TwoMessageBoxesAreSkinnedAThirdIsNotAndTheFileDialogAlway
     EXPECT_EQ(third.Adapters, 0);
     EXPECT_TRUE(file.Skinned) << "a file dialog is skinned whatever is visible";
     EXPECT_TRUE(HasKind(file, "SysListView32:EDIT"));
+    EXPECT_TRUE(HasKind(file, "ToolbarWindow32:BAR") || HasKind(file, "ToolbarWindow32:CHECKBOX"))
+        << "the file dialog's tool bar";
     std::printf("visible skinned when shown: first %d, second %d, third %d (skinned %d), file dialog %d (skinned %d)\n",
                 first.VisibleSkinned, second.VisibleSkinned, third.VisibleSkinned, third.Skinned ? 1 : 0,
                 file.VisibleSkinned, file.Skinned ? 1 : 0);
