@@ -119,13 +119,7 @@ void TacDialogComboWnd::WindowProc(TMessage& message, const TacWndNext& next) {
     }
     switch (message.Msg) {
     case WM_PAINT:
-        AnswerPaintMessage(Handle(), message, [this](HDC dc) {
-            if (!PaintFace())
-                return;
-            SkinData().CacheStale = false;
-            const RECT whole{0, 0, SkinData().CacheBitmap->Width(), SkinData().CacheBitmap->Height()};
-            CopyCacheToWindowDC(Handle(), SkinData(), whole, 0, 0, false, dc, whole);
-        });
+        PaintWindowFromFace(message);
         return;
     case WM_ERASEBKGND:
         message.Result = 1;
@@ -285,13 +279,7 @@ void TacDialogTabWnd::WindowProc(TMessage& message, const TacWndNext& next) {
     }
     switch (message.Msg) {
     case WM_PAINT:
-        AnswerPaintMessage(Handle(), message, [this](HDC dc) {
-            if (!PaintFace())
-                return;
-            SkinData().CacheStale = false;
-            const RECT whole{0, 0, SkinData().CacheBitmap->Width(), SkinData().CacheBitmap->Height()};
-            CopyCacheToWindowDC(Handle(), SkinData(), whole, 0, 0, false, dc, whole);
-        });
+        PaintWindowFromFace(message);
         return;
     case WM_ERASEBKGND:
         message.Result = 1;
