@@ -218,8 +218,13 @@ void TsSkinProvider::PrepareForm() {
     if (!form_.HasState(csLoading) && ::IsWindowVisible(window))
         SetExtendedBorders(true);
     // Controls take the skin before the window first shows them.
-    if (!adapter_)
+    if (!adapter_) {
         adapter_ = std::make_unique<TacCtrlAdapter>(manager);
+        adapter_->OnSkinItem = [this](TComponent* item, bool& canBeAdded, std::string& section) {
+            if (OnSkinItem)
+                OnSkinItem(item, canBeAdded, section);
+        };
+    }
     adapter_->AddAllItems(form_);
 }
 

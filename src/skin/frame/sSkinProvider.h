@@ -229,6 +229,10 @@ POINT TitleHintPosition(POINT cursor, SIZE size, const RECT& area);
 // pixel but those of its bottom-left pixel's colour is copied opaque.
 void DrawTitleGlyph(TacPixelsView target, int x, int y, TacPixelsView glyph);
 
+// Where an outline move (HTCAPTION) or resize (a border code) puts the window rectangle
+// `from` when the mouse moved by (dx, dy); a resize keeps at least `minimum`.
+RECT OutlineRect(const RECT& from, int hitCode, int dx, int dy, SIZE minimum);
+
 // The cursor over a part of the extended frame (a hit code).
 LPCSTR FrameCursor(int hitCode);
 
@@ -488,6 +492,10 @@ public:
     // A double-click on an edge of the extended frame: the form takes the whole area
     // along that axis, or gets its old place back.
     void StretchToArea(int hitCode);
+    // With rmBorder: a move or resize that shows an outline and places the window once,
+    // at the release. True while one runs.
+    bool OutlineDragging() const { return outlining_; }
+    RECT OutlineTarget() const { return outlineRect_; }
     void SetHoverButton(int code, bool repaint = true);
     void PressButton(int code);
     void ShowSystemMenuAt(int x, int y);
@@ -609,6 +617,11 @@ private:
     int UserButtonHit(POINT cachePoint) const;
     void PaintGrip(TBitmap& cache);
     void PaintGripTo(HDC dc);
+    bool StartOutlineDrag(int hitCode, POINT screen);
+    // Mouse and key input while an outline drag runs; true when taken.
+    bool HandleOutlineDrag(TMessage& message);
+    void EndOutlineDrag(bool apply);
+    void DrawOutline(const RECT& window);
     void PaintCaptionGlow(TBitmap& cache, const std::string& caption, const RECT& text, UINT flags);
     bool RightToLeft() const;
     void PaintExtendedRing(TBitmap& cache);
@@ -656,6 +669,11 @@ private:
     std::string addedTitleText_;
     bool addedTitleShowMainCaption_ = true;
     bool stretchedX_ = false, stretchedY_ = false;
+    bool outlining_ = false;
+    bool outlineShown_ = false;
+    int outlineCode_ = 0;
+    POINT outlineStart_{};
+    RECT outlineFrom_{}, outlineRect_{};
     struct TCaptionGlow {
         TacGrayImage Image;
         std::string Text;

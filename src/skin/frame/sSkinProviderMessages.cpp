@@ -79,6 +79,10 @@ bool TsSkinProvider::HandleNonClientMouse(TMessage& message, const TWndNext& nex
             message.Result = 0;
             return true;
         }
+        if (StartOutlineDrag(code, screen)) {
+            message.Result = 0;
+            return true;
+        }
         if (code == HTCAPTION && BlendOnMovingWanted()) {
             // The system's move loop runs inside; the drag is over when it returns.
             moveTimer_ = std::make_unique<TacMoveTimer>(*this);
@@ -438,6 +442,8 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
     if (AnswerIconicRequest(message, form_.Handle()))
         return;
     if (HandleAnimationMessage(message, next))
+        return;
+    if (HandleOutlineDrag(message))
         return;
     switch (message.Msg) {
     case WM_NCPAINT:

@@ -2,6 +2,7 @@
 #include "skin/frame/sSkinProvider.h"
 
 #include "skin/frame/sSkinProviderInternal.h"
+#include "skin/frame/sFade.h"
 
 namespace sj {
 
@@ -345,6 +346,9 @@ void TsSkinProvider::CopyFrameToWindow(HDC dc) {
 void TsSkinProvider::PaintNonClient(HDC dc) {
     if (!form_.HandleAllocated())
         return;
+    // Under desktop composition the outline would be drawn under the composed windows.
+    if (ResizeMode == TsResizeMode::rmBorder && CompositionEnabled())
+        ResizeMode = TsResizeMode::rmStandard;
     skinData_->InUpdate = false;
     const bool repainted = skinData_->CacheStale;
     const bool painted = PaintFrame();

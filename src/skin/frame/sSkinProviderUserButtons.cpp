@@ -417,6 +417,134 @@ void TsSkinProvider::StretchToArea(int hitCode) {
     }
 }
 
+// ---- outline move and resize ------------------------------------------------------------------
+
+RECT OutlineRect(const RECT& from, int hitCode, int dx, int dy, SIZE minimum) {
+    RECT r = from;
+    if (hitCode == HTCAPTION) {
+        ::OffsetRect(&r, dx, dy);
+        return r;
+    }
+    const bool left = hitCode == HTLEFT || hitCode == HTTOPLEFT || hitCode == HTBOTTOMLEFT;
+    const bool right = hitCode == HTRIGHT || hitCode == HTTOPRIGHT || hitCode == HTBOTTOMRIGHT;
+    const bool top = hitCode == HTTOP || hitCode == HTTOPLEFT || hitCode == HTTOPRIGHT;
+    const bool bottom = hitCode == HTBOTTOM || hitCode == HTBOTTOMLEFT || hitCode == HTBOTTOMRIGHT;
+    if (left)
+        r.left = std::min<LONG>(from.left + dx, from.right - minimum.cx);
+    if (right)
+        r.right = std::max<LONG>(from.right + dx, from.left + minimum.cx);
+    if (top)
+        r.top = std::min<LONG>(from.top + dy, from.bottom - minimum.cy);
+    if (bottom)
+        r.bottom = std::max<LONG>(from.bottom + dy, from.top + minimum.cy);
+    return r;
+}
+
+// Only where the system would drag the full window: with outline dragging on, the
+// system draws outlines itself.
+bool TsSkinProvider::StartOutlineDrag(int hitCode, POINT screen) {
+    if (ResizeMode != TsResizeMode::rmBorder || outlining_ || IsMaximized() || IsMinimized() ||
+        !form_.HandleAllocated())
+        return false;
+    const bool resize = hitCode >= HTLEFT && hitCode <= HTBOTTOMRIGHT;
+    if (hitCode != HTCAPTION && !(resize && IsSizeable()))
+        return false;
+    BOOL full = FALSE;
+    if (!::SystemParametersInfoA(SPI_GETDRAGFULLWINDOWS, 0, &full, 0) || !full)
+        return false;
+    ::GetWindowRect(form_.Handle(), &outlineFrom_);
+    outlineRect_ = outlineFrom_;
+    outlineStart_ = screen;
+    outlineCode_ = hitCode;
+    outlining_ = true;
+    ::SetCapture(form_.Handle());
+    DrawOutline(outlineRect_);
+    outlineShown_ = true;
+    return true;
+}
+
+// An inverted frame on the screen where the visible frame would go; drawn twice it is
+// gone again.
+void TsSkinProvider::DrawOutline(const RECT& window) {
+    RECT r = window;
+    if (borderForm_) {
+        const int w = FrameBorderWidth(false), d = FrameBorderWidth(true) - w;
+        r.left -= d;
+        r.right += d;
+        r.bottom += d;
+        r.top -= CaptionHeight(true) - SystemCaptionHeight() - w;
+    }
+    HDC dc = ::GetDCEx(nullptr, nullptr, DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE);
+    if (dc == nullptr)
+        dc = ::GetDC(nullptr);
+    if (dc == nullptr)
+        return;
+    HBRUSH brush = ::CreateSolidBrush(RGB(0x80, 0x80, 0x80));
+    HGDIOBJ before = ::SelectObject(dc, brush);
+    const int t = 3, width = r.right - r.left, height = r.bottom - r.top;
+    ::PatBlt(dc, r.left, r.top, width, t, PATINVERT);
+    ::PatBlt(dc, r.left, r.bottom - t, width, t, PATINVERT);
+    ::PatBlt(dc, r.left, r.top + t, t, height - 2 * t, PATINVERT);
+    ::PatBlt(dc, r.right - t, r.top + t, t, height - 2 * t, PATINVERT);
+    ::SelectObject(dc, before);
+    ::DeleteObject(brush);
+    ::ReleaseDC(nullptr, dc);
+}
+
+bool TsSkinProvider::HandleOutlineDrag(TMessage& message) {
+    if (!outlining_)
+        return false;
+    switch (message.Msg) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP: {
+        POINT screen{static_cast<short>(LOWORD(message.LParam)), static_cast<short>(HIWORD(message.LParam))};
+        ::ClientToScreen(form_.Handle(), &screen);
+        const SIZE minimum{::GetSystemMetrics(SM_CXMINTRACK), ::GetSystemMetrics(SM_CYMINTRACK)};
+        const RECT to = OutlineRect(outlineFrom_, outlineCode_, screen.x - outlineStart_.x,
+                                    screen.y - outlineStart_.y, minimum);
+        if (!::EqualRect(&to, &outlineRect_)) {
+            if (outlineShown_)
+                DrawOutline(outlineRect_);
+            outlineRect_ = to;
+            DrawOutline(outlineRect_);
+            outlineShown_ = true;
+        }
+        if (message.Msg == WM_LBUTTONUP)
+            EndOutlineDrag(true);
+        message.Result = 0;
+        return true;
+    }
+    case WM_KEYDOWN:
+        if (message.WParam == VK_ESCAPE) {
+            EndOutlineDrag(false);
+            message.Result = 0;
+            return true;
+        }
+        return false;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(message.LParam) != form_.Handle())
+            EndOutlineDrag(false);
+        return false;
+    default:
+        return false;
+    }
+}
+
+void TsSkinProvider::EndOutlineDrag(bool apply) {
+    if (!outlining_)
+        return;
+    outlining_ = false;
+    if (outlineShown_)
+        DrawOutline(outlineRect_);
+    outlineShown_ = false;
+    if (::GetCapture() == form_.Handle())
+        ::ReleaseCapture();
+    if (!apply || ::EqualRect(&outlineRect_, &outlineFrom_))
+        return;
+    ::SetWindowPos(form_.Handle(), nullptr, outlineRect_.left, outlineRect_.top, outlineRect_.right - outlineRect_.left,
+                   outlineRect_.bottom - outlineRect_.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // ---- setters that repaint -------------------------------------------------------------------
 
 void TsSkinProvider::SetCaptionAlignment(TAlignment value) {

@@ -58,13 +58,17 @@ std::string ProviderHarnessFormText(const std::string& skinName, bool extendedBo
                        "  Color = clBtnFace\n  Font.Height = -11\n  Font.Name = 'Tahoma'\n";
     text += "  object sSkinManager1: TsSkinManager\n" + InternalSkinItems() +
             "    ExtendedBorders = " + (extendedBorders ? "True" : "False") +
-            "\n    SkinDirectory = 'c:\\Skins'\n    SkinName = '" + skinName + "'\n  end\n";
+            "\n    SkinDirectory = 'c:\\Skins'\n    SkinName = '" + skinName +
+            "'\n    SkinningRules = [srStdForms, srThirdParty]\n"
+            "    ThirdParty.ThirdEdits.Strings = (\n        'TEdit')\n  end\n";
     text += "  object sSkinProvider1: TsSkinProvider\n"
             "    AddedTitle.Text = '- added'\n"
             "    AddedTitle.Font.Color = clNone\n"
             "    SkinData.SkinSection = 'FORM'\n"
             "    TitleButtons = <>\n"
             "  end\n";
+    text += "  object Edit1: TEdit\n    Left = 16\n    Top = 16\n    Width = 160\n    Height = 21\n"
+            "    Text = 'An edit'\n  end\n";
     text += "end\n";
     return text;
 }
@@ -74,6 +78,7 @@ TProviderHarnessForm::TProviderHarnessForm(TComponent* owner, const std::string&
     RegisterHarnessClasses();
     BindField("sSkinManager1", Manager);
     BindField("sSkinProvider1", Provider);
+    BindField("Edit1", Edit);
     CreateFromText(ProviderHarnessFormText(skinName, extendedBorders));
 }
 
@@ -81,6 +86,7 @@ TProviderHarnessForm::TProviderHarnessForm(TComponent* owner, const std::string&
     RegisterHarnessClasses();
     BindField("sSkinManager1", Manager);
     BindField("sSkinProvider1", Provider);
+    BindField("Edit1", Edit);
     CreateFromText(description);
 }
 

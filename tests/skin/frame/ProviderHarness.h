@@ -11,6 +11,7 @@
 #include <string>
 
 #include "forms/Forms.h"
+#include "forms/StdCtrls.h"
 #include "skin/data/sSkinManager.h"
 #include "skin/frame/sSkinProvider.h"
 
@@ -28,6 +29,7 @@ public:
 
     TsSkinManager* Manager = nullptr;
     TsSkinProvider* Provider = nullptr;
+    TEdit* Edit = nullptr;
 
     // Two user buttons: "Pin" (a keyed glyph, a hint) and "Star" (a glyph with alpha).
     void AddUserButtons();

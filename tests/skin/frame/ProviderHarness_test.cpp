@@ -494,6 +494,159 @@ TEST_F(ExtendedFrame, DoubleClickOnASideEdgeStretchesAcrossTheAreaAndASecondGive
     EXPECT_FALSE(form->Provider->Stretched(true));
 }
 
+// ---- outline move and resize -----------------------------------------------------------------
+
+class OutlineDrag : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        BOOL full = FALSE;
+        ::SystemParametersInfoA(SPI_GETDRAGFULLWINDOWS, 0, &full, 0);
+        wasFull = full != FALSE;
+        ::SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, 0);
+        form = std::make_unique<TProviderHarnessForm>(Application, kZest, GetParam());
+        form->Provider->ResizeMode = TsResizeMode::rmBorder;
+        form->Show();
+        Pump(100);
+        ::GetWindowRect(form->Handle(), &start);
+    }
+    void TearDown() override {
+        form.reset();
+        Pump();
+        ::SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, wasFull ? TRUE : FALSE, nullptr, 0);
+    }
+    // The frame press where the user makes it: on the border window when there is one.
+    void Press(int code, POINT screen) {
+        const LPARAM at = MAKELPARAM(static_cast<WORD>(screen.x), static_cast<WORD>(screen.y));
+        TacBorderForm* border = form->Provider->BorderForm();
+        if (border != nullptr && border->BorderWindow() != nullptr)
+            ::SendMessageA(border->BorderWindow(), WM_NCLBUTTONDOWN, HTOBJECT, at);
+        else
+            ::SendMessageA(form->Handle(), WM_NCLBUTTONDOWN, static_cast<WPARAM>(code), at);
+    }
+    void Client(UINT msg, POINT screen) {
+        ::ScreenToClient(form->Handle(), &screen);
+        ::SendMessageA(form->Handle(), msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON,
+                       MAKELPARAM(static_cast<WORD>(screen.x), static_cast<WORD>(screen.y)));
+    }
+    RECT Now() {
+        RECT r{};
+        ::GetWindowRect(form->Handle(), &r);
+        return r;
+    }
+    // A caption point away from the title buttons.
+    POINT OnCaption() {
+        const RECT text = form->Provider->CaptionTextRect();
+        RECT origin{};
+        HWND frame = form->Provider->BorderForm() != nullptr ? form->Provider->BorderForm()->BorderWindow()
+                                                             : form->Handle();
+        ::GetWindowRect(frame, &origin);
+        return POINT{origin.left + text.left + 3, origin.top + form->Provider->CaptionCenterLine()};
+    }
+
+    std::unique_ptr<TProviderHarnessForm> form;
+    RECT start{};
+    bool wasFull = false;
+};
+
+TEST_P(OutlineDrag, CaptionDragMovesTheWindowOnlyAtTheRelease) {
+    const POINT from = OnCaption();
+    Press(HTCAPTION, from);
+    ASSERT_TRUE(form->Provider->OutlineDragging());
+    Client(WM_MOUSEMOVE, POINT{from.x + 30, from.y + 20});
+    RECT now = Now();
+    EXPECT_TRUE(::EqualRect(&now, &start)) << "only the outline follows the mouse";
+    RECT target = form->Provider->OutlineTarget();
+    EXPECT_EQ(target.left, start.left + 30);
+    EXPECT_EQ(target.top, start.top + 20);
+    Client(WM_LBUTTONUP, POINT{from.x + 40, from.y + 25});
+    EXPECT_FALSE(form->Provider->OutlineDragging());
+    now = Now();
+    EXPECT_EQ(now.left, start.left + 40);
+    EXPECT_EQ(now.top, start.top + 25);
+    EXPECT_EQ(now.right - now.left, start.right - start.left);
+    EXPECT_NE(::GetCapture(), form->Handle());
+}
+
+TEST_P(OutlineDrag, EscapeLeavesTheWindowWhereItWas) {
+    const POINT from = OnCaption();
+    Press(HTCAPTION, from);
+    ASSERT_TRUE(form->Provider->OutlineDragging());
+    Client(WM_MOUSEMOVE, POINT{from.x + 50, from.y + 50});
+    ::SendMessageA(form->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(form->Provider->OutlineDragging());
+    const RECT now = Now();
+    EXPECT_TRUE(::EqualRect(&now, &start));
+}
+
+TEST_P(OutlineDrag, CornerDragResizesAtTheRelease) {
+    // The bottom-right corner of the visible frame.
+    POINT corner{start.right - 2, start.bottom - 2};
+    if (TacBorderForm* border = form->Provider->BorderForm()) {
+        RECT r{};
+        ::GetWindowRect(border->BorderWindow(), &r);
+        const TsMargins m = form->Provider->Margins();
+        corner = POINT{r.right - m[2] - 2, r.bottom - m[3] - 2};
+    }
+    Press(HTBOTTOMRIGHT, corner);
+    ASSERT_TRUE(form->Provider->OutlineDragging());
+    Client(WM_LBUTTONUP, POINT{corner.x + 35, corner.y + 15});
+    const RECT now = Now();
+    EXPECT_EQ(now.left, start.left);
+    EXPECT_EQ(now.top, start.top);
+    EXPECT_EQ(now.right, start.right + 35);
+    EXPECT_EQ(now.bottom, start.bottom + 15);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, OutlineDrag, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& param) {
+                             return param.param ? "Extended" : "System";
+                         });
+
+TEST(ProviderPlacement, OutlineResizeKeepsTheSmallestSizeOnTheDraggedSide) {
+    const RECT from{100, 100, 400, 300};
+    const RECT moved = OutlineRect(from, HTCAPTION, -20, 5, SIZE{50, 40});
+    EXPECT_EQ(moved.left, 80);
+    EXPECT_EQ(moved.bottom, 305);
+    const RECT narrow = OutlineRect(from, HTTOPLEFT, 290, 250, SIZE{50, 40});
+    EXPECT_EQ(narrow.left, 350);
+    EXPECT_EQ(narrow.top, 260);
+    EXPECT_EQ(narrow.right, 400);
+    EXPECT_EQ(narrow.bottom, 300);
+    const RECT wide = OutlineRect(from, HTRIGHT, -500, 70, SIZE{50, 40});
+    EXPECT_EQ(wide.right, 150);
+    EXPECT_EQ(wide.bottom, 300) << "a side resize leaves the other axis";
+}
+
+// ---- the control adapter --------------------------------------------------------------------
+
+TEST(ProviderAdapter, SkinItemEventDecidesWhetherAndWithWhichSectionAControlIsSkinned) {
+    auto form = std::make_unique<TProviderHarnessForm>(Application, kZest, false);
+    form->Show();
+    Pump(50);
+    TacCtrlAdapter* adapter = form->Provider->Adapter();
+    ASSERT_NE(adapter, nullptr);
+    ASSERT_NE(adapter->ItemOf(form->Edit), nullptr) << "the manager's lists skin the edit";
+    EXPECT_EQ(adapter->ItemOf(form->Edit)->SkinData().SkinSection(), "EDIT");
+
+    std::vector<TComponent*> asked;
+    bool allow = false;
+    form->Provider->OnSkinItem = [&](TComponent* item, bool& canBeAdded, std::string& section) {
+        asked.push_back(item);
+        canBeAdded = allow;
+        if (allow)
+            section = "PANEL";
+    };
+    adapter->RemoveAllItems();
+    adapter->AddAllItems(*form);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0], form->Edit);
+    EXPECT_EQ(adapter->ItemOf(form->Edit), nullptr);
+    allow = true;
+    adapter->AddAllItems(*form);
+    ASSERT_NE(adapter->ItemOf(form->Edit), nullptr);
+    EXPECT_EQ(adapter->ItemOf(form->Edit)->SkinData().SkinSection(), "PANEL");
+}
+
 // ---- stored forms -----------------------------------------------------------------------------
 
 TEST(ProviderStored, TitleButtonsAreReadFromTheFormDescription) {
