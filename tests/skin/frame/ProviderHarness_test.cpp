@@ -647,6 +647,30 @@ TEST(ProviderAdapter, SkinItemEventDecidesWhetherAndWithWhichSectionAControlIsSk
     EXPECT_EQ(adapter->ItemOf(form->Edit)->SkinData().SkinSection(), "PANEL");
 }
 
+TEST_F(ExtendedFrame, DoubleClickOnTheBottomEdgeStretchesDownTheAreaBelowTheSkinTitle) {
+    HWND window = form->Handle();
+    RECT before{};
+    ::GetWindowRect(window, &before);
+    const RECT area = WorkAreaOf(window);
+    TsSkinProvider& provider = *form->Provider;
+    const int w = provider.FrameBorderWidth(false);
+    const int above = provider.CaptionHeight(true) - provider.SystemCaptionHeight() - w;
+    const int below = provider.FrameBorderWidth(true) - w;
+    const RECT r = BorderRect();
+    const POINT edge{(r.left + r.right) / 2, r.bottom - provider.Margins()[3] - 1};
+    ::SendMessageA(border->BorderWindow(), WM_NCLBUTTONDBLCLK, HTOBJECT,
+                   MAKELPARAM(static_cast<WORD>(edge.x), static_cast<WORD>(edge.y)));
+    Pump(20);
+    RECT stretched{};
+    ::GetWindowRect(window, &stretched);
+    EXPECT_EQ(stretched.top, area.top + above);
+    EXPECT_EQ(stretched.bottom - stretched.top, area.bottom - area.top - above - below);
+    EXPECT_EQ(stretched.left, before.left);
+    EXPECT_EQ(stretched.right, before.right);
+    EXPECT_TRUE(provider.Stretched(false));
+    EXPECT_FALSE(provider.Stretched(true));
+}
+
 // ---- stored forms -----------------------------------------------------------------------------
 
 TEST(ProviderStored, TitleButtonsAreReadFromTheFormDescription) {
