@@ -790,7 +790,7 @@ TEST_F(AppFrameTest, WindowShowsAgainWhenTheDefaultCaptionHandlingThrows) {
 // of the window's shape does not set the region again.
 TEST_F(AppFrameTest, RegionFollowsAResizeAtOnceAndIsNotSetAgainForNothing) {
     TsSkinProvider& provider = Provider();
-    provider.AllowExtBorders = false;
+    provider.SetAllowExtBorders(false);
     provider.SetExtendedBorders(false);
     Application->ProcessMessages();
     ASSERT_EQ(provider.BorderForm(), nullptr);
@@ -1055,7 +1055,7 @@ TEST_F(TitleButtonFadeTest, NoWindowIsLeftAfterHoversPressesAndSkinSwitches) {
 
 TEST_F(TitleButtonFadeTest, WithoutExtendedBordersOnlyGlowingAnimates) {
     TsSkinProvider& provider = Provider();
-    provider.AllowExtBorders = false;
+    provider.SetAllowExtBorders(false);
     provider.SetExtendedBorders(false);
     Application->ProcessMessages();
     ASSERT_EQ(provider.BorderForm(), nullptr);

@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -600,6 +601,9 @@ public:
     void RemoveAllItems();
     // Labels made transparent in the skin's text colour; given back on skin removal.
     void RestoreLabels();
+    // Asked for every control the walk would adapt: whether it may be, and with which
+    // section (empty: the one its class gets).
+    std::function<void(TComponent* item, bool& canBeAdded, std::string& skinSection)> OnSkinItem;
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;

@@ -168,11 +168,17 @@ void TacCtrlAdapter::AddChildren(TWinControl& container) {
                 AddChildren(*win);
             continue;
         }
-        if (auto* label = dynamic_cast<TLabel*>(child);
-            label != nullptr && child->ClassName() == TLabel::StaticClassName)
+        bool canBeAdded = true;
+        std::string section;
+        if (OnSkinItem)
+            OnSkinItem(child, canBeAdded, section);
+        if (!canBeAdded) {
+            // Left to itself; what it holds is asked about on its own.
+        } else if (auto* label = dynamic_cast<TLabel*>(child);
+                   label != nullptr && child->ClassName() == TLabel::StaticClassName)
             AdaptLabel(*label);
         else if (auto* win = dynamic_cast<TWinControl*>(child))
-            AddNewItem(*win);
+            AddNewItem(*win, section);
         if (auto* win = dynamic_cast<TWinControl*>(child))
             AddChildren(*win);
     }

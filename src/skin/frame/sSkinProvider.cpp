@@ -3,6 +3,8 @@
 
 #include "skin/frame/sSkinProviderInternal.h"
 
+#include <sstream>
+
 namespace sj {
 
 using namespace provider_detail;
@@ -98,6 +100,7 @@ TCustomForm& FormOwner(TComponent* owner) {
 } // namespace
 
 TsSkinProvider::TsSkinProvider(TComponent* owner) : TComponent(owner), form_(FormOwner(owner)) {
+    titleButtons_ = std::make_unique<TsTitleButtons>(*this);
     skinData_ = std::make_unique<TsCommonData>(this, true);
     skinData_->ProviderForm = &form_;
     skinData_->Control = &form_;
@@ -134,6 +137,9 @@ TsSkinProvider::~TsSkinProvider() {
     moveTimer_.reset();
     StopButtonAnimations();
     HideButtonGlows();
+    userAnimations_.clear();
+    for (int i = 0; i < titleButtons_->Count(); ++i)
+        titleButtons_->Items(i).HideHint();
     UnregisterHookedForm(&form_);
     StopIconicPreviews();
     borderForm_.reset();
@@ -212,8 +218,13 @@ void TsSkinProvider::PrepareForm() {
     if (!form_.HasState(csLoading) && ::IsWindowVisible(window))
         SetExtendedBorders(true);
     // Controls take the skin before the window first shows them.
-    if (!adapter_)
+    if (!adapter_) {
         adapter_ = std::make_unique<TacCtrlAdapter>(manager);
+        adapter_->OnSkinItem = [this](TComponent* item, bool& canBeAdded, std::string& section) {
+            if (OnSkinItem)
+                OnSkinItem(item, canBeAdded, section);
+        };
+    }
     adapter_->AddAllItems(form_);
 }
 
@@ -357,12 +368,18 @@ int TsSkinProvider::ClientOffsetY() const {
 const TitleButtonRecord& TsSkinProvider::Button(int hitCode) const {
     static const TitleButtonRecord none;
     const int slot = ButtonSlot(hitCode);
-    return slot >= 0 ? buttons_[static_cast<std::size_t>(slot)] : none;
+    if (slot >= 0)
+        return buttons_[static_cast<std::size_t>(slot)];
+    const TsTitleButton* user = UserButton(hitCode);
+    return user != nullptr ? user->Record() : none;
 }
 
 TitleButtonRecord* TsSkinProvider::ButtonOf(int code) {
     const int slot = ButtonSlot(code);
-    return slot >= 0 ? &buttons_[static_cast<std::size_t>(slot)] : nullptr;
+    if (slot >= 0)
+        return &buttons_[static_cast<std::size_t>(slot)];
+    TsTitleButton* user = UserButton(code);
+    return user != nullptr ? &user->Record() : nullptr;
 }
 
 int TsSkinProvider::SectionState(std::int32_t sectionIndex) const {
@@ -374,7 +391,7 @@ int TsSkinProvider::SectionState(std::int32_t sectionIndex) const {
 
 std::int32_t TsSkinProvider::TitleSectionIndex() {
     if (titleSectionIndex_ < 0 && Model() != nullptr)
-        titleSectionIndex_ = Model()->SectionIndexOf(TitleSkin.empty() ? "FORMTITLE" : TitleSkin);
+        titleSectionIndex_ = Model()->SectionIndexOf(titleSkin_.empty() ? "FORMTITLE" : titleSkin_);
     return titleSectionIndex_;
 }
 
@@ -418,26 +435,32 @@ void RegisterSkinProviderClasses() {
     RegisterComponentClass<TsSkinProvider>();
     RegisterSkinDataProperties<P>(&ProviderSkinData);
     RegisterProperty<P>("CaptionAlignment", [](P& p, const Val& v, Ctx&) {
-        p.CaptionAlignment = AsEnum<TAlignment>(v, {{"taLeftJustify", TAlignment::taLeftJustify},
-                                                    {"taRightJustify", TAlignment::taRightJustify},
-                                                    {"taCenter", TAlignment::taCenter}});
+        p.SetCaptionAlignment(AsEnum<TAlignment>(v, {{"taLeftJustify", TAlignment::taLeftJustify},
+                                                     {"taRightJustify", TAlignment::taRightJustify},
+                                                     {"taCenter", TAlignment::taCenter}}));
     });
     RegisterProperty<P>("MakeSkinMenu", [](P& p, const Val& v, Ctx&) { p.MakeSkinMenu = AsBoolean(v); });
     RegisterProperty<P>("ScreenSnap", [](P& p, const Val& v, Ctx&) { p.ScreenSnap = AsBoolean(v); });
     RegisterProperty<P>("SnapBuffer", [](P& p, const Val& v, Ctx&) { p.SnapBuffer = AsInt(v); });
-    RegisterProperty<P>("ShowAppIcon", [](P& p, const Val& v, Ctx&) { p.ShowAppIcon = AsBoolean(v); });
+    RegisterProperty<P>("ShowAppIcon", [](P& p, const Val& v, Ctx&) { p.SetShowAppIcon(AsBoolean(v)); });
     RegisterProperty<P>("UseGlobalColor", [](P& p, const Val& v, Ctx&) { p.UseGlobalColor = AsBoolean(v); });
     RegisterProperty<P>("AllowAnimation", [](P& p, const Val& v, Ctx&) { p.AllowAnimation = AsBoolean(v); });
-    RegisterProperty<P>("AllowExtBorders", [](P& p, const Val& v, Ctx&) { p.AllowExtBorders = AsBoolean(v); });
+    RegisterProperty<P>("AllowExtBorders", [](P& p, const Val& v, Ctx&) { p.SetAllowExtBorders(AsBoolean(v)); });
     RegisterProperty<P>("AllowBlendOnMoving", [](P& p, const Val& v, Ctx&) { p.AllowBlendOnMoving = AsBoolean(v); });
     RegisterProperty<P>("DrawNonClientArea", [](P& p, const Val& v, Ctx&) { p.SetDrawNonClientArea(AsBoolean(v)); });
-    RegisterProperty<P>("TitleSkin", [](P& p, const Val& v, Ctx&) { p.TitleSkin = AsString(v); });
-    RegisterProperty<P>("MenuLineSkin", [](P& p, const Val& v, Ctx&) { p.MenuLineSkin = AsString(v); });
+    RegisterProperty<P>("TitleSkin", [](P& p, const Val& v, Ctx&) { p.SetTitleSkin(AsString(v)); });
+    RegisterProperty<P>("MenuLineSkin", [](P& p, const Val& v, Ctx&) { p.SetMenuLineSkin(AsString(v)); });
     RegisterProperty<P>("GripMode", [](P& p, const Val& v, Ctx&) {
-        p.GripMode =
-            AsEnum<TsGripMode>(v, {{"gmNone", TsGripMode::gmNone}, {"gmRightBottom", TsGripMode::gmRightBottom}});
+        p.SetGripMode(
+            AsEnum<TsGripMode>(v, {{"gmNone", TsGripMode::gmNone}, {"gmRightBottom", TsGripMode::gmRightBottom}}));
     });
-    RegisterProperty<P>("AddedTitle.Text", [](P& p, const Val& v, Ctx&) { p.AddedTitleText = AsString(v); });
+    RegisterProperty<P>("ResizeMode", [](P& p, const Val& v, Ctx&) {
+        p.ResizeMode = AsEnum<TsResizeMode>(
+            v, {{"rmStandard", TsResizeMode::rmStandard}, {"rmBorder", TsResizeMode::rmBorder}});
+    });
+    RegisterProperty<P>("AddedTitle.Text", [](P& p, const Val& v, Ctx&) { p.SetAddedTitleText(AsString(v)); });
+    RegisterProperty<P>("AddedTitle.ShowMainCaption",
+                        [](P& p, const Val& v, Ctx&) { p.SetAddedTitleShowMainCaption(AsBoolean(v)); });
     RegisterProperty<P>("AddedTitle.Font.Name",
                         [](P& p, const Val& v, Ctx&) { p.AddedTitleFont.SetName(AsString(v)); });
     RegisterProperty<P>("AddedTitle.Font.Height",
@@ -446,7 +469,41 @@ void RegisterSkinProviderClasses() {
                         [](P& p, const Val& v, Ctx&) { p.AddedTitleFont.SetColor(static_cast<TColor>(AsColor(v))); });
     RegisterProperty<P>("AddedTitle.Font.Charset", [](P&, const Val&, Ctx&) {});
     RegisterProperty<P>("AddedTitle.Font.Style", [](P&, const Val&, Ctx&) {});
-    RegisterProperty<P>("TitleButtons", [](P&, const Val&, Ctx&) {}); // the program's forms have none
+    RegisterProperty<P>("TitleIcon.Visible", [](P& p, const Val& v, Ctx&) { p.TitleIcon().Visible = AsBoolean(v); });
+    RegisterProperty<P>("TitleIcon.Width", [](P& p, const Val& v, Ctx&) { p.TitleIcon().Width = AsInt(v); });
+    RegisterProperty<P>("TitleIcon.Height", [](P& p, const Val& v, Ctx&) { p.TitleIcon().Height = AsInt(v); });
+    RegisterProperty<P>("TitleIcon.Glyph.Data", [](P& p, const Val& v, Ctx&) {
+        const auto& bytes = AsBinary(v);
+        std::istringstream stream(std::string(bytes.begin(), bytes.end()));
+        p.TitleIcon().Glyph->LoadFromStream(stream);
+    });
+    RegisterProperty<P>("TitleButtons", [](P& p, const Val& v, Ctx&) {
+        if (v.kind != TValueKind::vaCollection)
+            throw Exception("TitleButtons: a collection of title buttons is expected");
+        for (const auto& item : v.items) {
+            TsTitleButton& button = p.TitleButtons().Add();
+            for (const TPropEntry& entry : item) {
+                if (entry.name == "Name")
+                    button.Name = AsString(entry.value);
+                else if (entry.name == "Hint")
+                    button.Hint = AsString(entry.value);
+                else if (entry.name == "Enabled")
+                    button.SetEnabled(AsBoolean(entry.value));
+                else if (entry.name == "Visible")
+                    button.SetVisible(AsBoolean(entry.value));
+                else if (entry.name == "UseSkinData")
+                    button.SetUseSkinData(AsBoolean(entry.value));
+                else if (entry.name == "Glyph.Data") {
+                    const auto& bytes = AsBinary(entry.value);
+                    std::istringstream stream(std::string(bytes.begin(), bytes.end()));
+                    TBitmap glyph;
+                    glyph.LoadFromStream(stream);
+                    button.SetGlyph(glyph);
+                } else
+                    throw Exception("TitleButtons: unknown title button property " + entry.name);
+            }
+        }
+    });
 }
 
 } // namespace sj

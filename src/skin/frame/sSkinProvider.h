@@ -27,6 +27,7 @@
 #include "skin/data/sSkinModel.h"
 #include "skin/frame/sFade.h"
 #include "skin/paint/sCommonData.h"
+#include "skin/paint/sTextPaint.h"
 
 namespace sj {
 
@@ -138,6 +139,116 @@ std::string SkinNameFromMenuCaption(const std::string& caption);
 TacRect TitleBarStripRect(int cacheWidth, int top, int bottom, int buttonBlockWidth, int itemFrameWidth);
 
 enum class TsGripMode { gmNone, gmRightBottom };
+enum class TsResizeMode { rmStandard, rmBorder };
+
+// A user title button: a glyph left of the system buttons, over the skin's TITLEBUTTON
+// face when UseSkinData is set. Its hit code is 1000 + its index in the collection.
+// Changing how it looks repaints the frame at once.
+class TsTitleButtons;
+class TsTitleButton {
+public:
+    explicit TsTitleButton(TsTitleButtons& owner);
+    ~TsTitleButton();
+    TsTitleButton(const TsTitleButton&) = delete;
+    TsTitleButton& operator=(const TsTitleButton&) = delete;
+
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool value);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value);
+    bool UseSkinData() const { return useSkinData_; }
+    void SetUseSkinData(bool value);
+    // A 32-bit glyph with alpha is blended; any other is drawn with its bottom-left
+    // pixel's colour left out.
+    TBitmap& Glyph() { return *glyph_; }
+    void SetGlyph(const TBitmap& glyph);
+    std::string Hint;
+    std::string Name = "TsTitleButton";
+    // x and y are the screen point of the mouse message.
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+
+    int Index() const;
+    int HitCode() const { return 1000 + Index(); }
+    TitleButtonRecord& Record() { return record_; }
+    const TitleButtonRecord& Record() const { return record_; }
+    // Width in the title: the glyph's + 2, at least the TITLEBUTTON frame's.
+    int ButtonWidth(int faceWidth) const;
+    // The hint shown while the button is hot, or null.
+    HWND HintWindow() const { return hint_; }
+    void ShowHint(POINT cursor, const RECT& area);
+    void HideHint();
+
+private:
+    void Changed();
+
+    TsTitleButtons& owner_;
+    std::unique_ptr<TBitmap> glyph_;
+    TitleButtonRecord record_;
+    HWND hint_ = nullptr;
+    bool enabled_ = true;
+    bool visible_ = true;
+    bool useSkinData_ = true;
+};
+
+class TsTitleButtons {
+public:
+    explicit TsTitleButtons(TsSkinProvider& provider) : provider_(provider) {}
+    TsTitleButton& Add();
+    int Count() const { return static_cast<int>(items_.size()); }
+    TsTitleButton& Items(int index) const { return *items_.at(static_cast<std::size_t>(index)); }
+    int IndexOf(const TsTitleButton& button) const;
+    void Delete(int index);
+    void Clear();
+    TsSkinProvider& Provider() const { return provider_; }
+
+private:
+    TsSkinProvider& provider_;
+    std::vector<std::unique_ptr<TsTitleButton>> items_;
+};
+
+// The caption's own icon instead of the form's. Width and Height 0 take the size from
+// the caption height.
+struct TsTitleIcon {
+    std::unique_ptr<TBitmap> Glyph = std::make_unique<TBitmap>();
+    int Width = 0;
+    int Height = 0;
+    bool Visible = true;
+};
+
+// The icon size a caption strip of `captionHeight` pixels gets.
+constexpr int TitleIconSize(int captionHeight) {
+    return captionHeight <= 8 ? 1 : captionHeight <= 16 ? 8 : 16;
+}
+
+// Where a user button's hint goes: 8 right and 16 below the cursor, moved back inside
+// the area when it would leave it on the right or at the bottom.
+POINT TitleHintPosition(POINT cursor, SIZE size, const RECT& area);
+
+// A user button's glyph at (x, y): blended by its alpha when it has any, else every
+// pixel but those of its bottom-left pixel's colour is copied opaque.
+void DrawTitleGlyph(TacPixelsView target, int x, int y, TacPixelsView glyph);
+
+// Where an outline move (HTCAPTION) or resize (a border code) puts the window rectangle
+// `from` when the mouse moved by (dx, dy); a resize keeps at least `minimum`.
+RECT OutlineRect(const RECT& from, int hitCode, int dx, int dy, SIZE minimum);
+
+// The cursor over a part of the extended frame (a hit code).
+LPCSTR FrameCursor(int hitCode);
+
+// The title icon's glyph over `place`, stretched to it: blended by its alpha when it
+// has any, else magenta is left out and the rest made opaque.
+void DrawTitleIconGlyph(TacPixelsView target, const RECT& place, TacPixelsView glyph);
+
+// A stretch of a sizeable form by a double-click on an edge of its extended frame: to
+// the whole area along that axis, and back on a second double-click.
+struct TEdgeStretch {
+    int Start = 0;  // left or top
+    int Extent = 0; // width or height
+};
+// The stretched place along one axis: the area less the frame parts (before, after)
+// that lie outside the window.
+TEdgeStretch StretchedPlace(int areaStart, int areaExtent, int before, int after);
 
 // Where a form goes when maximised inside `area` (the work area, or the whole monitor
 // for a stay-on-top form): its frame of frameWidth pixels lies beyond the area's edges,
@@ -279,20 +390,42 @@ public:
     ~TsSkinProvider() override;
 
     // --- Published ------------------------------------------------------------
-    TAlignment CaptionAlignment = TAlignment::taLeftJustify;
+    // The setters of what the frame shows repaint it when the form is up.
+    TAlignment CaptionAlignment() const { return captionAlignment_; }
+    void SetCaptionAlignment(TAlignment value);
     bool MakeSkinMenu = false;
     bool ScreenSnap = false;
     int SnapBuffer = 10;
-    bool ShowAppIcon = true;
+    bool ShowAppIcon() const { return showAppIcon_; }
+    void SetShowAppIcon(bool value);
     bool UseGlobalColor = true;
     bool AllowAnimation = true;
     bool AllowBlendOnMoving = true;
-    bool AllowExtBorders = true;
-    TsGripMode GripMode = TsGripMode::gmNone;
-    std::string TitleSkin;    // empty: "FORMTITLE"
-    std::string MenuLineSkin; // empty: "MENULINE"
+    bool AllowExtBorders() const { return allowExtBorders_; }
+    void SetAllowExtBorders(bool value);
+    TsGripMode GripMode() const { return gripMode_; }
+    void SetGripMode(TsGripMode value);
+    TsResizeMode ResizeMode = TsResizeMode::rmStandard;
+    // empty: "FORMTITLE"
+    const std::string& TitleSkin() const { return titleSkin_; }
+    void SetTitleSkin(const std::string& value);
+    // empty: "MENULINE"
+    const std::string& MenuLineSkin() const { return menuLineSkin_; }
+    void SetMenuLineSkin(const std::string& value);
     TFont AddedTitleFont;
-    std::string AddedTitleText;
+    const std::string& AddedTitleText() const { return addedTitleText_; }
+    void SetAddedTitleText(const std::string& value);
+    // False: the added text alone, without the form's caption.
+    bool AddedTitleShowMainCaption() const { return addedTitleShowMainCaption_; }
+    void SetAddedTitleShowMainCaption(bool value);
+    TsTitleButtons& TitleButtons() { return *titleButtons_; }
+    TsTitleIcon& TitleIcon() { return titleIcon_; }
+    // The title icon's glyph or size changed: the frame shows it now.
+    void TitleIconChanged();
+    // Asked first by the extended frame's hit test; a nonzero Result wins.
+    std::function<void(TMessage& message)> OnExtHitTest;
+    // Whether and with which section the control adapter skins a control.
+    std::function<void(TComponent* item, bool& canBeAdded, std::string& skinSection)> OnSkinItem;
     bool DrawNonClientArea() const { return drawNonClientArea_; }
     void SetDrawNonClientArea(bool value);
     TsCommonData& SkinData() { return *skinData_; }
@@ -350,6 +483,19 @@ public:
 
     // --- Input ------------------------------------------------------------------
     int NonClientHitTest(POINT screen);
+    // The size grip's rectangle in frame-cache coordinates, empty when none is shown.
+    RECT GripRect() const;
+    // The user button of a hit code (1000 + index), or null.
+    TsTitleButton* UserButton(int hitCode) const;
+    // The last edge double-click's stretch, to go back to on the next one.
+    bool Stretched(bool horizontal) const { return horizontal ? stretchedX_ : stretchedY_; }
+    // A double-click on an edge of the extended frame: the form takes the whole area
+    // along that axis, or gets its old place back.
+    void StretchToArea(int hitCode);
+    // With rmBorder: a move or resize that shows an outline and places the window once,
+    // at the release. True while one runs.
+    bool OutlineDragging() const { return outlining_; }
+    RECT OutlineTarget() const { return outlineRect_; }
     void SetHoverButton(int code, bool repaint = true);
     void PressButton(int code);
     void ShowSystemMenuAt(int x, int y);
@@ -359,6 +505,8 @@ public:
     bool AnimatesTitleButtons() const;
     // The running or finished animation of a button, or null before its first use.
     TacSBAnimation* ButtonAnimation(int hitCode) const;
+    // A repaint of a title button (after a state change by a caller).
+    void RepaintButton(int hitCode) { RepaintTitleButton(hitCode); }
     // A button's rectangle on the screen.
     RECT ButtonScreenRect(const TitleButtonRecord& button) const;
     // Ends every button animation; the window shows the buttons from the frame cache.
@@ -459,6 +607,23 @@ private:
     void RecolorForm();
 
     friend class TacBorderForm;
+    friend class TsTitleButton;
+    friend class TsTitleButtons;
+    void TitleButtonsChanged();
+    void FrameLooksChanged();
+    void LayoutUserButtons(int& cursor, bool bigSet);
+    void PaintUserButton(TacPixelsView target, int x, int y, const TsTitleButton& button, int state);
+    void UserButtonHotChanged(TsTitleButton& button, bool hot);
+    int UserButtonHit(POINT cachePoint) const;
+    void PaintGrip(TBitmap& cache);
+    void PaintGripTo(HDC dc);
+    bool StartOutlineDrag(int hitCode, POINT screen);
+    // Mouse and key input while an outline drag runs; true when taken.
+    bool HandleOutlineDrag(TMessage& message);
+    void EndOutlineDrag(bool apply);
+    void DrawOutline(const RECT& window);
+    void PaintCaptionGlow(TBitmap& cache, const std::string& caption, const RECT& text, UINT flags);
+    bool RightToLeft() const;
     void PaintExtendedRing(TBitmap& cache);
     void UpdateBorder(bool repaint);
 
@@ -492,6 +657,32 @@ private:
     RECT buttonStripRect_{};
     std::array<std::unique_ptr<TacSBAnimation>, 4> animations_{}; // by button slot
     std::array<HWND, 4> glowWindows_{};                           // the glow shown for each slot
+    std::vector<std::unique_ptr<TacSBAnimation>> userAnimations_;   // by user button index
+    std::unique_ptr<TsTitleButtons> titleButtons_;
+    TsTitleIcon titleIcon_;
+    TAlignment captionAlignment_ = TAlignment::taLeftJustify;
+    bool showAppIcon_ = true;
+    bool allowExtBorders_ = true;
+    TsGripMode gripMode_ = TsGripMode::gmNone;
+    std::string titleSkin_;
+    std::string menuLineSkin_;
+    std::string addedTitleText_;
+    bool addedTitleShowMainCaption_ = true;
+    bool stretchedX_ = false, stretchedY_ = false;
+    bool outlining_ = false;
+    bool outlineShown_ = false;
+    int outlineCode_ = 0;
+    POINT outlineStart_{};
+    RECT outlineFrom_{}, outlineRect_{};
+    struct TCaptionGlow {
+        TacGrayImage Image;
+        std::string Text;
+        RECT Place{};
+        int Size = 0;
+        UINT Flags = 0;
+    };
+    std::array<TCaptionGlow, 2> captionGlows_{}; // inactive, active
+    TEdgeStretch stretchX_, stretchY_;
     int iconicHookId_ = 0; // on the application window, for the main form
     std::unique_ptr<TacMinTimer> minTimer_;
     std::unique_ptr<TacMoveTimer> moveTimer_;

@@ -19,7 +19,7 @@ TsMargins TsSkinProvider::Margins() const {
 
 bool TsSkinProvider::ExtendedBordersAllowed() const {
     TsSkinManager* manager = SkinManager();
-    return manager != nullptr && manager->ExtendedBorders() && AllowExtBorders;
+    return manager != nullptr && manager->ExtendedBorders() && allowExtBorders_;
 }
 
 void TsSkinProvider::SetExtendedBorders(bool enable) {
@@ -411,7 +411,36 @@ bool TacBorderForm::IsOverShadow(POINT p) const {
            p.y >= cache->Height() + align - m[3];
 }
 
+LPCSTR FrameCursor(int hitCode) {
+    switch (hitCode) {
+    case HTLEFT:
+    case HTRIGHT:
+        return IDC_SIZEWE;
+    case HTTOP:
+    case HTBOTTOM:
+        return IDC_SIZENS;
+    case HTTOPLEFT:
+    case HTBOTTOMRIGHT:
+        return IDC_SIZENWSE;
+    case HTTOPRIGHT:
+    case HTBOTTOMLEFT:
+        return IDC_SIZENESW;
+    default:
+        return IDC_ARROW;
+    }
+}
+
 int TacBorderForm::BorderWindowHitTest(POINT p) const {
+    if (owner_.OnExtHitTest) {
+        RECT r{};
+        if (window_ != nullptr)
+            ::GetWindowRect(window_, &r);
+        TMessage message{WM_NCHITTEST, 0, MAKELPARAM(static_cast<WORD>(p.x + r.left), static_cast<WORD>(p.y + r.top)),
+                         0};
+        owner_.OnExtHitTest(message);
+        if (message.Result != 0)
+            return static_cast<int>(message.Result);
+    }
     if (!owner_.Form().Enabled())
         return -1;
     TsSystemMenu* menu = owner_.SystemMenu();
@@ -429,6 +458,8 @@ int TacBorderForm::BorderWindowHitTest(POINT p) const {
             return menu != nullptr && menu->EnabledMin() ? HTMINBUTTON : HTCAPTION;
         return HTHELP;
     }
+    if (const int user = owner_.UserButtonHit(p); user >= kUserButtonBase)
+        return user;
     TBitmap* cache = owner_.FrameCache();
     const TsMargins m = owner_.Margins();
     if (cache != nullptr && owner_.IsSizeable() && !owner_.IsMaximized()) {
@@ -508,9 +539,15 @@ LRESULT TacBorderForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (IsOverShadow(ToBorder(lParam)))
             return HTCLIENT;
         return HTOBJECT;
-    case WM_SETCURSOR:
-        ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
+    case WM_SETCURSOR: {
+        POINT cursor{};
+        ::GetCursorPos(&cursor);
+        const POINT p = ToBorder(MAKELPARAM(static_cast<WORD>(cursor.x), static_cast<WORD>(cursor.y)));
+        if (IsOverShadow(p))
+            break;
+        ::SetCursor(::LoadCursorA(nullptr, FrameCursor(BorderWindowHitTest(p))));
         return TRUE;
+    }
     case WM_NCMOUSEMOVE: {
         owner_.DropStalePress();
         const int code = BorderWindowHitTest(ToBorder(lParam));
@@ -533,6 +570,10 @@ LRESULT TacBorderForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCRBUTTONUP:
     case WM_NCLBUTTONDBLCLK: {
         const int code = BorderWindowHitTest(ToBorder(lParam));
+        if (msg == WM_NCLBUTTONDBLCLK && (code == HTLEFT || code == HTRIGHT || code == HTTOP || code == HTBOTTOM)) {
+            owner_.StretchToArea(code);
+            return 0;
+        }
         if (code < 0 && msg != WM_NCLBUTTONDOWN)
             return 0;
         return ForwardToForm(msg, code < 0 ? HTBORDER : code, lParam);

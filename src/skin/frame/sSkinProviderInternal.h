@@ -65,8 +65,16 @@ inline int ButtonSlot(int code) {
     }
 }
 
+constexpr int kUserButtonBase = 1000;
+constexpr int kUserButtonLast = 1100;
+
+inline bool IsUserButtonCode(int code) {
+    return code >= kUserButtonBase && code <= kUserButtonLast;
+}
+
+// The system buttons and the user buttons.
 inline bool IsButtonCode(int code) {
-    return ButtonSlot(code) >= 0;
+    return ButtonSlot(code) >= 0 || IsUserButtonCode(code);
 }
 
 inline bool Inside(const RECT& r, POINT p) {

@@ -32,6 +32,8 @@ int TsSkinProvider::NonClientHitTest(POINT screen) {
             return HTHELP;
         }
     }
+    if (const int user = UserButtonHit(p); user != 0)
+        return user;
     const int band = SystemCaptionHeight() + FrameTopBorder(true);
     if (p.y >= FrameTopBorder(true) && p.y <= band && Inside(iconRect_, p))
         return HTSYSMENU;
@@ -72,6 +74,12 @@ bool TsSkinProvider::HandleNonClientMouse(TMessage& message, const TWndNext& nex
             // The release may come anywhere: the capture brings it here.
             ::SetCapture(form_.Handle());
             capturing_ = true;
+            if (TsTitleButton* user = UserButton(code); user != nullptr && buttonPressed_ && user->OnMouseDown)
+                user->OnMouseDown(this, TMouseButton::mbLeft, 0, screen.x, screen.y);
+            message.Result = 0;
+            return true;
+        }
+        if (StartOutlineDrag(code, screen)) {
             message.Result = 0;
             return true;
         }
@@ -435,6 +443,8 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
         return;
     if (HandleAnimationMessage(message, next))
         return;
+    if (HandleOutlineDrag(message))
+        return;
     switch (message.Msg) {
     case WM_NCPAINT:
         PaintNonClient(nullptr);
@@ -465,6 +475,11 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
             return;
         }
         next(message);
+        const LRESULT system = message.Result;
+        const bool plain = system == HTNOWHERE || system == HTCLIENT || system == HTCAPTION || system == HTMENU ||
+                           (system >= HTLEFT && system <= HTBOTTOMRIGHT);
+        if (plain && Inside(GripRect(), ToWindow(screen)))
+            message.Result = HTBOTTOMRIGHT;
         return;
     }
     case WM_NCMOUSEMOVE:
@@ -544,6 +559,7 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
         if (message.WParam != 0) {
             skinData_->InUpdate = false;
             PaintClientBackground(reinterpret_cast<HDC>(message.WParam), true);
+            PaintGripTo(reinterpret_cast<HDC>(message.WParam));
             message.Result = 1;
             return;
         }

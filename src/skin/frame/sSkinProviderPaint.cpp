@@ -2,6 +2,7 @@
 #include "skin/frame/sSkinProvider.h"
 
 #include "skin/frame/sSkinProviderInternal.h"
+#include "skin/frame/sFade.h"
 
 namespace sj {
 
@@ -27,13 +28,15 @@ void TsSkinProvider::LayoutTitle() {
     titleBottom_ = FrameTopBorder(true) + caption + margins[1];
     iconRect_ = RECT{};
     const int left = FrameBorderWidth(true) + (model != nullptr ? model->SkinGlobals.BILeft : 0) + margins[0];
-    const bool showIcon = ShowAppIcon && form_.HandleAllocated() && BigButtonSet() && hasSysButtons_;
+    const bool showIcon = showAppIcon_ && titleIcon_.Visible && form_.HandleAllocated() && BigButtonSet() && hasSysButtons_;
     if (!showIcon) {
         iconRect_ = RECT{left, centerLine_, left, centerLine_};
         return;
     }
-    const int size = caption <= 8 ? 1 : caption <= 16 ? 8 : 16;
-    iconRect_ = RECT{left, centerLine_ - size / 2, left + size, centerLine_ - size / 2 + size};
+    const int size = TitleIconSize(caption);
+    const int width = titleIcon_.Width > 0 ? titleIcon_.Width : size;
+    const int height = titleIcon_.Height > 0 ? titleIcon_.Height : size;
+    iconRect_ = RECT{left, centerLine_ - height / 2, left + width, centerLine_ - height / 2 + height};
 }
 
 void TsSkinProvider::PaintTitle(TBitmap& cache) {
@@ -60,22 +63,56 @@ void TsSkinProvider::PaintTitle(TBitmap& cache) {
     DrawBordersMask(cache.Pixels(), area, true, SectionState(title), item, BitmapBackdrop(cache.Pixels(), 0, 0));
 }
 
+// The title icon's glyph stretched over the icon rectangle: blended by its alpha when
+// it has any, else with magenta left out and the rest made opaque.
+void DrawTitleIconGlyph(TacPixelsView target, const RECT& place, TacPixelsView glyph) {
+    const int width = place.right - place.left, height = place.bottom - place.top;
+    if (width <= 0 || height <= 0 || glyph.Width <= 0 || glyph.Height <= 0)
+        return;
+    TacPixmap sized(width, height);
+    StretchPixels(sized.View(), TacRect{0, 0, width, height}, glyph, TacRect{0, 0, glyph.Width, glyph.Height});
+    bool hasAlpha = false;
+    for (int y = 0; y < glyph.Height && !hasAlpha; ++y)
+        for (int x = 0; x < glyph.Width; ++x)
+            if ((glyph.At(x, y) >> 24) != 0) {
+                hasAlpha = true;
+                break;
+            }
+    if (hasAlpha) {
+        BlendAlphaImage(target, TacRect{place.left, place.top, place.right, place.bottom}, sized.View(),
+                        TacRect{0, 0, width, height});
+        return;
+    }
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int tx = place.left + x, ty = place.top + y;
+            const TPixel32 pixel = sized.At(x, y) & 0x00FFFFFFu;
+            if (tx >= 0 && ty >= 0 && tx < target.Width && ty < target.Height && pixel != 0x00FF00FFu)
+                target.At(tx, ty) = pixel | 0xFF000000u;
+        }
+}
+
 void TsSkinProvider::PaintTitleIcon(TBitmap& cache) {
     const int size = iconRect_.right - iconRect_.left;
-    if (size <= 0)
+    if (size <= 0 || iconRect_.bottom <= iconRect_.top)
         return;
+    if (titleIcon_.Glyph && titleIcon_.Glyph->Width() > 0 && titleIcon_.Glyph->Height() > 0) {
+        DrawTitleIconGlyph(cache.Pixels(), iconRect_, titleIcon_.Glyph->Pixels());
+        return;
+    }
     HICON icon = form_.Icon().Handle();
     if (icon == nullptr)
         icon = Application->Icon().Handle();
     if (icon == nullptr)
         icon = ::LoadIconA(nullptr, IDI_APPLICATION);
     // DrawIconEx leaves alpha 0 behind; the pixels it changed are made opaque.
-    auto before = CreateBitmap32(size, size);
+    const int height = iconRect_.bottom - iconRect_.top;
+    auto before = CreateBitmap32(size, height);
     CopyPixels(before->Pixels(), 0, 0, cache.Pixels(),
-               TacRect{iconRect_.left, iconRect_.top, iconRect_.left + size, iconRect_.top + size});
-    ::DrawIconEx(cache.Canvas().Handle(), iconRect_.left, iconRect_.top, icon, size, size, 0, nullptr, DI_NORMAL);
+               TacRect{iconRect_.left, iconRect_.top, iconRect_.left + size, iconRect_.top + height});
+    ::DrawIconEx(cache.Canvas().Handle(), iconRect_.left, iconRect_.top, icon, size, height, 0, nullptr, DI_NORMAL);
     TacPixelsView pixels = cache.Pixels();
-    for (int y = 0; y < size; ++y)
+    for (int y = 0; y < height; ++y)
         for (int x = 0; x < size; ++x) {
             const int cx = iconRect_.left + x, cy = iconRect_.top + y;
             if (cx < 0 || cy < 0 || cx >= pixels.Width || cy >= pixels.Height)
@@ -87,7 +124,7 @@ void TsSkinProvider::PaintTitleIcon(TBitmap& cache) {
 
 void TsSkinProvider::PaintCaptionText(TBitmap& cache) {
     const TsSkinModel* model = Model();
-    const std::string caption = form_.Caption();
+    const std::string caption = addedTitleShowMainCaption_ ? form_.Caption() : std::string();
     RECT r{};
     const int iconWidth = iconRect_.right - iconRect_.left;
     const TsMargins margins = Margins();
@@ -103,18 +140,25 @@ void TsSkinProvider::PaintCaptionText(TBitmap& cache) {
     r.top = centerLine_ - metrics.tmHeight / 2;
     r.bottom = r.top + metrics.tmHeight;
     int addedWidth = 0;
-    if (!AddedTitleText.empty()) {
+    const std::string& addedText = addedTitleText_;
+    // Without the form's caption the added text starts where the caption would.
+    const int addedGap = caption.empty() ? 0 : 4;
+    if (!addedText.empty()) {
         HGDIOBJ previous = ::SelectObject(dc, AddedTitleFont.Handle());
         SIZE added{};
-        ::GetTextExtentPoint32A(dc, AddedTitleText.c_str(), static_cast<int>(AddedTitleText.size()), &added);
-        addedWidth = added.cx + 4;
+        ::GetTextExtentPoint32A(dc, addedText.c_str(), static_cast<int>(addedText.size()), &added);
+        addedWidth = added.cx + addedGap;
         ::SelectObject(dc, previous);
     }
     const int needed = extent.cx + addedWidth + 4;
-    if (CaptionAlignment == TAlignment::taRightJustify) {
+    const bool rtl = RightToLeft();
+    TAlignment alignment = captionAlignment_;
+    if (rtl && alignment != TAlignment::taCenter)
+        alignment = alignment == TAlignment::taLeftJustify ? TAlignment::taRightJustify : TAlignment::taLeftJustify;
+    if (alignment == TAlignment::taRightJustify) {
         if (r.right - needed > r.left)
             r.left = r.right - needed;
-    } else if (CaptionAlignment == TAlignment::taCenter) {
+    } else if (alignment == TAlignment::taCenter) {
         r.left = std::max<LONG>(r.left, r.left + (r.right - r.left - needed) / 2);
         r.right = std::min<LONG>(r.left + extent.cx, r.right);
     }
@@ -129,9 +173,11 @@ void TsSkinProvider::PaintCaptionText(TBitmap& cache) {
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, PaintColorToRGB(color));
     RECT textRect = r;
-    ::DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &textRect,
-                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    if (!AddedTitleText.empty() && r.right + 4 < cache.Width()) {
+    const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | (rtl ? DT_RTLREADING : 0u);
+    if (!caption.empty())
+        PaintCaptionGlow(cache, caption, textRect, flags);
+    ::DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &textRect, flags);
+    if (!addedText.empty() && r.right + addedGap < cache.Width()) {
         ::SelectObject(dc, AddedTitleFont.Handle());
         TColor addedColor = AddedTitleFont.Color();
         if (addedColor == clNone || addedColor == clWindowText)
@@ -139,12 +185,58 @@ void TsSkinProvider::PaintCaptionText(TBitmap& cache) {
         if (formActive_ == 0)
             addedColor = static_cast<TColor>(MixColors(PaintColorToRGB(addedColor), PaintColorToRGB(color), 0.5));
         ::SetTextColor(dc, PaintColorToRGB(addedColor));
-        RECT addedRect{r.left + extent.cx + 4, r.top, cache.Width() - buttonBlockWidth_ - margins[2] - 12, r.bottom};
-        ::DrawTextA(dc, AddedTitleText.c_str(), static_cast<int>(AddedTitleText.size()), &addedRect,
-                    DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+        RECT addedRect{r.left + extent.cx + addedGap, r.top, cache.Width() - buttonBlockWidth_ - margins[2] - 12,
+                       r.bottom};
+        ::DrawTextA(dc, addedText.c_str(), static_cast<int>(addedText.size()), &addedRect, flags);
+        MakeTextOpaque(cache, addedRect, cache.Width() - margins[2]);
     }
     // The frame is opaque, the shadow ring beyond its edge is not.
     MakeTextOpaque(cache, r, cache.Width() - margins[2]);
+}
+
+// The title section's text glow for the form's state behind the caption. The blurred
+// image is kept per state and made again only when the text, its place or the glow
+// changes.
+void TsSkinProvider::PaintCaptionGlow(TBitmap& cache, const std::string& caption, const RECT& text, UINT flags) {
+    const TsSkinModel* model = Model();
+    const std::int32_t title = TitleSectionIndex();
+    if (model == nullptr || !model->HasSection(title))
+        return;
+    const int state = SectionState(title);
+    const TsGenState& props = model->GeneralData[static_cast<std::size_t>(title)].PropsOfState(state);
+    if (props.GSize <= 0)
+        return;
+    TCaptionGlow& glow = captionGlows_[formActive_ != 0 ? 1 : 0];
+    const RECT at = text;
+    if (glow.Text != caption || !::EqualRect(&glow.Place, &at) || glow.Size != props.GSize ||
+        glow.Flags != flags) {
+        glow.Image = TacGrayImage();
+        glow.Text = caption;
+        glow.Place = at;
+        glow.Size = props.GSize;
+        glow.Flags = flags;
+    }
+    auto render = [&caption, flags](TacGrayImage& image, const std::vector<TacRect>& places) {
+        if (image.Empty())
+            return;
+        TBitmap scratch(image.Width(), image.Height());
+        FillPixels(scratch.Pixels(), TacRect{0, 0, image.Width(), image.Height()}, 0x00FFFFFF, 0);
+        HDC dc = scratch.Canvas().Handle();
+        const TCaptionFontScope font(dc);
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, 0);
+        for (const TacRect& p : places) {
+            RECT r{p.Left, p.Top, p.Right, p.Bottom};
+            ::DrawTextA(dc, caption.c_str(), static_cast<int>(caption.size()), &r, flags);
+        }
+        TacPixelsView pixels = scratch.Pixels();
+        for (int y = 0; y < image.Height(); ++y)
+            for (int x = 0; x < image.Width(); ++x)
+                image.At(x, y) = static_cast<std::uint8_t>((pixels.At(x, y) >> 8) & 0xFF);
+    };
+    DrawBlurredText(cache.Pixels(), TacRect{at.left, at.top, at.right, at.bottom}, glow.Image,
+                    ColorToRGB(static_cast<TColor>(props.GCol)) & 0x00FFFFFF, static_cast<std::uint8_t>(props.GSize),
+                    tcAll, render);
 }
 
 namespace provider_detail {
@@ -211,6 +303,7 @@ bool TsSkinProvider::PaintFrame() {
         PaintSectionFace(cache.Pixels(), frame, model, skinData_->SectionIndex, skinData_->SkinSection(),
                          SectionState(skinData_->SectionIndex), true, ColorBackdrop(PaintColorToRGB(FaceColor())), 0,
                          0);
+    PaintGrip(cache);
     if (IsBordered())
         PaintTitle(cache);
     if (borderForm_)
@@ -253,6 +346,9 @@ void TsSkinProvider::CopyFrameToWindow(HDC dc) {
 void TsSkinProvider::PaintNonClient(HDC dc) {
     if (!form_.HandleAllocated())
         return;
+    // Under desktop composition the outline would be drawn under the composed windows.
+    if (ResizeMode == TsResizeMode::rmBorder && CompositionEnabled())
+        ResizeMode = TsResizeMode::rmStandard;
     skinData_->InUpdate = false;
     const bool repainted = skinData_->CacheStale;
     const bool painted = PaintFrame();

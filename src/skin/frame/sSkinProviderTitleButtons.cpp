@@ -88,11 +88,11 @@ void TsSkinProvider::LayoutTitleButtons() {
     buttons_[kMaximize].Rect = rects[1];
     buttons_[kMinimize].Rect = rects[2];
     buttons_[kHelp].Rect = RECT{};
+    int left = rects[0].left;
+    for (const RECT& r : rects)
+        if (r.right > r.left)
+            left = std::min<int>(left, r.left - (g.BigSet ? g.BISpace : 0));
     if ((form_.BorderIcons() & biHelp) != 0 && hasSysButtons_) {
-        int left = rects[0].left;
-        for (const RECT& r : rects)
-            if (r.right > r.left)
-                left = std::min<int>(left, r.left - (g.BigSet ? g.BISpace : 0));
         TTitleButtonGeometry helpGeometry = g;
         helpGeometry.CacheWidth = left - 6;
         helpGeometry.BIRight = 0;
@@ -102,10 +102,16 @@ void TsSkinProvider::LayoutTitleButtons() {
         LayoutTitleButtonRow(helpGeometry, {sizeOf(kHelp, true)}, help);
         buttons_[kHelp].Rect = help[0];
         buttonBlockWidth_ += help[0].right - help[0].left + (g.BigSet ? g.BISpace : 0) + 6;
+        left = help[0].left - (g.BigSet ? g.BISpace : 0);
     }
+    LayoutUserButtons(left, g.BigSet);
 }
 
 void TsSkinProvider::DrawButtonImage(TacPixelsView target, int x, int y, const TitleButtonRecord& button, int state) {
+    if (const TsTitleButton* user = UserButton(button.HitCode)) {
+        PaintUserButton(target, x, y, *user, state);
+        return;
+    }
     const TsSkinModel* model = Model();
     if (model == nullptr || !model->HasImage(button.ImageIndex))
         return;
@@ -147,11 +153,16 @@ void TsSkinProvider::PaintButtonFrame(TBitmap& frame, const TitleButtonRecord& b
 
 void TsSkinProvider::SaveButtonStrip(TBitmap& cache) {
     RECT strip{cache.Width(), 0, cache.Width(), 0};
-    for (const auto& button : buttons_)
+    auto take = [&](const TitleButtonRecord& button) {
         if (button.Placed()) {
             strip.left = std::min(strip.left, button.Rect.left);
             strip.right = std::max(strip.right, button.Rect.right);
         }
+    };
+    for (const auto& button : buttons_)
+        take(button);
+    for (int i = 0; i < titleButtons_->Count(); ++i)
+        take(titleButtons_->Items(i).Record());
     strip.top = 0;
     strip.bottom = std::min(cache.Height(), titleBottom_);
     strip.left = std::max<LONG>(0, strip.left);
@@ -180,6 +191,9 @@ void TsSkinProvider::PaintTitleButtons(TBitmap& cache) {
     RestoreButtonStrip(cache, buttonStripRect_);
     for (const auto& button : buttons_)
         PaintTitleButton(cache, button);
+    for (int i = 0; i < titleButtons_->Count(); ++i)
+        if (titleButtons_->Items(i).Visible())
+            PaintTitleButton(cache, titleButtons_->Items(i).Record());
 }
 
 // The cache always shows the button's new state, so that whatever reads or shows the
@@ -225,11 +239,24 @@ bool TsSkinProvider::AnimatesTitleButtons() const {
 
 TacSBAnimation* TsSkinProvider::ButtonAnimation(int hitCode) const {
     const int slot = ButtonSlot(hitCode);
-    return slot >= 0 ? animations_[static_cast<std::size_t>(slot)].get() : nullptr;
+    if (slot >= 0)
+        return animations_[static_cast<std::size_t>(slot)].get();
+    const auto index = static_cast<std::size_t>(hitCode - kUserButtonBase);
+    return IsUserButtonCode(hitCode) && index < userAnimations_.size() ? userAnimations_[index].get() : nullptr;
 }
 
 TacSBAnimation& TsSkinProvider::AnimationOf(const TitleButtonRecord& button) {
-    auto& animation = animations_[static_cast<std::size_t>(ButtonSlot(button.HitCode))];
+    const int slot = ButtonSlot(button.HitCode);
+    if (slot < 0) {
+        const auto index = static_cast<std::size_t>(button.HitCode - kUserButtonBase);
+        if (userAnimations_.size() <= index)
+            userAnimations_.resize(index + 1);
+        auto& animation = userAnimations_[index];
+        if (!animation)
+            animation = std::make_unique<TacSBAnimation>(*this, button.HitCode);
+        return *animation;
+    }
+    auto& animation = animations_[static_cast<std::size_t>(slot)];
     if (!animation)
         animation = std::make_unique<TacSBAnimation>(*this, button.HitCode);
     return *animation;
@@ -251,11 +278,16 @@ void TsSkinProvider::StopButtonAnimations() {
     for (auto& animation : animations_)
         if (animation)
             animation->Stop();
+    for (auto& animation : userAnimations_)
+        if (animation)
+            animation->Stop();
 }
 
 void TsSkinProvider::FreeButtonAnimations() {
     bool wasActive = false;
     for (auto& animation : animations_)
+        wasActive = wasActive || (animation && animation->Active());
+    for (auto& animation : userAnimations_)
         wasActive = wasActive || (animation && animation->Active());
     StopButtonAnimations();
     if (!wasActive)
@@ -269,6 +301,8 @@ void TsSkinProvider::FreeButtonAnimations() {
     }
     for (const auto& button : buttons_)
         ShowButtonFromCache(button);
+    for (int i = 0; i < titleButtons_->Count(); ++i)
+        ShowButtonFromCache(titleButtons_->Items(i).Record());
 }
 
 void TsSkinProvider::UpdateButtonGlow(TitleButtonRecord& button) {
@@ -337,6 +371,8 @@ void TsSkinProvider::SetHoverButton(int code, bool repaint) {
         return;
     if (TitleButtonRecord* old = ButtonOf(hoverCode_)) {
         old->State = 0;
+        if (TsTitleButton* user = UserButton(hoverCode_))
+            UserButtonHotChanged(*user, false);
         if (repaint)
             RepaintTitleButton(hoverCode_);
     }
@@ -347,6 +383,8 @@ void TsSkinProvider::SetHoverButton(int code, bool repaint) {
         now->State = 1;
         if (repaint)
             RepaintTitleButton(code);
+        if (TsTitleButton* user = UserButton(code))
+            UserButtonHotChanged(*user, true);
     }
 }
 
@@ -358,6 +396,8 @@ void TsSkinProvider::PressButton(int code) {
     TitleButtonRecord* button = ButtonOf(code);
     if (button == nullptr)
         return;
+    if (TsTitleButton* user = UserButton(code))
+        user->HideHint();
     if (code == HTMAXBUTTON && systemMenu_ != nullptr && !systemMenu_->EnabledMax() &&
         !(IsMaximized() && systemMenu_->EnabledRestore()))
         return;
@@ -373,6 +413,14 @@ void TsSkinProvider::ResetButtons() {
         if (button.State != 0) {
             button.State = 0;
             RepaintTitleButton(button.HitCode);
+        }
+    }
+    for (int i = 0; i < titleButtons_->Count(); ++i) {
+        TsTitleButton& user = titleButtons_->Items(i);
+        user.HideHint();
+        if (user.Record().State != 0) {
+            user.Record().State = 0;
+            RepaintTitleButton(user.Record().HitCode);
         }
     }
     hoverCode_ = 0;
@@ -460,6 +508,8 @@ void TsSkinProvider::ReleaseButton(int code, POINT screen) {
         ::SendMessageA(window, WM_SYSCOMMAND, SC_CONTEXTHELP, 0);
         break;
     default:
+        if (TsTitleButton* user = UserButton(pressedCode); user != nullptr && user->OnMouseUp)
+            user->OnMouseUp(this, TMouseButton::mbLeft, 0, screen.x, screen.y);
         break;
     }
 }
