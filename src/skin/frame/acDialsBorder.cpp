@@ -9,6 +9,7 @@
 
 #include "skin/data/sMaskData.h"
 #include "skin/frame/acDialsInternal.h"
+#include "skin/frame/sExtendedRing.h"
 #include "skin/frame/sFade.h"
 #include "skin/paint/acBlit.h"
 #include "skin/paint/sSystemFunctions.h"
@@ -48,55 +49,16 @@ void RegisterBorderClass() {
     registered = ::RegisterClassA(&wc) != 0;
 }
 
-// The nine-slice source coordinate of `at` in an area of `size` for an image of
-// imageSize with borders first and last: corners unscaled, the middle stretched or tiled.
-int SliceSource(int at, int size, int first, int last, int imageSize, bool stretch) {
-    if (at < first)
-        return at;
-    if (at >= size - last)
-        return imageSize - (size - at);
-    const int middle = imageSize - first - last, span = size - first - last;
-    if (middle <= 0 || span <= 0)
-        return std::clamp(first, 0, imageSize - 1);
-    const int offset = at - first;
-    return first + (stretch ? static_cast<int>(static_cast<long long>(offset) * middle / span) : offset % middle);
-}
-
-TPixel32 Premultiplied(TPixel32 p) {
-    const unsigned a = p >> 24;
-    auto channel = [&](int shift) { return (((p >> shift) & 0xFFu) * a + 127) / 255; };
-    return (a << 24) | (channel(16) << 16) | (channel(8) << 8) | channel(0);
-}
-
 } // namespace
 
 void PaintDialogShadowRing(TacPixelsView target, const TsSkinModel& model, bool active) {
     const TacPixmap& image = active ? model.ExtBorderActive : model.ExtBorderInactive;
     if (image.Empty() || target.Empty())
         return;
-    const bool builtIn = !model.HasImage(model.StdIndexes.ExBorderImage);
-    int left = (image.Width() - 1) / 2, top = (image.Height() - 1) / 2, right = left, bottom = top;
-    bool stretch = true;
-    if (!builtIn) {
-        const TsMaskData& item = model.Masks[static_cast<std::size_t>(model.StdIndexes.ExBorderImage)];
-        left = item.BorderLeft;
-        top = item.BorderTop;
-        right = item.BorderRight;
-        bottom = item.BorderBottom;
-        stretch = item.PaintFlags == 1;
-    }
-    // Skin images newer than 7.45 come premultiplied; the built-in shadow does not.
-    const bool premultiply = builtIn || model.SkinGlobals.Version <= 7.45;
-    for (int y = 0; y < target.Height; ++y) {
-        const int sy = SliceSource(y, target.Height, top, bottom, image.Height(), stretch);
-        for (int x = 0; x < target.Width; ++x) {
-            const int sx = SliceSource(x, target.Width, left, right, image.Width(), stretch);
-            TPixel32 p = 0;
-            if (sx >= 0 && sy >= 0 && sx < image.Width() && sy < image.Height())
-                p = premultiply ? Premultiplied(image.At(sx, sy)) : image.At(sx, sy);
-            target.At(x, y) = p;
-        }
-    }
+    const TRingImage ring = ExtendedRingOf(model, active, target.Width, target.Height);
+    for (int y = 0; y < target.Height; ++y)
+        for (int x = 0; x < target.Width; ++x)
+            target.At(x, y) = ring.At(x, y);
 }
 
 TacDialogBorderForm::TacDialogBorderForm(TacDialogWnd& owner) : owner_(owner) {

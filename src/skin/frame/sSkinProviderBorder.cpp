@@ -2,6 +2,7 @@
 #include "skin/frame/sSkinProvider.h"
 
 #include "skin/frame/sSkinProviderInternal.h"
+#include "skin/frame/sExtendedRing.h"
 #include "skin/frame/sFade.h"
 
 namespace sj {
@@ -46,44 +47,6 @@ void TsSkinProvider::UpdateBorder(bool repaint) {
         borderForm_->UpdateBorderWindow(repaint);
 }
 
-namespace {
-
-// The nine-slice of a ring image over a w x h area, asked pixel by pixel: corners
-// unscaled, sides and centre stretched or tiled.
-struct TRingImage {
-    const TacPixmap& Image;
-    int Left, Top, Right, Bottom; // source border widths
-    int Width, Height;            // the area
-    bool Stretch;
-    bool Premultiply;
-
-    static int SourceAt(int at, int size, int first, int last, int imageSize, bool stretch) {
-        if (at < first)
-            return at;
-        if (at >= size - last)
-            return imageSize - (size - at);
-        const int middle = imageSize - first - last, span = size - first - last;
-        if (middle <= 0 || span <= 0)
-            return std::clamp(first, 0, imageSize - 1);
-        const int offset = at - first;
-        return first + (stretch ? static_cast<int>(static_cast<long long>(offset) * middle / span) : offset % middle);
-    }
-    TPixel32 At(int x, int y) const {
-        const int sx = SourceAt(x, Width, Left, Right, Image.Width(), Stretch);
-        const int sy = SourceAt(y, Height, Top, Bottom, Image.Height(), Stretch);
-        if (sx < 0 || sy < 0 || sx >= Image.Width() || sy >= Image.Height())
-            return 0;
-        const TPixel32 p = Image.At(sx, sy);
-        if (!Premultiply)
-            return p;
-        const unsigned a = p >> 24;
-        auto channel = [&](int shift) { return (((p >> shift) & 0xFFu) * a + 127) / 255; };
-        return (a << 24) | (channel(16) << 16) | (channel(8) << 8) | channel(0);
-    }
-};
-
-} // namespace
-
 // The shadow (or the skin's border image) as a nine-slice ring in the margins around
 // the visible frame; the frame's clear corners show the ring image through.
 void TsSkinProvider::PaintExtendedRing(TBitmap& cache) {
@@ -93,26 +56,8 @@ void TsSkinProvider::PaintExtendedRing(TBitmap& cache) {
     const TacPixmap& image = formActive_ != 0 ? model->ExtBorderActive : model->ExtBorderInactive;
     if (image.Empty())
         return;
-    const bool builtIn = !model->HasImage(model->StdIndexes.ExBorderImage);
     const int w = cache.Width(), h = cache.Height();
-    // Skin images newer than 7.45 come premultiplied; the built-in shadow does not.
-    TRingImage ring{image,
-                    (image.Width() - 1) / 2,
-                    (image.Height() - 1) / 2,
-                    (image.Width() - 1) / 2,
-                    (image.Height() - 1) / 2,
-                    w,
-                    h,
-                    true,
-                    builtIn || model->SkinGlobals.Version <= 7.45};
-    if (!builtIn) {
-        const TsMaskData& item = model->Masks[static_cast<std::size_t>(model->StdIndexes.ExBorderImage)];
-        ring.Left = item.BorderLeft;
-        ring.Top = item.BorderTop;
-        ring.Right = item.BorderRight;
-        ring.Bottom = item.BorderBottom;
-        ring.Stretch = item.PaintFlags == 1;
-    }
+    const TRingImage ring = ExtendedRingOf(*model, formActive_ != 0, w, h);
     const TsMargins m = Margins();
     TacPixelsView pixels = cache.Pixels();
     const TacRect inside{m[0], m[1], w - m[2], h - m[3]};
