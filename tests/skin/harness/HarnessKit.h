@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "forms/MessageRecorder.h"
@@ -28,6 +29,23 @@ inline TacScrollWnd* ScrollAdapterOf(HWND window) {
 
 inline LPARAM ScreenPoint(int x, int y) {
     return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y));
+}
+
+// A monkey's pointer: a random point over one of the windows, in screen coordinates,
+// and what the window says lies there.
+struct TMonkeyPoint {
+    HWND Target;
+    int X, Y;
+    WPARAM Hit;
+};
+template <std::size_t N> TMonkeyPoint RandomPointOver(std::mt19937& random, const HWND (&windows)[N]) {
+    HWND target = windows[random() % N];
+    RECT r{};
+    ::GetWindowRect(target, &r);
+    const int x = r.left + static_cast<int>(random() % static_cast<unsigned>(r.right - r.left));
+    const int y = r.top + static_cast<int>(random() % static_cast<unsigned>(r.bottom - r.top));
+    const auto hit = static_cast<WPARAM>(::SendMessageA(target, WM_NCHITTEST, 0, ScreenPoint(x, y)));
+    return TMonkeyPoint{target, x, y, hit};
 }
 
 // The middle of [from, to) along a bar at `along` pixels from its first pixel.

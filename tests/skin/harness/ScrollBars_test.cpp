@@ -393,12 +393,7 @@ TEST_F(ScrollBarsTest, MonkeyRunLeavesNothingBehind) {
     const HWND windows[] = {Memo(), List(), Tree()};
     const auto step = [&](int n) {
         for (int i = 0; i < n; ++i) {
-            HWND target = windows[random() % 3];
-            RECT r{};
-            ::GetWindowRect(target, &r);
-            const int x = r.left + static_cast<int>(random() % static_cast<unsigned>(r.right - r.left));
-            const int y = r.top + static_cast<int>(random() % static_cast<unsigned>(r.bottom - r.top));
-            const auto hit = static_cast<WPARAM>(::SendMessageA(target, WM_NCHITTEST, 0, ScreenPoint(x, y)));
+            const auto [target, x, y, hit] = RandomPointOver(random, windows);
             ::SetCursorPos(x, y);
             switch (random() % 5) {
             case 0:
