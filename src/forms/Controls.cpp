@@ -1305,6 +1305,10 @@ void TWinControl::WndProc(TMessage& message) {
             return;
     }
     switch (message.Msg) {
+    case WM_CONTEXTMENU:
+        if (ShowContextMenu(message))
+            return;
+        break;
     case WM_MOUSELEAVE:
         TrackMouse(message);
         break;

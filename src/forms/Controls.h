@@ -26,6 +26,7 @@
 namespace sj {
 
 class TWinControl;
+class TPopupMenu;
 
 enum TControlStyleFlag : unsigned {
     csAcceptsControls = 1u << 0,
@@ -208,6 +209,9 @@ public:
     void SetCursor(TCursor value);
     std::string Hint() const { return hint_; }
     void SetHint(const std::string& value) { hint_ = value; }
+    // The menu a right click or the menu key opens over the control, or null.
+    TPopupMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TPopupMenu* menu);
     TControlStyle ControlStyle() const { return controlStyle_; }
     void SetControlStyle(TControlStyle value) { controlStyle_ = value; }
     TControlState ControlState() const { return controlState_; }
@@ -246,6 +250,7 @@ protected:
     void InvalidateInParent(bool erase);
     // Sets the flag without showing or hiding anything (forms start hidden).
     void SetVisibleFlag(bool value) { visible_ = value; }
+    void Notification(TComponent* component, TOperation operation) override;
 
     std::string text_;
 
@@ -270,6 +275,7 @@ private:
     bool parentColor_ = false;
     TCursor cursor_ = crDefault;
     std::string hint_;
+    TPopupMenu* popupMenu_ = nullptr;
     TControlStyle controlStyle_ = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
     TControlState controlState_ = 0;
     std::shared_ptr<TWindowProcHook::TChain> hooks_;
@@ -388,6 +394,7 @@ private:
     void WMPrintClient(TMessage& message);
     bool ReflectToChild(TMessage& message);
     bool RouteMouseToGraphicChild(TMessage& message);
+    bool ShowContextMenu(TMessage& message);
     void TrackMouse(TMessage& message);
     void UpdateBoundsFromWindow();
     void UpdateShowing();

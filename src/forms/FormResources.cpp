@@ -8,6 +8,7 @@
 #include "forms/ComCtrls.h"
 #include "forms/FormReader.h"
 #include "forms/Forms.h"
+#include "forms/Menus.h"
 #include "forms/StdCtrls.h"
 
 namespace sj {
@@ -46,6 +47,7 @@ using Val = TPropValue;
 
 
 void RegisterControlProperties() {
+    RegisterReferenceProperty<TControl, TPopupMenu>("PopupMenu", &TControl::SetPopupMenu);
     RegisterProperty<TControl>("Left", [](TControl& c, const Val& v, Ctx&) { c.SetLeft(AsInt(v)); });
     RegisterProperty<TControl>("Top", [](TControl& c, const Val& v, Ctx&) { c.SetTop(AsInt(v)); });
     RegisterProperty<TControl>("Width", [](TControl& c, const Val& v, Ctx&) { c.SetWidth(AsInt(v)); });
@@ -137,6 +139,7 @@ void RegisterFormProperties() {
         f.SetFormStyle(
             AsEnum<TFormStyle>(v, {{"fsNormal", TFormStyle::fsNormal}, {"fsStayOnTop", TFormStyle::fsStayOnTop}}));
     });
+    RegisterReferenceProperty<TCustomForm, TMainMenu>("Menu", &TCustomForm::SetMenu);
     RegisterProperty<TCustomForm>("AlphaBlend", [](TCustomForm& f, const Val& v, Ctx&) { f.SetAlphaBlend(AsBoolean(v)); });
     RegisterProperty<TCustomForm>("AlphaBlendValue", [](TCustomForm& f, const Val& v, Ctx&) {
         int value = AsInt(v);

@@ -275,6 +275,78 @@ void TCustomForm::CreateHandleDone() {
     ApplyAlphaBlend();
     if (!icon_.Empty())
         ::SendMessageA(HandleIfAllocated(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.Handle()));
+    if (menu_ != nullptr)
+        menu_->AttachTo(HandleIfAllocated());
+}
+
+void TCustomForm::DestroyWnd() {
+    // The system destroys a window's menu with it; the bar is the menu's to destroy.
+    if (menu_ != nullptr)
+        menu_->AttachTo(nullptr);
+    TWinControl::DestroyWnd();
+}
+
+void TCustomForm::SetMenu(TMainMenu* menu) {
+    if (menu == menu_)
+        return;
+    if (menu_ != nullptr) {
+        menu_->AttachTo(nullptr);
+        menu_->RemoveFreeNotification(this);
+    }
+    menu_ = menu;
+    if (menu_ != nullptr) {
+        menu_->FreeNotification(this);
+        if (HandleAllocated())
+            menu_->AttachTo(HandleIfAllocated());
+    }
+    // Whoever paints the frame hears of the new bar through the window.
+    if (HandleAllocated())
+        ::SendMessageA(HandleIfAllocated(), CM_MENUCHANGED, 0, 0);
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+    TWinControl::Notification(component, operation);
+    if (operation == TOperation::opRemove && component == menu_)
+        menu_ = nullptr;
+}
+
+// The bar's items reach their menu through the form's window: a command without a
+// control, the owner-draw questions of menu items, and the opening of a sub-menu
+// (which "clicks" its parent item so that it can fill the sub-menu).
+bool TCustomForm::RouteMenuMessage(TMessage& message) {
+    if (menu_ == nullptr)
+        return false;
+    switch (message.Msg) {
+    case WM_COMMAND:
+        if (message.LParam != 0 || HIWORD(message.WParam) != 0)
+            return false;
+        message.Result = 0;
+        return menu_->DispatchCommand(LOWORD(message.WParam));
+    case WM_MEASUREITEM: {
+        auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(message.LParam);
+        message.Result = TRUE;
+        return measure != nullptr && measure->CtlType == ODT_MENU && menu_->DispatchMeasureItem(*measure);
+    }
+    case WM_DRAWITEM: {
+        const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(message.LParam);
+        message.Result = TRUE;
+        return draw != nullptr && draw->CtlType == ODT_MENU && menu_->DispatchDrawItem(*draw);
+    }
+    case WM_INITMENUPOPUP: {
+        TMenuItem* item = menu_->FindItemBySubMenu(reinterpret_cast<HMENU>(message.WParam));
+        if (item != nullptr && item->OnClick) {
+            const TNotifyEvent handler = item->OnClick;
+            handler(item);
+        }
+        return false;
+    }
+    case CM_MENUCHANGED:
+        menu_->ApplyPendingChange();
+        message.Result = 0;
+        return true;
+    default:
+        return false;
+    }
 }
 
 void TCustomForm::PaintWindow(HDC dc) {
@@ -518,6 +590,8 @@ void TCustomForm::DialogKey(TMessage& message) {
 }
 
 void TCustomForm::WndProc(TMessage& message) {
+    if (RouteMenuMessage(message))
+        return;
     switch (message.Msg) {
     case WM_CLOSE:
         Close();

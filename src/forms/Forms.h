@@ -24,6 +24,7 @@
 
 #include "forms/Controls.h"
 #include "forms/Icon.h"
+#include "forms/Menus.h"
 
 namespace sj {
 
@@ -80,6 +81,10 @@ public:
     void SetAlphaBlend(bool value);
     BYTE AlphaBlendValue() const { return alphaBlendValue_; }
     void SetAlphaBlendValue(BYTE value);
+    // The menu bar, or null. Its items' commands, measuring and drawing reach them
+    // through the form's window.
+    TMainMenu* Menu() const { return menu_; }
+    void SetMenu(TMainMenu* menu);
     bool KeyPreview() const { return keyPreview_; }
     void SetKeyPreview(bool value) { keyPreview_ = value; }
     RECT ClientRect() const override;
@@ -114,9 +119,11 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void CreateHandleDone() override;
+    void DestroyWnd() override;
     void WndProc(TMessage& message) override;
     void PaintWindow(HDC dc) override;
     void Loaded() override;
+    void Notification(TComponent* component, TOperation operation) override;
     // Builds the form from a stored description: the resource named after the
     // class (upper case), or given text; then OnCreate. Derived constructors call
     // one of them after publishing their handlers and binding their fields.
@@ -136,6 +143,7 @@ private:
     void DialogKey(TMessage& message);
     void Activated(bool active);
     void CloseModal();
+    bool RouteMenuMessage(TMessage& message);
 
     TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
     TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
@@ -147,6 +155,7 @@ private:
     BYTE alphaBlendValue_ = 255;
     bool keyPreview_ = false;
     TWinControl* activeControl_ = nullptr;
+    TMainMenu* menu_ = nullptr;
     bool active_ = false;
     TModalResult modalResult_ = mrNone;
     bool modal_ = false;

@@ -3,6 +3,7 @@
 #include "forms/Bitmap.h"
 #include "forms/GdiHandles.h"
 #include "forms/ImgList.h"
+#include "forms/Messages.h"
 #include "forms/UtilWindow.h"
 #include "platform/Exception.h"
 
@@ -566,11 +567,24 @@ void TMenu::SetOwnerDraw(bool ownerDraw) {
     }
 }
 
+void TMenu::ItemsChanged() {
+    FDirty = true;
+    Changed();
+}
+
 HMENU TMenu::Handle() {
     if (FDirty || FHandle == nullptr) {
-        FreeHandle();
-        FHandle = Build(*FItems, true);
+        // Built before the old one goes, so that a window showing the menu is handed
+        // the new one while the old one still exists.
+        HMENU old = FHandle;
+        FHandle = nullptr;
+        ForgetBuiltSubMenus();
+        FHandle = Build(*FItems, !BuildsBar());
         FDirty = false;
+        if (old != nullptr) {
+            HandleReplaced(old, FHandle);
+            ::DestroyMenu(old);
+        }
     }
     return FHandle;
 }
@@ -625,6 +639,10 @@ void TMenu::FreeHandle() {
     // Destroys the sub-menus with it.
     ::DestroyMenu(FHandle);
     FHandle = nullptr;
+    ForgetBuiltSubMenus();
+}
+
+void TMenu::ForgetBuiltSubMenus() {
     std::function<void(TMenuItem&)> forget = [&](TMenuItem& item) {
         item.FBuiltSubMenu = nullptr;
         for (TMenuItem* child : item.FItems) {
@@ -701,6 +719,68 @@ bool TMenu::DispatchDrawItem(const DRAWITEMSTRUCT& draw) {
     item->AdvancedDrawItem(canvas, draw.rcItem, OwnerDrawStateFromSystem(draw.itemState));
     canvas.SetHandle(nullptr);
     return true;
+}
+
+// ---- TMainMenu -----------------------------------------------------------------
+
+TMainMenu::TMainMenu(TComponent* owner) : TMenu(owner) {}
+
+TMainMenu::~TMainMenu() {
+    Destroying();
+    // The window lets go of the bar before the bar is destroyed.
+    AttachTo(nullptr);
+}
+
+void TMainMenu::AttachTo(HWND window) {
+    if (FWindow != nullptr && FWindow != window && ::IsWindow(FWindow)) {
+        ::SetMenu(FWindow, nullptr);
+    }
+    FWindow = window;
+    FChangePosted = false;
+    if (FWindow != nullptr) {
+        ::SetMenu(FWindow, HasVisibleItems() ? Handle() : nullptr);
+    }
+}
+
+bool TMainMenu::HasVisibleItems() const {
+    const TMenuItem& root = Items();
+    for (int i = 0; i < root.Count(); ++i) {
+        if (root.Items(i)->Visible()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void TMainMenu::Changed() {
+    // One notice per batch of changes: building a bar item by item rebuilds it once.
+    if (FWindow != nullptr && !FChangePosted && !HasState(csDestroying)) {
+        FChangePosted = ::PostMessageA(FWindow, CM_MENUCHANGED, 0, 0) != FALSE;
+    }
+}
+
+void TMainMenu::ApplyPendingChange() {
+    FChangePosted = false;
+    if (FWindow == nullptr) {
+        return;
+    }
+    if (!HasVisibleItems()) {
+        ::SetMenu(FWindow, nullptr);
+        return;
+    }
+    const HMENU shown = ::GetMenu(FWindow);
+    const HMENU current = Handle();
+    if (shown != current) {
+        ::SetMenu(FWindow, current);
+    } else {
+        ::DrawMenuBar(FWindow);
+    }
+}
+
+void TMainMenu::HandleReplaced(HMENU old, HMENU replacement) {
+    if (FWindow != nullptr && ::GetMenu(FWindow) == old) {
+        ::SetMenu(FWindow, replacement);
+    }
 }
 
 // ---- TPopupMenu ----------------------------------------------------------------

@@ -216,14 +216,24 @@ public:
     std::function<void(TMenuItem* item)> OnSelect;
 
     // Items call this on every change that needs a rebuild.
-    void ItemsChanged() { FDirty = true; }
+    void ItemsChanged();
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;
+    // A bar lays its top-level items side by side instead of in a pop-up.
+    virtual bool BuildsBar() const { return false; }
+    // After a change that needs a rebuild (the handle is rebuilt at its next use).
+    virtual void Changed() {}
+    // A rebuilt handle replaces `old`, which is destroyed right after this returns.
+    virtual void HandleReplaced(HMENU old, HMENU replacement) {
+        (void)old;
+        (void)replacement;
+    }
 
 private:
     HMENU Build(TMenuItem& parent, bool popup);
     void FreeHandle();
+    void ForgetBuiltSubMenus();
     bool Holds(const TMenuItem* item) const;
 
     std::unique_ptr<TMenuItem> FItems;
@@ -231,6 +241,34 @@ private:
     bool FOwnerDraw = false;
     bool FDirty = true;
     HMENU FHandle = nullptr;
+};
+
+// The menu bar of a form. The form that shows it is told of changes by a posted
+// CM_MENUCHANGED and puts the rebuilt bar on its window; a rebuilt bar replaces the
+// old one on the window before the old one is destroyed.
+class TMainMenu : public TMenu {
+    SJ_CLASS(TMainMenu, TMenu)
+
+public:
+    explicit TMainMenu(TComponent* owner);
+    ~TMainMenu() override;
+
+    // The window showing the bar, or null. Attaching puts the bar on it at once.
+    HWND Window() const { return FWindow; }
+    void AttachTo(HWND window);
+    // Whether any top-level item is visible: a bar without one takes no line.
+    bool HasVisibleItems() const;
+    // The rebuilt bar goes onto the window when a change is pending.
+    void ApplyPendingChange();
+
+protected:
+    bool BuildsBar() const override { return true; }
+    void Changed() override;
+    void HandleReplaced(HMENU old, HMENU replacement) override;
+
+private:
+    HWND FWindow = nullptr;
+    bool FChangePosted = false;
 };
 
 enum class TPopupAlignment { paLeft, paRight, paCenter };

@@ -40,6 +40,9 @@ inline constexpr UINT CM_RELEASE = CM_BASE + 16;
 inline constexpr UINT CM_CONTROLLISTCHANGE = CM_BASE + 17;
 inline constexpr UINT CM_WANTSPECIALKEY = CM_BASE + 18;
 inline constexpr UINT CM_BORDERCHANGED = CM_BASE + 19;
+// A form's menu bar changed (posted once per batch of changes); the form puts the
+// rebuilt bar on its window.
+inline constexpr UINT CM_MENUCHANGED = CM_BASE + 20;
 inline constexpr UINT CM_LAST = CM_BASE + 0xFF;
 
 inline constexpr UINT CN_BASE = WM_APP + 0x1400;

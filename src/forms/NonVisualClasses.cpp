@@ -84,6 +84,7 @@ void RegisterPopupMenu() {
         }));
     Bool<TPopupMenu>("AutoPopup", &TPopupMenu::SetAutoPopup);
     Event<TPopupMenu>("OnPopup", &TPopupMenu::OnPopup);
+    RegisterComponentClass<TMainMenu>();
 }
 
 void RegisterOpenDialog() {

@@ -285,3 +285,151 @@ TEST_F(FormsTest, DestroyedFormLeavesScreenAndApplication) {
 
 } // namespace
 } // namespace sj
+
+// ---- menu bar -------------------------------------------------------------------------
+
+namespace sj {
+namespace {
+
+TMenuItem* AddBarItem(TMenu& menu, TMenuItem& parent, const std::string& caption) {
+    auto* item = new TMenuItem(&menu);
+    item->SetCaption(caption);
+    parent.Add(item);
+    return item;
+}
+
+std::string BarText(HMENU bar, UINT position) {
+    char text[64] = {};
+    ::GetMenuStringA(bar, position, text, sizeof text, MF_BYPOSITION);
+    return text;
+}
+
+TEST_F(FormsTest, MenuBarShowsOnTheWindowAndFollowsChangesOncePerBatch) {
+    auto* bar = new TMainMenu(form);
+    TMenuItem* file = AddBarItem(*bar, bar->Items(), "&File");
+    int opened = 0;
+    AddBarItem(*bar, *file, "&Open")->OnClick = [&opened](TObject*) { ++opened; };
+    form->SetMenu(bar);
+    form->Show();
+    Application->ProcessMessages();
+    HMENU shown = ::GetMenu(form->Handle());
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(::GetMenuItemCount(shown), 1);
+    EXPECT_EQ(::GetSubMenu(shown, 0) != nullptr, true) << "a bar item with items opens a pop-up";
+    const int clientWithBar = form->ClientHeight();
+
+    TMessageRecorder recorder(*form);
+    AddBarItem(*bar, bar->Items(), "&Edit");
+    AddBarItem(*bar, bar->Items(), "&View");
+    file->SetCaption("&Files");
+    Application->ProcessMessages();
+    EXPECT_EQ(recorder.Count(CM_MENUCHANGED), 1) << "three changes, one rebuild";
+    HMENU rebuilt = ::GetMenu(form->Handle());
+    EXPECT_NE(rebuilt, shown);
+    EXPECT_FALSE(::IsMenu(shown)) << "the old bar is gone";
+    ASSERT_EQ(::GetMenuItemCount(rebuilt), 3);
+    EXPECT_EQ(BarText(rebuilt, 0), "&Files");
+    EXPECT_EQ(BarText(rebuilt, 2), "&View");
+
+    // A command without a control goes to the bar's item.
+    const UINT open = ::GetMenuItemID(::GetSubMenu(rebuilt, 0), 0);
+    ::SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(open, 0), 0);
+    EXPECT_EQ(opened, 1);
+
+    form->SetMenu(nullptr);
+    EXPECT_EQ(::GetMenu(form->Handle()), nullptr);
+    EXPECT_GT(form->ClientHeight(), clientWithBar) << "the bar's lines go back to the client";
+    EXPECT_TRUE(::IsMenu(rebuilt)) << "the menu still owns its bar";
+}
+
+TEST_F(FormsTest, MenuBarGoesBeforeItsWindowAndItsWindowBeforeIt) {
+    auto* bar = new TMainMenu(nullptr);
+    AddBarItem(*bar, bar->Items(), "&File");
+    form->SetMenu(bar);
+    form->Show();
+    HMENU shown = ::GetMenu(form->Handle());
+    ASSERT_NE(shown, nullptr);
+    delete bar;
+    EXPECT_EQ(form->Menu(), nullptr);
+    EXPECT_EQ(::GetMenu(form->Handle()), nullptr) << "the window lets go of a destroyed bar";
+
+    // The window going first leaves the bar to its menu, which destroys it once.
+    auto* kept = new TMainMenu(nullptr);
+    AddBarItem(*kept, kept->Items(), "&Help");
+    auto* other = new TForm(nullptr);
+    other->SetMenu(kept);
+    other->Show();
+    HMENU keptBar = ::GetMenu(other->Handle());
+    ASSERT_NE(keptBar, nullptr);
+    delete other;
+    EXPECT_TRUE(::IsMenu(keptBar));
+    delete kept;
+    EXPECT_FALSE(::IsMenu(keptBar));
+}
+
+} // namespace
+} // namespace sj
+
+// ---- context menus --------------------------------------------------------------------
+
+namespace sj {
+namespace {
+
+// A pop-up menu that notes where it was asked to open instead of running the menu loop.
+class TRecordingPopup : public TPopupMenu {
+public:
+    explicit TRecordingPopup(TComponent* owner) : TPopupMenu(owner) {
+        auto* item = new TMenuItem(this);
+        item->SetCaption("Item");
+        Items().Add(item);
+    }
+    int Shown = 0;
+    POINT At{};
+
+protected:
+    void TrackMenu(HMENU, int x, int y, HWND) override {
+        ++Shown;
+        At = POINT{x, y};
+    }
+};
+
+TEST_F(FormsTest, ContextMenuOpensTheMenuOfTheControlUnderThePointOrTheFormsOwn) {
+    auto* label = new TLabel(form);
+    label->SetParent(form);
+    label->SetBounds(10, 10, 80, 20);
+    auto* formMenu = new TRecordingPopup(form);
+    auto* labelMenu = new TRecordingPopup(form);
+    form->SetPopupMenu(formMenu);
+    label->SetPopupMenu(labelMenu);
+    form->Show();
+    Application->ProcessMessages();
+
+    const POINT onLabel = form->ClientToScreen(POINT{20, 15});
+    ::SendMessageA(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->Handle()),
+                   MAKELPARAM(onLabel.x, onLabel.y));
+    EXPECT_EQ(labelMenu->Shown, 1);
+    EXPECT_EQ(labelMenu->At.x, onLabel.x);
+    EXPECT_EQ(labelMenu->PopupComponent(), label);
+    EXPECT_EQ(formMenu->Shown, 0);
+
+    const POINT elsewhere = form->ClientToScreen(POINT{150, 100});
+    ::SendMessageA(form->Handle(), WM_CONTEXTMENU, 0, MAKELPARAM(elsewhere.x, elsewhere.y));
+    EXPECT_EQ(formMenu->Shown, 1);
+    EXPECT_EQ(formMenu->PopupComponent(), form);
+
+    // The menu key gives no point: the menu opens at the client's corner.
+    ::SendMessageA(form->Handle(), WM_CONTEXTMENU, 0, MAKELPARAM(-1, -1));
+    EXPECT_EQ(formMenu->Shown, 2);
+    const POINT corner = form->ClientToScreen(POINT{0, 0});
+    EXPECT_EQ(formMenu->At.x, corner.x);
+    EXPECT_EQ(formMenu->At.y, corner.y);
+
+    // A menu that goes is forgotten by its control.
+    delete labelMenu;
+    EXPECT_EQ(label->PopupMenu(), nullptr);
+    ::SendMessageA(form->Handle(), WM_CONTEXTMENU, 0, MAKELPARAM(onLabel.x, onLabel.y));
+    EXPECT_EQ(formMenu->Shown, 3);
+}
+
+} // namespace
+} // namespace sj

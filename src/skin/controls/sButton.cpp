@@ -152,6 +152,8 @@ void TsButton::ImageChanged() {
 
 void TsButton::Notification(TComponent* component, TOperation operation) {
     TButton::Notification(component, operation);
+    if (operation == TOperation::opRemove)
+        FSkinData->ManagerRemoved(component);
     if (operation == TOperation::opRemove && component == FDropDownMenu)
         FDropDownMenu = nullptr;
 }

@@ -135,6 +135,8 @@ void TsSpeedButton::SetDropdownMenu(TPopupMenu* value) {
 
 void TsSpeedButton::Notification(TComponent* component, TOperation operation) {
     TSpeedButton::Notification(component, operation);
+    if (operation == TOperation::opRemove && FSkinData->ManagerRemoved(component))
+        RepaintFace();
     if (operation == TOperation::opRemove && component == FDropdownMenu)
         FDropdownMenu = nullptr;
 }

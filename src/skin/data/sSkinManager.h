@@ -26,6 +26,7 @@ namespace sj {
 class TControl;
 class TWinControl;
 class TCustomForm;
+class TMenu;
 class TsSkinCore;
 
 // The skin command message: command code in the high word of wParam.
@@ -110,6 +111,8 @@ public:
     virtual void ForgetSkinValues() = 0;
     // The deferred popup-shaping messages WM_AC_SHAPEMENUITEM and WM_AC_SHAPEMENUWINDOW.
     virtual void ShapeDeferredPopup(UINT message, LPARAM lParam) = 0;
+    // Hooks (true) or unhooks one pop-up menu, as a control is about to open it.
+    virtual void HookPopupMenu(TMenu* menu, bool active) = 0;
 };
 using TacSkinMenusFactory = std::function<std::unique_ptr<TacSkinMenusLink>(TsSkinManager& manager)>;
 void SetSkinMenusFactory(TacSkinMenusFactory factory);

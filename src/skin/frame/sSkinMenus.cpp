@@ -533,18 +533,30 @@ void TsSkinableMenus::HookItems(TMenuItem& parent, bool hook, bool barLevel) {
 }
 
 void TsSkinableMenus::HookItem(TMenuItem& item, bool hook, bool bar) {
+    bool changed = false;
     if (hook) {
-        if (!item.OnMeasureItem)
+        if (!item.OnMeasureItem) {
             item.OnMeasureItem = TacMenuHandler{this, FAlive, bar};
-        if (!item.OnAdvancedDrawItem)
+            changed = true;
+        }
+        if (!item.OnAdvancedDrawItem) {
             item.OnAdvancedDrawItem = TacMenuHandler{this, FAlive, bar};
+            changed = true;
+        }
     } else {
-        if (IsHandlerOf(item.OnMeasureItem, this))
+        if (IsHandlerOf(item.OnMeasureItem, this)) {
             item.OnMeasureItem = nullptr;
-        if (IsHandlerOf(item.OnAdvancedDrawItem, this))
+            changed = true;
+        }
+        if (IsHandlerOf(item.OnAdvancedDrawItem, this)) {
             item.OnAdvancedDrawItem = nullptr;
+            changed = true;
+        }
     }
-    item.EventsChanged();
+    // Only a real change rebuilds the menu: a menu bar rebuilt tells its form, which
+    // hooks the bar again.
+    if (changed)
+        item.EventsChanged();
 }
 
 // ---- Measuring ---------------------------------------------------------------------------------

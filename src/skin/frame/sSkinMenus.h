@@ -115,7 +115,7 @@ public:
     void HookMenus(bool active) override;
     // OwnerDraw = active and the manager's SkinnedPopups; the measure and draw handlers
     // go to items that have none, and only this painter's handlers are taken away.
-    void HookPopupMenu(TMenu* menu, bool active);
+    void HookPopupMenu(TMenu* menu, bool active) override;
     // The same for a menu bar: its top-level items take the bar handlers.
     void HookMainMenu(TMenu* menu, bool active);
     // A new skin: the border width is read again and every cached background goes.

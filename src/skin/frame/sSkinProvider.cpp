@@ -214,6 +214,8 @@ void TsSkinProvider::PrepareForm() {
     skinData_->CacheStale = true;
     regionStale_ = true;
     RecolorForm();
+    ForgetMenuLines();
+    HookFormMenu();
     prepared_ = true;
     if (!form_.HasState(csLoading) && ::IsWindowVisible(window))
         SetExtendedBorders(true);
@@ -226,6 +228,21 @@ void TsSkinProvider::PrepareForm() {
         };
     }
     adapter_->AddAllItems(form_);
+}
+
+void TsSkinProvider::Notification(TComponent* component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation != TOperation::opRemove || !skinData_->ManagerRemoved(component))
+        return;
+    // Everything made for that manager goes with it; the next paint prepares the form
+    // for the manager now in charge, if any.
+    FreeButtonAnimations();
+    borderForm_.reset();
+    adapter_.reset();
+    prepared_ = false;
+    ForgetMenuLines();
+    if (form_.HandleAllocated() && !form_.HasState(csDestroying))
+        ::RedrawWindow(form_.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 void TsSkinProvider::RecolorForm() {
@@ -359,7 +376,7 @@ int TsSkinProvider::ClientOffsetY() const {
     if (!form_.HandleAllocated())
         return 0;
     if (borderForm_)
-        return CaptionHeight(true) + Margins()[1];
+        return CaptionHeight(true) + MenuBandHeight() + Margins()[1];
     const LONG style = ::GetWindowLongA(form_.Handle(), GWL_STYLE);
     const int bottom = (style & WS_BORDER) != 0 ? ClientOffsetX() : 0;
     return WindowSize().cy - form_.ClientHeight() - bottom;

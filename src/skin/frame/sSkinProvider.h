@@ -351,8 +351,10 @@ public:
     // Hit code of a point in border-window coordinates, -1 for nothing.
     int BorderWindowHitTest(POINT point) const;
     bool IsOverShadow(POINT point) const;
-    // The region the border window takes: all but the form's client area.
+    // The region the border window takes: all but the form's client area and menu bar.
     HRGN BorderWindowRegion() const;
+    // The form's client area and menu bar, which its own window shows.
+    RECT FormShownRect() const;
     // Where the border window lies relative to the form's window.
     POINT Offset() const;
     // The frame cache was painted anew: the next update hands it over.
@@ -441,6 +443,12 @@ public:
     void Loaded() override;
     void PrepareForm();
 
+protected:
+    // A named skin manager that goes leaves the form to the primary one.
+    void Notification(TComponent* component, TOperation operation) override;
+
+public:
+
     // --- Metrics --------------------------------------------------------------
     int FrameBorderWidth(bool useSkin) const;
     int FrameTopBorder(bool useSkin) const;
@@ -450,6 +458,17 @@ public:
     int TitleGrowth() const;
     int ClientOffsetX() const;
     int ClientOffsetY() const;
+    // The menu bar: the height of one of its lines (0 without a shown bar) and how
+    // many lines the system wrapped it into, kept until the bar or the size changes.
+    int MenuLineHeight() const;
+    int MenuLineCount() const;
+    // The bar's place in frame-cache coordinates, empty without a bar.
+    RECT MenuLineRect() const;
+    // The form's menu bar as its window shows it, or null.
+    TMainMenu* ShownMainMenu() const;
+    // The menu line behind a bar item, for the menu painter: the strip and where the
+    // item's top-left lies in it. False when the bar is not skinned.
+    bool MenuLineStripFor(const TMenuItem& item, TacPixelsView& strip, POINT& itemOrigin);
     int FormActive() const { return formActive_; }
     bool HasSysButtons() const { return hasSysButtons_; }
     RECT IconRect() const { return iconRect_; }
@@ -617,6 +636,15 @@ private:
     int UserButtonHit(POINT cachePoint) const;
     void PaintGrip(TBitmap& cache);
     void PaintGripTo(HDC dc);
+    // The menu bar lines and the line under them, 0 without a bar.
+    int MenuBandHeight() const;
+    bool PaintsMenuLine() const;
+    void ForgetMenuLines();
+    void HookFormMenu();
+    bool BarItemCacheRect(const TMenuItem& item, RECT& rect) const;
+    void PaintMenuLine(TBitmap& cache);
+    void PaintSystemMenuBar(const TWndNext& next);
+    void MenuChanged(TMessage& message, const TWndNext& next);
     bool StartOutlineDrag(int hitCode, POINT screen);
     // Mouse and key input while an outline drag runs; true when taken.
     bool HandleOutlineDrag(TMessage& message);
@@ -655,6 +683,9 @@ private:
     bool capturing_ = false;
     std::unique_ptr<TBitmap> buttonStrip_;
     RECT buttonStripRect_{};
+    mutable int menuLineCount_ = -1;     // -1: not counted since the bar or the size changed
+    std::unique_ptr<TBitmap> menuLineStrip_; // the bar's face without its items
+    RECT menuLineRect_{};
     std::array<std::unique_ptr<TacSBAnimation>, 4> animations_{}; // by button slot
     std::array<HWND, 4> glowWindows_{};                           // the glow shown for each slot
     std::vector<std::unique_ptr<TacSBAnimation>> userAnimations_;   // by user button index

@@ -164,13 +164,21 @@ POINT TacBorderForm::Offset() const {
     return POINT{-(b + m[0] - w), -(m[1] + t - w - c)};
 }
 
+// What the form's own window shows, in border-window coordinates: its client area and
+// the menu bar above it.
+RECT TacBorderForm::FormShownRect() const {
+    const int x = owner_.ClientOffsetX(), y = owner_.ClientOffsetY();
+    const int bar = owner_.MenuLineCount() * owner_.MenuLineHeight();
+    return RECT{x, y - bar, x + owner_.Form().ClientWidth(), y + owner_.Form().ClientHeight()};
+}
+
 HRGN TacBorderForm::BorderWindowRegion() const {
     TBitmap* cache = owner_.FrameCache();
     if (cache == nullptr)
         return nullptr;
     HRGN region = ::CreateRectRgn(0, 0, cache->Width(), cache->Height());
-    const int x = owner_.ClientOffsetX(), y = owner_.ClientOffsetY();
-    HRGN client = ::CreateRectRgn(x, y, x + owner_.Form().ClientWidth(), y + owner_.Form().ClientHeight());
+    const RECT shown = FormShownRect();
+    HRGN client = ::CreateRectRgnIndirect(&shown);
     ::CombineRgn(region, region, client, RGN_XOR);
     ::DeleteObject(client);
     return region;
@@ -200,8 +208,8 @@ void TacBorderForm::ApplyBlurBehind() {
     }
     const TsMargins m = owner_.Margins();
     HRGN frame = ::CreateRectRgn(m[0], m[1], cache->Width() - m[2], cache->Height() - m[3]);
-    const int x = owner_.ClientOffsetX(), y = owner_.ClientOffsetY();
-    HRGN client = ::CreateRectRgn(x, y, x + owner_.Form().ClientWidth(), y + owner_.Form().ClientHeight());
+    const RECT shown = FormShownRect();
+    HRGN client = ::CreateRectRgnIndirect(&shown);
     ::CombineRgn(frame, frame, client, RGN_DIFF);
     ::DeleteObject(client);
     SetBlurBehind(window_, frame);
@@ -311,8 +319,8 @@ TBitmap& TacBorderForm::PictureOf(TBitmap& cache) {
         picture_->SetSize(cache.Width(), cache.Height());
     TacPixelsView target = picture_->Pixels();
     CopyPixels(target, 0, 0, cache.Pixels(), TacRect{0, 0, cache.Width(), cache.Height()});
-    const int x = owner_.ClientOffsetX(), y = owner_.ClientOffsetY();
-    const TacRect client{x, y, x + owner_.Form().ClientWidth(), y + owner_.Form().ClientHeight()};
+    const RECT shown = FormShownRect();
+    const TacRect client{shown.left, shown.top, shown.right, shown.bottom};
     for (int row = std::max(0, client.Top); row < std::min(target.Height, client.Bottom); ++row)
         for (int column = std::max(0, client.Left); column < std::min(target.Width, client.Right); ++column)
             target.At(column, row) = 0;

@@ -264,6 +264,8 @@ void TsSkinProvider::HandleNewSkin() {
         }
         RecolorForm();
     }
+    ForgetMenuLines();
+    HookFormMenu();
     skinData_->CacheStale = true;
     regionStale_ = true;
     if (adapter_)
@@ -448,8 +450,15 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
     switch (message.Msg) {
     case WM_NCPAINT:
         PaintNonClient(nullptr);
+        PaintSystemMenuBar(next);
         message.Result = 0;
         return;
+    case CM_MENUCHANGED:
+        MenuChanged(message, next);
+        return;
+    case WM_CONTEXTMENU:
+        skinData_->PreparePopupMenu(form_.PopupMenu());
+        break;
     case WM_NCACTIVATE: {
         const int active = message.WParam != 0 ? 1 : 0;
         if (active != formActive_) {
@@ -569,6 +578,8 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
             Snap(*reinterpret_cast<WINDOWPOS*>(message.LParam));
         break;
     case WM_SIZE:
+        // A narrower bar may wrap into more lines.
+        ForgetMenuLines();
         skinData_->CacheStale = true;
         regionStale_ = true;
         next(message);

@@ -306,6 +306,7 @@ bool TsSkinProvider::PaintFrame() {
     PaintGrip(cache);
     if (IsBordered())
         PaintTitle(cache);
+    PaintMenuLine(cache);
     if (borderForm_)
         PaintExtendedRing(cache);
     if (IsBordered()) {

@@ -319,7 +319,13 @@ void TsCommonData::AnnounceSectionChange() {
 }
 
 void TsCommonData::SetSkinManager(TsSkinManager* value) {
-    FSkinManager = value == PrimaryManager() ? nullptr : value;
+    TsSkinManager* named = value == PrimaryManager() ? nullptr : value;
+    // The owner hears when a named manager goes, and hands it to ManagerRemoved.
+    if (Owner != nullptr && FSkinManager != nullptr && FSkinManager != named)
+        Owner->RemoveFreeNotification(FSkinManager);
+    FSkinManager = named;
+    if (Owner != nullptr && FSkinManager != nullptr)
+        Owner->FreeNotification(FSkinManager);
     if (OwnerIs(csLoading))
         return;
     TsSkinManager* manager = SkinManager();
@@ -329,6 +335,16 @@ void TsCommonData::SetSkinManager(TsSkinManager* value) {
         SectionIndex = -1;
     if (Control != nullptr && Control->Parent() != nullptr && !Control->Parent()->HasState(csDestroying))
         AnnounceSectionChange();
+}
+
+bool TsCommonData::ManagerRemoved(const TComponent* component) {
+    if (component == nullptr || component != FSkinManager)
+        return false;
+    // The primary manager, if any, serves from now on.
+    FSkinManager = nullptr;
+    SectionIndex = -1;
+    CacheStale = true;
+    return true;
 }
 
 // A name set empty stands for "no section wanted" and becomes "UNKNOWN", which no skin
@@ -1049,6 +1065,15 @@ void TsCommonData::HandleVisibilityChanged(bool visible) {
     CacheStale = true;
 }
 
+// A menu a control opens after the skin was hooked into the application's menus is
+// hooked now, so that it shows in the skin too.
+void TsCommonData::PreparePopupMenu(TMenu* menu) const {
+    TsSkinManager* manager = SkinManager();
+    if (menu == nullptr || manager == nullptr || manager->SkinableMenus() == nullptr)
+        return;
+    manager->SkinableMenus()->HookPopupMenu(menu, manager->Active());
+}
+
 bool TsCommonData::HandleCommonMessage(TMessage& message) {
     switch (message.Msg) {
     case SkinCommandMessage:
@@ -1071,6 +1096,9 @@ bool TsCommonData::HandleCommonMessage(TMessage& message) {
         HasFocus = false;
         if (Control != nullptr && !Control->Enabled())
             HideGlow();
+        return false;
+    case WM_CONTEXTMENU:
+        PreparePopupMenu(Control != nullptr ? Control->PopupMenu() : nullptr);
         return false;
     case WM_UPDATEUISTATE:
         return IsSkinned();

@@ -23,6 +23,7 @@
 namespace sj {
 
 class TLabel;
+class TMenu;
 
 // Skin commands (high word of wParam of SkinCommandMessage) beyond those the manager
 // declares.
@@ -191,6 +192,10 @@ public:
     void SuspendPainting();
     void ResumePainting(bool repaint);
     TsCommonData& SetInUpdate(bool value);
+    // A named manager that goes is forgotten; true when `component` was it.
+    bool ManagerRemoved(const TComponent* component);
+    // Hooks a pop-up menu into the skinned menus as its control is about to open it.
+    void PreparePopupMenu(TMenu* menu) const;
     bool HandleCommonMessage(TMessage& message);
     // Shows the hover glow (see SetControlGlowHooks) around the control, or around
     // window when given; force removes one that is shown instead.

@@ -20,6 +20,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         form->Provider->TitleButtons().Items(0).OnMouseUp = [form](TObject*, TMouseButton, TShiftState, int, int) {
             form->SetCaption(form->Caption() + " *");
         };
+        // A menu bar over the client area, with a pop-up behind each item.
+        auto* bar = new TMainMenu(form);
+        for (const char* caption : {"&File", "&Edit", "&View", "&Help"}) {
+            auto* item = new TMenuItem(bar);
+            item->SetCaption(caption);
+            bar->Items().Add(item);
+            for (const char* entry : {"&First", "&Second", "-", "&Third"}) {
+                auto* sub = new TMenuItem(bar);
+                sub->SetCaption(entry);
+                item->Add(sub);
+            }
+        }
+        form->SetMenu(bar);
         form->Show();
         if (seconds > 0)
             ::SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000u,

@@ -718,3 +718,27 @@ TEST(ProviderPlacement, HintsStayInsideTheAreaAndStretchesLeaveTheFrameOutside) 
 
 } // namespace
 } // namespace sj::provider_harness
+
+namespace sj::provider_harness {
+namespace {
+
+TEST(ProviderManager, NamedManagerThatGoesLeavesTheFormToThePrimaryOne) {
+    auto form = std::make_unique<TProviderHarnessForm>(Application, kZest, true);
+    form->Show();
+    Pump(100);
+    TsSkinProvider& provider = *form->Provider;
+    ASSERT_EQ(provider.SkinManager(), form->Manager);
+    auto* other = new TsSkinManager(nullptr);
+    provider.SkinData().SetSkinManager(other);
+    EXPECT_EQ(provider.SkinManager(), other);
+    delete other;
+    EXPECT_EQ(provider.SkinManager(), form->Manager) << "no pointer to the manager that went is kept";
+    Pump(100);
+    EXPECT_TRUE(provider.PaintFrame()) << "the primary manager's skin paints the frame again";
+    EXPECT_NE(provider.BorderForm(), nullptr);
+    form.reset();
+    Pump();
+}
+
+} // namespace
+} // namespace sj::provider_harness
