@@ -663,6 +663,37 @@ TEST_F(AppAnimationTest, AnotherWindowMinimisesThroughItsProvider) {
     EXPECT_EQ(ClearLayeredWindows(recorder), 0);
 }
 
+// Under composition the taskbar's pictures of the window go stale when the flight
+// starts (the form is transparent then): the main form's and the application window's,
+// which owns its taskbar button; the manager knows a window is minimising.
+TEST_F(AppAnimationTest, WithCompositionTheMinimiseInvalidatesTheTaskbarPictures) {
+    ShowMain();
+    Application->SetMainForm(form_.get());
+    static std::vector<HWND> invalidated;
+    invalidated.clear();
+    TacDwmFunctions saved = DwmFunctions();
+    DwmFunctions().IsCompositionEnabled = [](BOOL* enabled) -> HRESULT {
+        *enabled = TRUE;
+        return S_OK;
+    };
+    DwmFunctions().SetWindowAttribute = [](HWND, DWORD, LPCVOID, DWORD) -> HRESULT { return S_OK; };
+    DwmFunctions().InvalidateIconicBitmaps = [](HWND window) -> HRESULT {
+        invalidated.push_back(window);
+        return S_OK;
+    };
+    ::SendMessageA(form_->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    TacMinTimer* flight = Provider().MinimizeAnimation();
+    ASSERT_NE(flight, nullptr);
+    EXPECT_EQ(Manager().MinimizeState(), 2);
+    const bool finished = PumpUntil([&] { return !flight->Busy(); });
+    DwmFunctions() = saved;
+    ASSERT_TRUE(finished);
+    EXPECT_NE(std::find(invalidated.begin(), invalidated.end(), form_->Handle()), invalidated.end());
+    EXPECT_NE(std::find(invalidated.begin(), invalidated.end(), Application->Handle()), invalidated.end());
+    ::SendMessageA(form_->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !Application->Minimized() && !flight->Busy(); }));
+}
+
 // Without desktop composition the application's button on the classic taskbar is the
 // target; the search skips the buttons of other windows.
 TEST_F(AppAnimationTest, TheTaskbarButtonIsTheTargetWhenItCanBeFound) {

@@ -256,7 +256,10 @@ public:
 
     bool DeferBroadcast() const { return FDeferBroadcast; }
     bool Unloading() const { return FUnloading; }
+    // 0 none, 1 a window restoring, 2 a window minimising (the main form's through the
+    // application window's hook, other forms' through their providers).
     int MinimizeState() const { return FMinimizeState; }
+    void NoteMinimizeState(int state) { FMinimizeState = state; }
 
     void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;

@@ -233,6 +233,9 @@ TacDwmFunctions& DwmFunctions() {
             if (functions.EnableBlurBehindWindow == nullptr)
                 functions.EnableBlurBehindWindow = reinterpret_cast<TacDwmFunctions::TEnableBlurBehindWindow>(
                     reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmEnableBlurBehindWindow")));
+            if (functions.InvalidateIconicBitmaps == nullptr)
+                functions.InvalidateIconicBitmaps = reinterpret_cast<TacDwmFunctions::TInvalidateIconicBitmaps>(
+                    reinterpret_cast<void*>(::GetProcAddress(dwm, "DwmInvalidateIconicBitmaps")));
         }
     }
     return functions;
@@ -279,6 +282,13 @@ void SetBlurBehind(HWND window, HRGN region) {
     const TacDwmFunctions::TBlurBehind blur{region != nullptr ? enableFlag | regionFlag : enableFlag,
                                            region != nullptr ? TRUE : FALSE, region, FALSE};
     functions.EnableBlurBehindWindow(window, &blur);
+}
+
+void InvalidateIconicBitmaps(HWND window) {
+    if (window == nullptr || !CompositionEnabled())
+        return;
+    if (TacDwmFunctions& functions = DwmFunctions(); functions.InvalidateIconicBitmaps != nullptr)
+        functions.InvalidateIconicBitmaps(window);
 }
 
 } // namespace sj

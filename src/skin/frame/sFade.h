@@ -295,11 +295,13 @@ struct TacDwmFunctions {
         BOOL TransitionOnMaximized;
     };
     using TEnableBlurBehindWindow = HRESULT(WINAPI*)(HWND window, const TBlurBehind* blur);
+    using TInvalidateIconicBitmaps = HRESULT(WINAPI*)(HWND window);
     TIsCompositionEnabled IsCompositionEnabled = nullptr;
     TSetWindowAttribute SetWindowAttribute = nullptr;
     TSetIconicThumbnail SetIconicThumbnail = nullptr;
     TSetIconicLivePreviewBitmap SetIconicLivePreviewBitmap = nullptr;
     TEnableBlurBehindWindow EnableBlurBehindWindow = nullptr;
+    TInvalidateIconicBitmaps InvalidateIconicBitmaps = nullptr;
     bool Loaded = false;
 };
 // The table, filled from dwmapi.dll at first use (entries stay empty without it).
@@ -314,5 +316,8 @@ void DisableDwmTransitions(HWND window);
 void RequestIconicBitmaps(HWND window);
 // Blur behind the window's region where given, none without one (composition on only).
 void SetBlurBehind(HWND window, HRGN region);
+// With composition on, the taskbar asks the window for its thumbnail and live preview
+// again: what they showed is out of date.
+void InvalidateIconicBitmaps(HWND window);
 
 } // namespace sj

@@ -239,6 +239,12 @@ bool TacMinTimer::StartMinimize() {
     ShowStep(0);
     SetFormTransparent(true);
     SetEnabled(true);
+    // The taskbar's picture of the window (its button belongs to the application
+    // window for the main form) would show the transparent form.
+    InvalidateIconicBitmaps(formWindow);
+    if (mainForm_ && Application != nullptr)
+        InvalidateIconicBitmaps(Application->Handle());
+    manager->NoteMinimizeState(2);
     return true;
 }
 
