@@ -273,6 +273,20 @@ bool TsSkinProvider::IsMaximized() const {
     return form_.HandleAllocated() && ::IsZoomed(form_.Handle());
 }
 
+bool TsSkinProvider::IsDialogStyle() const {
+    return form_.BorderStyle() == TFormBorderStyle::bsDialog;
+}
+
+bool TsSkinProvider::IsTopmost() const {
+    if (form_.FormStyle() == TFormStyle::fsStayOnTop)
+        return true;
+    return form_.HandleAllocated() && (::GetWindowLongA(form_.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+bool TsSkinProvider::Minimizing() const {
+    return minTimer_ && minTimer_->Phase() == TacMinTimer::TPhase::Minimizing;
+}
+
 bool TsSkinProvider::IsMinimized() const {
     return form_.HandleAllocated() && ::IsIconic(form_.Handle());
 }

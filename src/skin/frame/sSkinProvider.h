@@ -369,6 +369,15 @@ private:
     void ApplyBlurBehind();
     TBitmap& PictureOf(TBitmap& cache);
     void FollowPlacement();
+    // The window the border window goes after in z-order (an active dialog brought up
+    // again first), or null where it keeps its place (a dialog-style form, behind
+    // which KeepBehindDialogForm holds it).
+    HWND PlaceAfter();
+    // Directly behind the form, and topmost exactly when the form is.
+    bool InZOrderPlace(POINT position) const;
+    void KeepBehindDialogForm();
+    void DropTopmost();
+    void RestoreTopmostForm();
 
     TsSkinProvider& owner_;
     HWND window_ = nullptr;
@@ -377,6 +386,7 @@ private:
     RECT placed_{};
     BYTE shownAlpha_ = 255;
     bool busy_ = false;
+    bool ordering_ = false; // re-placing itself behind a dialog-style form
     bool punched_ = false;
     bool contentStale_ = false;
     bool blurred_ = false;
@@ -571,6 +581,12 @@ private:
     bool IsBordered() const;
     bool IsSizeable() const;
     bool IsMaximized() const;
+    // A dialog frame (bsDialog): its border window keeps itself behind it.
+    bool IsDialogStyle() const;
+    // Stay-on-top by its form style or its window's style.
+    bool IsTopmost() const;
+    // The minimise animation is flying the form to the taskbar.
+    bool Minimizing() const;
     bool IsMinimized() const;
     bool BigButtonSet() const;
     int SectionState(std::int32_t sectionIndex) const;
