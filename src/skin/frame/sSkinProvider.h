@@ -597,6 +597,7 @@ private:
     void SelectButtonImages();
     void LayoutTitle();
     void LayoutTitleButtons();
+    void PaintFrameFace(TBitmap& cache, const TacRect& frame);
     void PaintTitle(TBitmap& cache);
     void PaintTitleIcon(TBitmap& cache);
     void PaintCaptionText(TBitmap& cache);
@@ -641,6 +642,8 @@ private:
     void PaintCaptionGlow(TBitmap& cache, const std::string& caption, const RECT& text, UINT flags);
     bool RightToLeft() const;
     void PaintExtendedRing(TBitmap& cache);
+    // BORDERMODE 1: the skin's border image is the frame and caption strip too.
+    bool RingFramesTheForm() const;
     void UpdateBorder(bool repaint);
 
     TCustomForm& form_;

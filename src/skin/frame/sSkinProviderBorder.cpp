@@ -47,8 +47,15 @@ void TsSkinProvider::UpdateBorder(bool repaint) {
         borderForm_->UpdateBorderWindow(repaint);
 }
 
+bool TsSkinProvider::RingFramesTheForm() const {
+    const TsSkinModel* model = Model();
+    return borderForm_ && model != nullptr && model->SkinGlobals.BorderMode == 1 &&
+           model->HasImage(model->StdIndexes.ExBorderImage);
+}
+
 // The shadow (or the skin's border image) as a nine-slice ring in the margins around
-// the visible frame; the frame's clear corners show the ring image through.
+// the visible frame; the frame's clear corners show the ring image through. A skin
+// whose image is the frame itself has the ring reach over frame and caption strip.
 void TsSkinProvider::PaintExtendedRing(TBitmap& cache) {
     const TsSkinModel* model = Model();
     if (model == nullptr)
@@ -57,20 +64,17 @@ void TsSkinProvider::PaintExtendedRing(TBitmap& cache) {
     if (image.Empty())
         return;
     const int w = cache.Width(), h = cache.Height();
-    const TRingImage ring = ExtendedRingOf(*model, formActive_ != 0, w, h);
     const TsMargins m = Margins();
     TacPixelsView pixels = cache.Pixels();
-    const TacRect inside{m[0], m[1], w - m[2], h - m[3]};
-    for (int y = 0; y < h; ++y) {
-        const bool rowInside = y >= inside.Top && y < inside.Bottom;
-        for (int x = 0; x < w; ++x) {
-            if (rowInside && x == inside.Left) {
-                x = inside.Right - 1; // the inside is the frame's
-                continue;
-            }
-            pixels.At(x, y) = ring.At(x, y);
-        }
+    if (RingFramesTheForm()) {
+        const int b = FrameBorderWidth(true), t = CaptionHeight(true);
+        FillRing(pixels, FramingRingOf(*model, formActive_ != 0, w, h, t),
+                 TacRect{m[0] + b, m[1] + t, w - m[2] - b, h - m[3] - b});
+        return;
     }
+    const TRingImage ring = ExtendedRingOf(*model, formActive_ != 0, w, h);
+    const TacRect inside{m[0], m[1], w - m[2], h - m[3]};
+    FillRing(pixels, ring, inside);
     // Rounded frame corners: the key pixels of the corner pieces show the ring image.
     auto mergeCorners = [&](std::int32_t index, bool top, bool bottom, int limit) {
         if (!model->HasImage(index))

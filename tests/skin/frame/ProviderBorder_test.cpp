@@ -1,15 +1,19 @@
 // The border window of the extended frame under Wine: where it lies in z-order beside
-// normal, stay-on-top and dialog-style forms.
+// normal, stay-on-top and dialog-style forms, and the frame a skin draws as part of its
+// border image (BORDERMODE 1), against nine-slices computed here from the image.
 #include "tests/skin/frame/ProviderHarness.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/TempDir.h"
 #include "skin/frame/sFade.h"
+#include "tools/common/PngWriter.h"
 
 namespace sj::provider_harness {
 namespace {
@@ -233,6 +237,134 @@ TEST_F(DialogBorderOrder, BorderWindowKeepsBehindTheFormWithoutComposition) {
     Pump(50);
     EXPECT_TRUE(NextTo(form->Handle(), border));
     EXPECT_EQ(::GetActiveWindow(), form->Handle());
+}
+
+// ---- a frame drawn by the border image (BORDERMODE 1) ----------------------------------------
+
+constexpr int kBorderWidth = 4, kTitleHeight = 24, kFormOffset = 6;
+constexpr int kImageWidth = 40, kImageHeight = 80;
+constexpr int kSourceLeft = 12, kSourceTop = 45, kSourceRight = 14, kSourceBottom = 10;
+constexpr std::int32_t kFormColor = 0x00336699;
+
+// Every pixel its own, every other column half transparent (premultiplied).
+TacPixmap FramingImage() {
+    TacPixmap image(kImageWidth, kImageHeight);
+    for (int y = 0; y < kImageHeight; ++y)
+        for (int x = 0; x < kImageWidth; ++x) {
+            const bool translucent = x % 2 == 1;
+            const std::uint32_t alpha = translucent ? 0x80 : 0xFF;
+            const std::uint32_t red = translucent ? x * 3 : x * 6, green = translucent ? y : y * 3;
+            image.At(x, y) = (alpha << 24) | (red << 16) | (green << 8) | 0x20;
+        }
+    return image;
+}
+
+std::string FramingSkinText() {
+    return "[GLOBALINFO]\r\nVERSION=8.00\r\nBORDERWIDTH=" + std::to_string(kBorderWidth) +
+           "\r\nTITLEHEIGHT=" + std::to_string(kTitleHeight) + "\r\nFORMOFFSET=" + std::to_string(kFormOffset) +
+           "\r\nBORDERMODE=1\r\n"
+           // Paint flags 3: bit 0 stretches the sides.
+           "EXBORDER=!EXB.PNG!1!0!3!0012!0045!0014!0010!3\r\n"
+           "[FORM]\r\nSTATES=1\r\nCOLOR=" +
+           std::to_string(kFormColor) + "\r\n";
+}
+
+// Where a cache pixel comes from in one direction of the nine-slice: the pieces before
+// `first` and after `last` unscaled, the middle stretched over the rest.
+int SourceOf(int at, int size, int first, int last, int imageSize) {
+    if (at < first)
+        return at;
+    if (at >= size - last)
+        return imageSize - (size - at);
+    return first + (at - first) * (imageSize - first - last) / (size - first - last);
+}
+
+bool InsideAny(const std::vector<RECT>& rects, int x, int y) {
+    return std::any_of(rects.begin(), rects.end(),
+                       [&](const RECT& r) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; });
+}
+
+class FramingRing : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string skinFolder = skins / "RingFrame";
+        std::filesystem::create_directories(skinFolder);
+        test::WriteFile(skinFolder + "\\Options.dat", FramingSkinText());
+        const std::vector<std::uint8_t> png = tools::EncodePng(FramingImage());
+        test::WriteFile(skinFolder + "\\Exb.png", std::string(png.begin(), png.end()));
+        std::string folder = skins.Folder();
+        folder.pop_back();
+        std::string text = Replaced(ProviderHarnessFormText("RingFrame", true), "SkinDirectory = 'c:\\Skins'",
+                                    "SkinDirectory = '" + folder + "'");
+        form = ShownForm(Replaced(text, "ClientHeight = 260", "ClientHeight = 20"));
+        ASSERT_EQ(form->Manager->SkinName(), "RingFrame");
+        ASSERT_TRUE(form->Provider->PaintFrame());
+    }
+    TsSkinProvider& provider() { return *form->Provider; }
+
+    test::TTempDir skins;
+    std::unique_ptr<TProviderHarnessForm> form;
+};
+
+TEST_F(FramingRing, RingIsTheImagesNineSliceOverFrameAndCaptionStrip) {
+    ASSERT_NE(provider().BorderForm(), nullptr);
+    EXPECT_EQ(provider().Margins(), (TsMargins{kFormOffset, kFormOffset, kFormOffset, kFormOffset}));
+    const TacPixmap& image = form->Manager->Model().ExtBorderActive;
+    ASSERT_EQ(image.Width(), kImageWidth);
+    TacPixelsView cache = provider().FrameCache()->Pixels();
+    const int w = cache.Width, h = cache.Height;
+    ASSERT_EQ(h, form->ClientHeight() + kBorderWidth + kTitleHeight + 2 * kFormOffset);
+    // The ring reaches to the client area.
+    const int side = kFormOffset + kBorderWidth, top = kFormOffset + kTitleHeight;
+    EXPECT_EQ(provider().ClientOffsetX(), side);
+    EXPECT_EQ(provider().ClientOffsetY(), top);
+    // A short form: the top source border is cut to the caption and half the rest.
+    const int sourceTop = std::min(kSourceTop, (h - kTitleHeight) / 2 + kTitleHeight);
+    ASSERT_LT(sourceTop, kSourceTop) << "the form is short enough for the limit";
+    const int sourceBottom = std::min(kSourceBottom, (h - kTitleHeight) / 2);
+
+    // Painted over the image: the caption text with the added title, icon and buttons.
+    const RECT text = provider().CaptionTextRect();
+    std::vector<RECT> over{RECT{text.left, text.top, w - kFormOffset, text.bottom}, provider().IconRect()};
+    for (int code : {HTMINBUTTON, HTMAXBUTTON, HTCLOSE, HTHELP})
+        over.push_back(provider().Button(code).Rect);
+    int compared = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const bool ring = x < side || x >= w - side || y < top || y >= h - side;
+            if (!ring || InsideAny(over, x, y))
+                continue;
+            const int sx = SourceOf(x, w, kSourceLeft, kSourceRight, kImageWidth);
+            const int sy = SourceOf(y, h, sourceTop, sourceBottom, kImageHeight);
+            ASSERT_EQ(cache.At(x, y), image.At(sx, sy)) << x << "," << y << " from " << sx << "," << sy;
+            ++compared;
+        }
+    EXPECT_GT(compared, 2 * h * side) << "the sides and the bottom at least";
+    // Inside the ring the form's own face, without a frame of its own.
+    EXPECT_EQ(cache.At(side, top) & 0x00FFFFFFu, ColorToPixelOrder(static_cast<TColor>(kFormColor)) & 0x00FFFFFFu);
+    EXPECT_EQ(cache.At(w - side - 1, h - side - 1) & 0x00FFFFFFu,
+              ColorToPixelOrder(static_cast<TColor>(kFormColor)) & 0x00FFFFFFu);
+}
+
+TEST_F(FramingRing, CaptionTextShowsOverTheImage) {
+    const TacPixmap& image = form->Manager->Model().ExtBorderActive;
+    TacPixelsView cache = provider().FrameCache()->Pixels();
+    const RECT text = provider().CaptionTextRect();
+    ASSERT_GT(text.right, text.left);
+    ASSERT_LT(text.bottom, kFormOffset + kTitleHeight + 1) << "the text lies in the caption strip";
+    const int w = cache.Width, h = cache.Height;
+    const int sourceTop = std::min(kSourceTop, (h - kTitleHeight) / 2 + kTitleHeight);
+    const int sourceBottom = std::min(kSourceBottom, (h - kTitleHeight) / 2);
+    int inked = 0;
+    for (int y = text.top; y < text.bottom; ++y)
+        for (int x = text.left; x < text.right; ++x) {
+            const TPixel32 under = image.At(SourceOf(x, w, kSourceLeft, kSourceRight, kImageWidth),
+                                            SourceOf(y, h, sourceTop, sourceBottom, kImageHeight));
+            if ((cache.At(x, y) & 0x00FFFFFFu) != (under & 0x00FFFFFFu))
+                ++inked;
+            EXPECT_EQ(cache.At(x, y) >> 24, 0xFFu) << "text is opaque: " << x << "," << y;
+        }
+    EXPECT_GT(inked, 20) << "the caption's letters";
 }
 
 } // namespace
