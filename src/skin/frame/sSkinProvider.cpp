@@ -113,6 +113,7 @@ TsSkinProvider::TsSkinProvider(TComponent* owner) : TComponent(owner), form_(For
                                  : slot == kMaximize ? HTMAXBUTTON
                                  : slot == kClose    ? HTCLOSE
                                                      : HTHELP;
+    NotePreviewRequest();
     // A provider already on this form keeps the form; this one stays inert.
     if (form_.HandleAllocated() &&
         ::SendMessageA(form_.Handle(), SkinCommandMessage, SkinCommand(scQueryProvider), 0) != 0) {
@@ -132,6 +133,7 @@ TsSkinProvider::TsSkinProvider(TComponent* owner) : TComponent(owner), form_(For
 TsSkinProvider::~TsSkinProvider() {
     if (inert_)
         return;
+    ForgetPreviewForm();
     // A flight or a drag on its way ends with the provider.
     minTimer_.reset();
     moveTimer_.reset();

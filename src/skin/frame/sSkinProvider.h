@@ -642,6 +642,12 @@ private:
     void PaintCaptionGlow(TBitmap& cache, const std::string& caption, const RECT& text, UINT flags);
     bool RightToLeft() const;
     void PaintExtendedRing(TBitmap& cache);
+    // Preview mode.
+    void NotePreviewRequest();
+    bool IsPreviewForm() const;
+    void ForgetPreviewForm() const;
+    void AnnounceIfPreview();
+    bool HandleLiveSkin(TMessage& message);
     // BORDERMODE 1: the skin's border image is the frame and caption strip too.
     bool RingFramesTheForm() const;
     void UpdateBorder(bool repaint);
@@ -708,5 +714,14 @@ private:
 };
 
 void RegisterSkinProviderClasses();
+
+// Preview mode ("/acpreview" as the first parameter): the first form shown registers
+// its window with the skin editor, which then sends it live skins (WM_COPYDATA).
+inline constexpr UINT SkinEditorMessage = 0xA400;
+inline constexpr WPARAM SkinEditorRegisterForm = 3;
+bool PreviewMode();
+// Sets the process-wide flag and forgets which form registered; the providers set it
+// from the command line themselves.
+void SetPreviewMode(bool on);
 
 } // namespace sj
