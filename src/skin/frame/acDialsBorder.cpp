@@ -55,10 +55,7 @@ void PaintDialogShadowRing(TacPixelsView target, const TsSkinModel& model, bool 
     const TacPixmap& image = active ? model.ExtBorderActive : model.ExtBorderInactive;
     if (image.Empty() || target.Empty())
         return;
-    const TRingImage ring = ExtendedRingOf(model, active, target.Width, target.Height);
-    for (int y = 0; y < target.Height; ++y)
-        for (int x = 0; x < target.Width; ++x)
-            target.At(x, y) = ring.At(x, y);
+    FillRing(target, ExtendedRingOf(model, active, target.Width, target.Height), TacRect{});
 }
 
 TacDialogBorderForm::TacDialogBorderForm(TacDialogWnd& owner) : owner_(owner) {

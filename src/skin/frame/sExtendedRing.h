@@ -70,4 +70,34 @@ inline TRingImage ExtendedRingOf(const TsSkinModel& model, bool active, int widt
     return ring;
 }
 
+// A skin in BORDERMODE 1 draws the form's frame and caption strip as part of its
+// "EXBORDER" image: the ring over a width x height cache reaches over them, so its top
+// source border may take the caption strip (captionHeight) and half of what is left,
+// the bottom one the other half, and bit 0 of the item's paint flags stretches.
+inline TRingImage FramingRingOf(const TsSkinModel& model, bool active, int width, int height, int captionHeight) {
+    TRingImage ring = ExtendedRingOf(model, active, width, height);
+    if (!model.HasImage(model.StdIndexes.ExBorderImage))
+        return ring;
+    const TsMaskData& item = model.Masks[static_cast<std::size_t>(model.StdIndexes.ExBorderImage)];
+    const int rest = std::max(0, height - captionHeight) / 2;
+    ring.Top = std::min<int>(item.BorderTop, rest + captionHeight);
+    ring.Bottom = std::min<int>(item.BorderBottom, rest);
+    ring.Stretch = (item.PaintFlags & 1) != 0;
+    return ring;
+}
+
+// The ring's pixels everywhere outside `inside`, which keeps what it holds.
+inline void FillRing(TacPixelsView target, const TRingImage& ring, const TacRect& inside) {
+    for (int y = 0; y < target.Height; ++y) {
+        const bool rowInside = y >= inside.Top && y < inside.Bottom;
+        for (int x = 0; x < target.Width; ++x) {
+            if (rowInside && x >= inside.Left && x < inside.Right) {
+                x = inside.Right - 1;
+                continue;
+            }
+            target.At(x, y) = ring.At(x, y);
+        }
+    }
+}
+
 } // namespace sj

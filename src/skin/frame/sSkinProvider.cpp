@@ -113,6 +113,7 @@ TsSkinProvider::TsSkinProvider(TComponent* owner) : TComponent(owner), form_(For
                                  : slot == kMaximize ? HTMAXBUTTON
                                  : slot == kClose    ? HTCLOSE
                                                      : HTHELP;
+    NotePreviewRequest();
     // A provider already on this form keeps the form; this one stays inert.
     if (form_.HandleAllocated() &&
         ::SendMessageA(form_.Handle(), SkinCommandMessage, SkinCommand(scQueryProvider), 0) != 0) {
@@ -132,6 +133,7 @@ TsSkinProvider::TsSkinProvider(TComponent* owner) : TComponent(owner), form_(For
 TsSkinProvider::~TsSkinProvider() {
     if (inert_)
         return;
+    ForgetPreviewForm();
     // A flight or a drag on its way ends with the provider.
     minTimer_.reset();
     moveTimer_.reset();
@@ -288,6 +290,20 @@ SIZE TsSkinProvider::WindowSize() const {
 
 bool TsSkinProvider::IsMaximized() const {
     return form_.HandleAllocated() && ::IsZoomed(form_.Handle());
+}
+
+bool TsSkinProvider::IsDialogStyle() const {
+    return form_.BorderStyle() == TFormBorderStyle::bsDialog;
+}
+
+bool TsSkinProvider::IsTopmost() const {
+    if (form_.FormStyle() == TFormStyle::fsStayOnTop)
+        return true;
+    return form_.HandleAllocated() && (::GetWindowLongA(form_.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+bool TsSkinProvider::Minimizing() const {
+    return minTimer_ && minTimer_->Phase() == TacMinTimer::TPhase::Minimizing;
 }
 
 bool TsSkinProvider::IsMinimized() const {

@@ -371,6 +371,15 @@ private:
     void ApplyBlurBehind();
     TBitmap& PictureOf(TBitmap& cache);
     void FollowPlacement();
+    // The window the border window goes after in z-order (an active dialog brought up
+    // again first), or null where it keeps its place (a dialog-style form, behind
+    // which KeepBehindDialogForm holds it).
+    HWND PlaceAfter();
+    // Directly behind the form, and topmost exactly when the form is.
+    bool InZOrderPlace(POINT position) const;
+    void KeepBehindDialogForm();
+    void DropTopmost();
+    void RestoreTopmostForm();
 
     TsSkinProvider& owner_;
     HWND window_ = nullptr;
@@ -379,6 +388,7 @@ private:
     RECT placed_{};
     BYTE shownAlpha_ = 255;
     bool busy_ = false;
+    bool ordering_ = false; // re-placing itself behind a dialog-style form
     bool punched_ = false;
     bool contentStale_ = false;
     bool blurred_ = false;
@@ -590,6 +600,12 @@ private:
     bool IsBordered() const;
     bool IsSizeable() const;
     bool IsMaximized() const;
+    // A dialog frame (bsDialog): its border window keeps itself behind it.
+    bool IsDialogStyle() const;
+    // Stay-on-top by its form style or its window's style.
+    bool IsTopmost() const;
+    // The minimise animation is flying the form to the taskbar.
+    bool Minimizing() const;
     bool IsMinimized() const;
     bool BigButtonSet() const;
     int SectionState(std::int32_t sectionIndex) const;
@@ -600,6 +616,7 @@ private:
     void SelectButtonImages();
     void LayoutTitle();
     void LayoutTitleButtons();
+    void PaintFrameFace(TBitmap& cache, const TacRect& frame);
     void PaintTitle(TBitmap& cache);
     void PaintTitleIcon(TBitmap& cache);
     void PaintCaptionText(TBitmap& cache);
@@ -653,6 +670,14 @@ private:
     void PaintCaptionGlow(TBitmap& cache, const std::string& caption, const RECT& text, UINT flags);
     bool RightToLeft() const;
     void PaintExtendedRing(TBitmap& cache);
+    // Preview mode.
+    void NotePreviewRequest();
+    bool IsPreviewForm() const;
+    void ForgetPreviewForm() const;
+    void AnnounceIfPreview();
+    bool HandleLiveSkin(TMessage& message);
+    // BORDERMODE 1: the skin's border image is the frame and caption strip too.
+    bool RingFramesTheForm() const;
     void UpdateBorder(bool repaint);
 
     TCustomForm& form_;
@@ -720,5 +745,14 @@ private:
 };
 
 void RegisterSkinProviderClasses();
+
+// Preview mode ("/acpreview" as the first parameter): the first form shown registers
+// its window with the skin editor, which then sends it live skins (WM_COPYDATA).
+inline constexpr UINT SkinEditorMessage = 0xA400;
+inline constexpr WPARAM SkinEditorRegisterForm = 3;
+bool PreviewMode();
+// Sets the process-wide flag and forgets which form registered; the providers set it
+// from the command line themselves.
+void SetPreviewMode(bool on);
 
 } // namespace sj

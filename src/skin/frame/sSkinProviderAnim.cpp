@@ -14,7 +14,7 @@ bool TsSkinProvider::ShowAnimationWanted() const {
     TsSkinManager* manager = SkinManager();
     return AllowAnimation && manager != nullptr && form_.Parent() == nullptr && manager->AnimEffects.FormShow.Active &&
            FormAnimationSteps(manager->AnimEffects.FormShow.Time) > 0 && LayeredWindowsAvailable() &&
-           !ApplicationClosing() && prepared_ && !AnimationRunning();
+           !ApplicationClosing() && prepared_ && !AnimationRunning() && !IsPreviewForm();
 }
 
 bool TsSkinProvider::HideAnimationWanted() const {

@@ -47,8 +47,15 @@ void TsSkinProvider::UpdateBorder(bool repaint) {
         borderForm_->UpdateBorderWindow(repaint);
 }
 
+bool TsSkinProvider::RingFramesTheForm() const {
+    const TsSkinModel* model = Model();
+    return borderForm_ && model != nullptr && model->SkinGlobals.BorderMode == 1 &&
+           model->HasImage(model->StdIndexes.ExBorderImage);
+}
+
 // The shadow (or the skin's border image) as a nine-slice ring in the margins around
-// the visible frame; the frame's clear corners show the ring image through.
+// the visible frame; the frame's clear corners show the ring image through. A skin
+// whose image is the frame itself has the ring reach over frame and caption strip.
 void TsSkinProvider::PaintExtendedRing(TBitmap& cache) {
     const TsSkinModel* model = Model();
     if (model == nullptr)
@@ -57,20 +64,17 @@ void TsSkinProvider::PaintExtendedRing(TBitmap& cache) {
     if (image.Empty())
         return;
     const int w = cache.Width(), h = cache.Height();
-    const TRingImage ring = ExtendedRingOf(*model, formActive_ != 0, w, h);
     const TsMargins m = Margins();
     TacPixelsView pixels = cache.Pixels();
-    const TacRect inside{m[0], m[1], w - m[2], h - m[3]};
-    for (int y = 0; y < h; ++y) {
-        const bool rowInside = y >= inside.Top && y < inside.Bottom;
-        for (int x = 0; x < w; ++x) {
-            if (rowInside && x == inside.Left) {
-                x = inside.Right - 1; // the inside is the frame's
-                continue;
-            }
-            pixels.At(x, y) = ring.At(x, y);
-        }
+    if (RingFramesTheForm()) {
+        const int b = FrameBorderWidth(true), t = CaptionHeight(true);
+        FillRing(pixels, FramingRingOf(*model, formActive_ != 0, w, h, t),
+                 TacRect{m[0] + b, m[1] + t, w - m[2] - b, h - m[3] - b});
+        return;
     }
+    const TRingImage ring = ExtendedRingOf(*model, formActive_ != 0, w, h);
+    const TacRect inside{m[0], m[1], w - m[2], h - m[3]};
+    FillRing(pixels, ring, inside);
     // Rounded frame corners: the key pixels of the corner pieces show the ring image.
     auto mergeCorners = [&](std::int32_t index, bool top, bool bottom, int limit) {
         if (!model->HasImage(index))
@@ -119,6 +123,35 @@ void TsSkinProvider::PaintExtendedRing(TBitmap& cache) {
 namespace {
 
 constexpr const char* kBorderWindowClass = "acBorderWindow";
+
+bool TopmostWindow(HWND window) {
+    return (::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+// The system keeps an owned window above its owner, so "directly behind" the form ends
+// up as the neighbour on either side of it.
+bool NextTo(HWND form, HWND window) {
+    return ::GetWindow(form, GW_HWNDNEXT) == window || ::GetWindow(form, GW_HWNDPREV) == window;
+}
+
+constexpr UINT kReorderOnly = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+
+// The border window without its owner while the topmost state of it or of its form
+// changes: some systems re-place an owned window by its owner's rules first and then
+// drop the change (Wine neither lets such an owned window leave the topmost band nor
+// its owner come back into it).
+class TUnownedScope {
+public:
+    explicit TUnownedScope(HWND window)
+        : window_(window), owner_(::SetWindowLongPtrA(window, GWLP_HWNDPARENT, 0)) {}
+    ~TUnownedScope() { ::SetWindowLongPtrA(window_, GWLP_HWNDPARENT, owner_); }
+    TUnownedScope(const TUnownedScope&) = delete;
+    TUnownedScope& operator=(const TUnownedScope&) = delete;
+
+private:
+    HWND window_;
+    LONG_PTR owner_;
+};
 
 void RegisterBorderWindowClass(WNDPROC procedure) {
     static bool registered = false;
@@ -259,11 +292,7 @@ void TacBorderForm::UpdateBorderWindow(bool repaint, BYTE alpha) {
     if (window_ == nullptr)
         return;
     // A paint that throws must not leave the window never updated again.
-    struct TBusy {
-        bool& Flag;
-        explicit TBusy(bool& flag) : Flag(flag) { Flag = true; }
-        ~TBusy() { Flag = false; }
-    } busy{busy_};
+    const TFlagScope busy(busy_);
     if (owner_.SkinData().CacheStale)
         repaint = true;
     TBitmap* cache = owner_.PaintFrame() ? owner_.FrameCache() : nullptr;
@@ -276,20 +305,95 @@ void TacBorderForm::UpdateBorderWindow(bool repaint, BYTE alpha) {
         PushContent(position, size, alpha);
     // Next to the form in z-order; nothing to do when it is there already (every
     // activation and skin change asks again).
-    RECT shown{};
-    ::GetWindowRect(window_, &shown);
-    const bool placed =
-        ::IsWindowVisible(window_) && shown.left == position.x && shown.top == position.y &&
-        (::GetWindow(formWindow, GW_HWNDNEXT) == window_ || ::GetWindow(formWindow, GW_HWNDPREV) == window_);
-    if (!placed) {
+    if (!owner_.IsDialogStyle())
+        RestoreTopmostForm();
+    if (!InZOrderPlace(position)) {
+        HWND after = PlaceAfter();
+        if (after != HWND_TOPMOST)
+            DropTopmost();
         UINT flags = SWP_NOACTIVATE | SWP_NOSIZE | SWP_NOOWNERZORDER;
         if (!::IsWindowVisible(window_))
             flags |= SWP_SHOWWINDOW;
-        ::SetWindowPos(window_, formWindow, position.x, position.y, 0, 0, flags);
+        if (after == nullptr)
+            flags |= SWP_NOZORDER;
+        ::SetWindowPos(window_, after, position.x, position.y, 0, 0, flags);
     }
+    if (owner_.IsDialogStyle())
+        KeepBehindDialogForm();
     // Asked for while the window moved: the cache is handed over once more.
     if (contentStale_ && window_ != nullptr)
         PushContent(position, size, shownAlpha_);
+}
+
+bool TacBorderForm::InZOrderPlace(POINT position) const {
+    HWND form = owner_.Form().Handle();
+    RECT shown{};
+    ::GetWindowRect(window_, &shown);
+    return ::IsWindowVisible(window_) && shown.left == position.x && shown.top == position.y && NextTo(form, window_) &&
+           TopmostWindow(window_) == TopmostWindow(form);
+}
+
+HWND TacBorderForm::PlaceAfter() {
+    HWND form = owner_.Form().Handle();
+    if (owner_.IsDialogStyle()) {
+        // Showing the border window must not leave an active dialog under another
+        // window; it comes to the top again where it stands.
+        if (owner_.FormActive() != 0 && ::GetActiveWindow() == form)
+            ::SetWindowPos(form, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOOWNERZORDER);
+        return nullptr;
+    }
+    const bool topmost = owner_.IsTopmost();
+    if (owner_.IsMinimized() || owner_.Minimizing()) {
+        // On its way to the taskbar the form lies under the flying picture: the border
+        // window goes in front of the form, not in front of that picture.
+        HWND before = ::GetWindow(form, GW_HWNDPREV);
+        if (before == window_)
+            return nullptr;
+        return before != nullptr ? before : topmost ? HWND_TOPMOST : HWND_TOP;
+    }
+    return topmost ? HWND_TOPMOST : form;
+}
+
+// A dialog-style form keeps its border window right behind it. Under composition the
+// active main form's border window is topmost (the composed frame would otherwise lag
+// behind the dialog when it comes up), and stops being so as soon as the form is not
+// the active main form any more, so that it never floats over other windows.
+void TacBorderForm::KeepBehindDialogForm() {
+    if (ordering_ || window_ == nullptr || !::IsWindowVisible(window_))
+        return;
+    TCustomForm& owner = owner_.Form();
+    HWND form = owner.Handle();
+    const bool mainForm = Application != nullptr && Application->MainForm() == &owner;
+    // The activation state the frame shows: while the form is told it loses the
+    // activation, the system still reports it as the active window.
+    const bool topmost = CompositionEnabled() && mainForm && owner_.FormActive() != 0;
+    const bool wantTopmost = topmost || TopmostWindow(form);
+    if (NextTo(form, window_) && TopmostWindow(window_) == wantTopmost)
+        return;
+    const TFlagScope ordering(ordering_);
+    if (!wantTopmost)
+        DropTopmost();
+    ::SetWindowPos(window_, topmost ? HWND_TOPMOST : form, 0, 0, 0, 0, kReorderOnly);
+}
+
+// A border window left topmost by a form that is not topmost any more would float over
+// every other window.
+void TacBorderForm::DropTopmost() {
+    HWND form = owner_.Form().Handle();
+    if (!TopmostWindow(window_) || TopmostWindow(form))
+        return;
+    const TUnownedScope unowned(window_);
+    ::SetWindowPos(window_, HWND_NOTOPMOST, 0, 0, 0, 0, kReorderOnly);
+}
+
+// A form that should stay on top but lost the style (an owner or another program put it
+// down) gets it back before its border window follows it up there.
+void TacBorderForm::RestoreTopmostForm() {
+    HWND form = owner_.Form().Handle();
+    if (owner_.Form().FormStyle() != TFormStyle::fsStayOnTop || TopmostWindow(form))
+        return;
+    const TUnownedScope unowned(window_);
+    ::SetWindowPos(form, HWND_TOPMOST, 0, 0, 0, 0, kReorderOnly);
 }
 
 void TacBorderForm::PushContent(POINT position, SIZE size, BYTE alpha) {
@@ -485,6 +589,8 @@ LRESULT TacBorderForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return MA_NOACTIVATE;
     case WM_WINDOWPOSCHANGED:
         FollowPlacement();
+        if (owner_.IsDialogStyle())
+            KeepBehindDialogForm();
         break;
     case WM_NCHITTEST:
         // Over the shadow the client area answers, so that the hole punching below takes

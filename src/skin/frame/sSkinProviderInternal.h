@@ -44,6 +44,18 @@ inline TacPixmap CopyOfArea(TacPixelsView pixels, TacRect area) {
     return copy;
 }
 
+// Set for the lifetime of the scope, whatever leaves it.
+class TFlagScope {
+public:
+    explicit TFlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~TFlagScope() { flag_ = false; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
 inline void MakeOpaque(TacPixelsView pixels) {
     for (int y = 0; y < pixels.Height; ++y)
         for (int x = 0; x < pixels.Width; ++x)

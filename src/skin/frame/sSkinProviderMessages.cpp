@@ -433,6 +433,8 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
         PrepareForm();
     else if (message.Msg == WM_SHOWWINDOW && message.WParam != 0 && adapter_ && Skinned())
         adapter_->AddAllItems(form_);
+    if (HandleLiveSkin(message))
+        return;
     if (!Skinned() || !drawNonClientArea_) {
         next(message);
         if (message.Msg == WM_PARENTNOTIFY)
@@ -441,6 +443,9 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
     }
     if (message.Msg == WM_SHOWWINDOW && message.WParam != 0)
         EnableIconicPreviews();
+    // Before the show animation is decided on: the editor's form shows without one.
+    if ((message.Msg == CM_VISIBLECHANGED && form_.Visible()) || (message.Msg == WM_SHOWWINDOW && message.WParam != 0))
+        AnnounceIfPreview();
     if (AnswerIconicRequest(message, form_.Handle()))
         return;
     if (HandleAnimationMessage(message, next))

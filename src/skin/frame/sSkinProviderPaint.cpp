@@ -294,22 +294,22 @@ bool TsSkinProvider::PaintFrame() {
     LayoutTitle();
     LayoutTitleButtons();
     regionStale_ = true;
-    const TsSkinModel* model = Model();
     const TacRect frame{margins[0], margins[1], size.cx - margins[2], size.cy - margins[3]};
     if (borderForm_)
         FillPixels(cache.Pixels(), TacRect{0, 0, size.cx, size.cy}, 0, 0);
-    FillPixels(cache.Pixels(), frame, ColorToPixelOrder(PaintColorToRGB(FaceColor())), 0xFF);
-    if (skinData_->Section() != nullptr)
-        PaintSectionFace(cache.Pixels(), frame, model, skinData_->SectionIndex, skinData_->SkinSection(),
-                         SectionState(skinData_->SectionIndex), true, ColorBackdrop(PaintColorToRGB(FaceColor())), 0,
-                         0);
+    PaintFrameFace(cache, frame);
     PaintGrip(cache);
-    if (IsBordered())
+    // A border image that is the frame itself goes under the title; any other ring
+    // lies outside the frame and shows through the title's clear corners.
+    const bool ringFrames = RingFramesTheForm();
+    if (IsBordered() && !ringFrames)
         PaintTitle(cache);
     PaintMenuLine(cache);
     if (borderForm_)
         PaintExtendedRing(cache);
     if (IsBordered()) {
+        if (ringFrames)
+            PaintTitle(cache);
         SaveButtonStrip(cache);
         PaintCaptionText(cache);
         PaintTitleButtons(cache);
@@ -320,6 +320,25 @@ bool TsSkinProvider::PaintFrame() {
     if (borderForm_)
         borderForm_->MarkContentStale();
     return true;
+}
+
+// The FORM face over the window's part of the cache. When the border image draws the
+// frame, the face goes without its border image: that lies under the ring and would
+// only show through where the ring image is translucent.
+void TsSkinProvider::PaintFrameFace(TBitmap& cache, const TacRect& frame) {
+    const TColor face = FaceColor();
+    FillPixels(cache.Pixels(), frame, ColorToPixelOrder(PaintColorToRGB(face)), 0xFF);
+    if (skinData_->Section() == nullptr)
+        return;
+    const TsSkinModel* model = Model();
+    const std::int32_t section = skinData_->SectionIndex;
+    const int state = SectionState(section);
+    const TBackdropRef backdrop = ColorBackdrop(PaintColorToRGB(face));
+    if (RingFramesTheForm())
+        PaintSectionFaceWithItems(cache.Pixels(), frame, model, section, skinData_->SkinSection(), -1, state, true,
+                                  backdrop, 0, 0);
+    else
+        PaintSectionFace(cache.Pixels(), frame, model, section, skinData_->SkinSection(), state, true, backdrop, 0, 0);
 }
 
 // The window's frame strips around its client area, from the cache. With a border

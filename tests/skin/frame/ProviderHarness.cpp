@@ -4,6 +4,8 @@
 #include "forms/FormResources.h"
 #include "forms/NonVisualClasses.h"
 
+#include <stdexcept>
+
 namespace sj::provider_harness {
 
 namespace {
@@ -71,6 +73,13 @@ std::string ProviderHarnessFormText(const std::string& skinName, bool extendedBo
             "    Text = 'An edit'\n  end\n";
     text += "end\n";
     return text;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    if (at == std::string::npos)
+        throw std::logic_error("the harness description has no \"" + from + "\"");
+    return text.replace(at, from.size(), to);
 }
 
 TProviderHarnessForm::TProviderHarnessForm(TComponent* owner, const std::string& skinName, bool extendedBorders)

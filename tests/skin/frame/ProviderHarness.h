@@ -42,6 +42,8 @@ std::unique_ptr<TBitmap> KeyedGlyph(TColor ink, TColor key);
 std::unique_ptr<TBitmap> AlphaGlyph(TColor ink);
 
 std::string ProviderHarnessFormText(const std::string& skinName, bool extendedBorders);
+// The description with the first `from` replaced by `to`: one setting changed for a test.
+std::string Replaced(std::string text, const std::string& from, const std::string& to);
 
 // Processes pending messages (and waits up to `milliseconds` for more).
 void Pump(DWORD milliseconds = 0);
