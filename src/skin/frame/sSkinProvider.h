@@ -653,6 +653,8 @@ private:
     int UserButtonHit(POINT cachePoint) const;
     void PaintGrip(TBitmap& cache);
     void PaintGripTo(HDC dc);
+    // The client areas a form that grew to `client` leaves stale are painted again.
+    void InvalidateLeftBehind(SIZE client);
     // The menu bar lines and the line under them, 0 without a bar.
     int MenuBandHeight() const;
     bool PaintsMenuLine() const;
@@ -708,6 +710,7 @@ private:
     bool capturing_ = false;
     std::unique_ptr<TBitmap> buttonStrip_;
     RECT buttonStripRect_{};
+    SIZE lastClientSize_{};
     mutable int menuLineCount_ = -1;     // -1: not counted since the bar or the size changed
     std::unique_ptr<TBitmap> menuLineStrip_; // the bar's face without its items
     RECT menuLineRect_{};

@@ -585,12 +585,41 @@ void TsSkinProvider::WindowProc(TMessage& message, const TWndNext& next) {
     case WM_SIZE:
         // A narrower bar may wrap into more lines.
         ForgetMenuLines();
-        skinData_->CacheStale = true;
         regionStale_ = true;
+        // Children whose backdrop is a gradient across the form paint anew.
+        skinData_->HandleCommonMessage(message);
+        skinData_->CacheStale = true;
         next(message);
-        if (message.WParam != SIZE_MINIMIZED)
+        if (message.WParam != SIZE_MINIMIZED) {
+            InvalidateLeftBehind(SIZE{static_cast<short>(LOWORD(message.LParam)),
+                                      static_cast<short>(HIWORD(message.LParam))});
             RepaintFrameNow();
+        }
         return;
+    case WM_STYLECHANGED:
+        next(message);
+        // The border window shows the form's alpha: a form made layered or not again
+        // is shown anew.
+        if (message.WParam == static_cast<WPARAM>(GWL_EXSTYLE) && message.LParam != 0 && borderForm_) {
+            const auto& change = *reinterpret_cast<const STYLESTRUCT*>(message.LParam);
+            if (((change.styleOld ^ change.styleNew) & WS_EX_LAYERED) != 0)
+                borderForm_->UpdateBorderWindow(true);
+        }
+        return;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        // System colours and metrics feed the menus and the frame.
+        ClearMenuBackgrounds();
+        ForgetMenuLines();
+        skinData_->CacheStale = true;
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(message.WParam) == WA_ACTIVE) {
+            HookFormMenu();
+            if (systemMenu_ != nullptr)
+                systemMenu_->UpdateItems();
+        }
+        break;
     case WM_SHOWWINDOW:
         next(message);
         // The border window lives while the form shows.

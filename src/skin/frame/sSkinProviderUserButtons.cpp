@@ -351,6 +351,48 @@ RECT TsSkinProvider::GripRect() const {
     return RECT{right - FrameWidth(grip), bottom - FrameHeight(grip), right, bottom};
 }
 
+// A form that grew keeps what the size grip and the face's right-hand corner images
+// painted at its old size inside its client area until they are painted over.
+void TsSkinProvider::InvalidateLeftBehind(SIZE client) {
+    const SIZE before = lastClientSize_;
+    lastClientSize_ = client;
+    if (!form_.HandleAllocated() || (client.cx <= before.cx && client.cy <= before.cy) || before.cx <= 0)
+        return;
+    HWND window = form_.Handle();
+    const TsSkinModel* model = Model();
+    if (gripMode_ == TsGripMode::gmRightBottom && model != nullptr && model->HasImage(model->StdIndexes.GripImage)) {
+        const TsMaskData& grip = model->Masks[static_cast<std::size_t>(model->StdIndexes.GripImage)];
+        const RECT old{before.cx - FrameWidth(grip), before.cy - FrameHeight(grip), before.cx, before.cy};
+        ::InvalidateRect(window, &old, TRUE);
+    }
+    if (model == nullptr || skinData_->Section() == nullptr)
+        return;
+    // The frame's right and bottom edges in the cache at the old size.
+    const SIZE windowSize = WindowSize();
+    const TsMargins margins = Margins();
+    int frameRight = windowSize.cx, frameBottom = windowSize.cy, frameTop = 0;
+    if (borderForm_) {
+        const int b = FrameBorderWidth(true) - FrameBorderWidth(false);
+        const int t = CaptionHeight(true) - CaptionHeight(false) - FrameBorderWidth(false);
+        frameRight += 2 * b + margins[0];
+        frameBottom += b + t + margins[1];
+        frameTop = margins[1];
+    }
+    frameRight -= client.cx - before.cx;
+    frameBottom -= client.cy - before.cy;
+    for (const char* corner : {"IMGTOPRIGHT", "IMGBTMRIGHT"}) {
+        const std::int32_t index = model->ImageIndexOf(skinData_->SectionIndex, skinData_->SkinSection(), corner);
+        if (!model->HasImage(index))
+            continue;
+        const TsMaskData& image = model->Masks[static_cast<std::size_t>(index)];
+        const bool top = corner[3] == 'T';
+        RECT old{frameRight - FrameWidth(image), top ? frameTop : frameBottom - FrameHeight(image), frameRight,
+                 top ? frameTop + FrameHeight(image) : frameBottom};
+        ::OffsetRect(&old, -ClientOffsetX(), -ClientOffsetY());
+        ::InvalidateRect(window, &old, TRUE);
+    }
+}
+
 void TsSkinProvider::PaintGrip(TBitmap& cache) {
     const RECT r = GripRect();
     if (r.right <= r.left)

@@ -395,6 +395,23 @@ TEST_P(ProviderHarness, SizeGripSitsInTheClientCornerAsTheCoreDrawsItAndSizesAFo
     ::SetWindowLongA(form->Handle(), GWL_STYLE, style);
 }
 
+TEST_P(ProviderHarness, FormThatGrowsPaintsItsOldGripPlaceAgain) {
+    provider().SetGripMode(TsGripMode::gmRightBottom);
+    Pump(50);
+    const RECT before = form->ClientRect();
+    ::ValidateRect(form->Handle(), nullptr);
+    RECT window{};
+    ::GetWindowRect(form->Handle(), &window);
+    ::SetWindowPos(form->Handle(), nullptr, 0, 0, window.right - window.left + 40, window.bottom - window.top + 30,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    HRGN update = ::CreateRectRgn(0, 0, 0, 0);
+    ::GetUpdateRgn(form->Handle(), update, FALSE);
+    // Not exposed by the growth, yet it still shows the grip of the old size.
+    EXPECT_TRUE(::PtInRegion(update, before.right - 2, before.bottom - 2));
+    EXPECT_FALSE(::PtInRegion(update, before.right / 2, before.bottom / 2)) << "the rest of the client stays";
+    ::DeleteObject(update);
+}
+
 INSTANTIATE_TEST_SUITE_P(Frames, ProviderHarness, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& param) {
                              return param.param ? "Extended" : "System";
