@@ -109,6 +109,14 @@ void TProviderHarnessForm::AddUserButtons() {
     star.SetGlyph(*AlphaGlyph(static_cast<TColor>(0x0000A000)));
 }
 
+TacPixmap AreaOf(TacPixelsView pixels, const RECT& r) {
+    TacPixmap copy(r.right - r.left, r.bottom - r.top);
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            copy.At(x - r.left, y - r.top) = pixels.At(x, y);
+    return copy;
+}
+
 void Pump(DWORD milliseconds) {
     const DWORD start = ::GetTickCount();
     do {

@@ -45,6 +45,12 @@ std::string ProviderHarnessFormText(const std::string& skinName, bool extendedBo
 // The description with the first `from` replaced by `to`: one setting changed for a test.
 std::string Replaced(std::string text, const std::string& from, const std::string& to);
 
+// A copy of the pixels of r.
+TacPixmap AreaOf(TacPixelsView pixels, const RECT& r);
+inline TacPixmap AreaOf(TBitmap& bitmap, const RECT& r) {
+    return AreaOf(bitmap.Pixels(), r);
+}
+
 // Processes pending messages (and waits up to `milliseconds` for more).
 void Pump(DWORD milliseconds = 0);
 

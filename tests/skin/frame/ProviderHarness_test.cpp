@@ -27,15 +27,6 @@ struct TClick {
     int X, Y;
 };
 
-TacPixmap AreaOf(TBitmap& bitmap, const RECT& r) {
-    TacPixmap copy(r.right - r.left, r.bottom - r.top);
-    TacPixelsView pixels = bitmap.Pixels();
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x)
-            copy.At(x - r.left, y - r.top) = pixels.At(x, y);
-    return copy;
-}
-
 bool SamePixels(const TacPixmap& a, const TacPixmap& b) {
     if (a.Width() != b.Width() || a.Height() != b.Height())
         return false;

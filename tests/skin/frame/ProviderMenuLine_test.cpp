@@ -20,14 +20,6 @@
 namespace sj::provider_harness {
 namespace {
 
-TacPixmap AreaOf(TacPixelsView pixels, const RECT& r) {
-    TacPixmap copy(r.right - r.left, r.bottom - r.top);
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x)
-            copy.At(x - r.left, y - r.top) = pixels.At(x, y);
-    return copy;
-}
-
 // Colour channels only: where the text leaves the alpha is not the painter's concern.
 int DifferentPixels(const TacPixmap& a, const TacPixmap& b) {
     if (a.Width() != b.Width() || a.Height() != b.Height())
