@@ -497,6 +497,8 @@ public:
     void CopyFrameToWindow(HDC dc);
     void CollectClearCorners();
     void UpdateWindowRegion(bool redraw);
+    // Whether the form answered the region probe: another owner manages its region.
+    bool RegionManagedElsewhere();
     const std::vector<RECT>& ClearCorners() const { return clearCorners_; }
     void PaintClientBackground(HDC dc, bool notifyChildren);
     TBitmap* FrameCache() const { return skinData_->CacheBitmap.get(); }
@@ -711,6 +713,8 @@ private:
     std::unique_ptr<TBitmap> buttonStrip_;
     RECT buttonStripRect_{};
     SIZE lastClientSize_{};
+    bool regionProbed_ = false;
+    bool regionElsewhere_ = false;
     mutable int menuLineCount_ = -1;     // -1: not counted since the bar or the size changed
     std::unique_ptr<TBitmap> menuLineStrip_; // the bar's face without its items
     RECT menuLineRect_{};

@@ -438,10 +438,24 @@ void TsSkinProvider::CollectClearCorners() {
                                height, false, clearCorners_);
 }
 
+// Asked once, before the frame is first painted: a form may answer that another owner
+// manages its window region, which the provider then leaves alone.
+bool TsSkinProvider::RegionManagedElsewhere() {
+    constexpr UINT probe = 0xBC4D;
+    constexpr WPARAM answer = 0x41A2;
+    if (!regionProbed_ && form_.HandleAllocated()) {
+        regionProbed_ = true;
+        regionElsewhere_ = ::SendMessageA(form_.Handle(), probe, answer, 0) == static_cast<LRESULT>(answer);
+    }
+    return regionElsewhere_;
+}
+
 void TsSkinProvider::UpdateWindowRegion(bool redraw) {
     if (!drawNonClientArea_ || inert_ || !form_.HandleAllocated())
         return;
     if (!IsBordered() && !IsMinimized() && !IsSizeable())
+        return;
+    if (RegionManagedElsewhere())
         return;
     const SIZE size = WindowSize();
     HRGN region = nullptr;

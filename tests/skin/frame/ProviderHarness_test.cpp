@@ -750,3 +750,40 @@ TEST(ProviderManager, NamedManagerThatGoesLeavesTheFormToThePrimaryOne) {
 
 } // namespace
 } // namespace sj::provider_harness
+
+namespace sj::provider_harness {
+namespace {
+
+// A form whose window region another owner manages says so when asked; the provider
+// then never sets one, while the frame is still skinned.
+TEST(ProviderRegion, FormThatManagesItsOwnRegionKeepsIt) {
+    for (const bool answers : {true, false}) {
+        auto form = std::make_unique<TProviderHarnessForm>(Application, kZest, false);
+        int probes = 0;
+        TWindowProcHook hook = form->HookWindowProc([&](TMessage& message, const TWndNext& next) {
+            if (message.Msg == 0xBC4D && message.WParam == 0x41A2) {
+                ++probes;
+                message.Result = answers ? 0x41A2 : 0;
+                return;
+            }
+            next(message);
+        });
+        form->Show();
+        Pump(100);
+        ASSERT_TRUE(form->Provider->PaintFrame());
+        HRGN region = ::CreateRectRgn(0, 0, 0, 0);
+        const int kind = ::GetWindowRgn(form->Handle(), region);
+        ::DeleteObject(region);
+        EXPECT_EQ(probes, 1) << "asked once";
+        if (answers)
+            EXPECT_EQ(kind, ERROR) << "no region of the provider's";
+        else
+            EXPECT_NE(kind, ERROR) << "the frame's clear corners are cut away";
+        hook.Unhook();
+        form.reset();
+        Pump();
+    }
+}
+
+} // namespace
+} // namespace sj::provider_harness
