@@ -11,13 +11,6 @@ using namespace provider_detail;
 
 namespace {
 
-// GDI text leaves alpha 0 behind; the bar is opaque wherever it shows.
-void MakeAreaOpaque(TacPixelsView pixels, const TacRect& area) {
-    for (int y = std::max(0, area.Top); y < std::min(pixels.Height, area.Bottom); ++y)
-        for (int x = std::max(0, area.Left); x < std::min(pixels.Width, area.Right); ++x)
-            pixels.At(x, y) |= 0xFF000000u;
-}
-
 // The built bar's position of a top-level item: invisible items are left out of it.
 int BarPosition(const TMenuItem& item) {
     const TMenuItem* parent = item.Parent();
@@ -137,7 +130,8 @@ void TsSkinProvider::PaintMenuLine(TBitmap& cache) {
         PaintSectionFace(cache.Pixels(), area, model, section, name, 0, true,
                          BitmapBackdrop(behind.View(), -area.Left, -area.Top), area.Left, area.Top);
     }
-    MakeAreaOpaque(cache.Pixels(), area);
+    // GDI text leaves alpha 0 behind; the bar is opaque wherever it shows.
+    MakeTextOpaque(cache, line, line.right);
     // The items paint over a copy of the bar's face: the same strip is behind them
     // when the system has an item drawn while it tracks the bar.
     menuLineStrip_ = CreateBitmap32(width, height);
@@ -156,7 +150,7 @@ void TsSkinProvider::PaintMenuLine(TBitmap& cache) {
         const TOwnerDrawState state = item->Enabled() ? 0u : static_cast<unsigned>(odDisabled);
         menus->DrawBarItem(item, cache.Canvas(), place, state);
     }
-    MakeAreaOpaque(cache.Pixels(), area);
+    MakeTextOpaque(cache, line, line.right);
 }
 
 bool TsSkinProvider::MenuLineStripFor(const TMenuItem& item, TacPixelsView& strip, POINT& itemOrigin) {
